@@ -1,0 +1,48 @@
+#include "components/ciclo_secuencial.h"
+
+#include "components/utilerias.h"
+
+namespace kvtx8 {
+
+namespace {
+std::string Columna(const std::string& c) {
+    return "`" + c + "`";
+}
+}  // namespace
+
+bool CicloSecuencial::LeeBloque(const Valor& desde) {
+    std::string donde = Condicion.empty() ? std::string() : "(" + Condicion + ")";
+    if (desde) donde += (donde.empty() ? "" : " AND ") + Columna(Llave) + " > " + cn_->Literal(desde);
+    std::string fuente = Tabla + (donde.empty() ? "" : " WHERE " + donde) + " ORDER BY " + Columna(Llave) +
+                         " LIMIT " + std::to_string(limite_);
+    BasesDD bd;
+    ++bloques_;
+    return bd.AbrirTabla(*rs_, *cn_, fuente);
+}
+
+bool CicloSecuencial::AbrirTabla(Registros& rs, Conexion& cn, int limite) {
+    rs_ = &rs;
+    cn_ = &cn;
+    limite_ = limite > 0 ? limite : 1000;
+    actual_ = 0;
+    totales_ = 0;
+    bloques_ = 0;
+    Valor n = cn.Escalar("SELECT COUNT(*) FROM " + Tabla + (Condicion.empty() ? "" : " WHERE " + Condicion));
+    if (!n) return false;
+    totales_ = static_cast<long long>(kvVal(*n));
+    if (!LeeBloque(std::nullopt)) return false;
+    if (!rs.Eof()) actual_ = 1;
+    return true;
+}
+
+void CicloSecuencial::SiguienteRegistro() {
+    if (!rs_ || rs_->Eof()) return;
+    const Valor ultima = rs_->Dato(Llave);
+    rs_->MoveNext();
+    if (rs_->Eof() && rs_->RecordCount() >= static_cast<size_t>(limite_) && ultima) {
+        if (!LeeBloque(ultima)) return;
+    }
+    if (!rs_->Eof()) ++actual_;
+}
+
+}  // namespace kvtx8

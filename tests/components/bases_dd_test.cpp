@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "components/bases_dd.h"
+#include "components/utilerias.h"
+#include "support/servidores.h"
+
+using namespace kvtx8;
+
+namespace {
+
+class BasesDDTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIERE_SERVIDORES();
+        s = prueba::ServidorLocal();
+        prueba::CreaBase(s, "prueba_bdd");
+        prueba::EjecutaSQL(
+            s, "prueba_bdd",
+            "CREATE TABLE clientes (Id INT AUTO_INCREMENT PRIMARY KEY, Clave VARCHAR(40) NOT NULL,"
+            " Sucursal INT NOT NULL DEFAULT 0, Nombre VARCHAR(80), Saldo DECIMAL(12,2),"
+            " Alta DATE, FADUA DATETIME, Nota TEXT, Firma BLOB,"
+            " UNIQUE KEY uk (Clave, Sucursal));"
+            "CREATE TABLE libre (Clave VARCHAR(10), Valor INT);"
+            "CREATE TABLE configuracion (Dato VARCHAR(60) PRIMARY KEY, Contenido TEXT,"
+            " Tipo CHAR(1), Descripcion VARCHAR(120));"
+            "INSERT INTO clientes (Clave, Nombre) VALUES ('A1','Uno'),('B2','Dos'),('C3','Tres');");
+        prueba::Configura(bd, s, "prueba_bdd");
+        ASSERT_TRUE(bd.AbrirBdD(cn, "prueba_bdd"));
+    }
+    void TearDown() override {
+        if (prueba::HayServidores()) prueba::BorraBase(s, "prueba_bdd");
+    }
+    prueba::Servidor s;
+    BasesDD bd;
+    Conexion cn;
+};
+
+TEST_F(BasesDDTest, ReadsAddsAndUpdatesThroughRecordSets) {
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes WHERE Id=-9"));
+    EXPECT_TRUE(rs.Eof());
+    rs.AddNew();
+    rs.Poner("clave", "D4");  // field names are case-insensitive
+    rs.Poner("Nombre", std::nullopt);
+    ASSERT_TRUE(rs.Update()) << rs.Error();
+    EXPECT_FALSE(rs.Eof());
+    EXPECT_EQ(rs.Texto("Id"), "4");  // the new row is current, with its server-given key
+    EXPECT_EQ(bd.LastId(cn, "clientes", "Id"), 4);
+    EXPECT_EQ(bd.IdMaximo(cn, "clientes", "Id"), 4);
+
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes ORDER BY Id", "Id,Clave,Nombre"));
+    std::vector<std::string> claves;
+    for (; !rs.Eof(); rs.MoveNext()) claves.push_back(rs.Texto("Clave"));
+    EXPECT_EQ(claves, (std::vector<std::string>{"A1", "B2", "C3", "D4"}));
+
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes WHERE Clave='B2'"));
+    rs.Poner("Nombre", "Dos bis");
+    ASSERT_TRUE(rs.Update());
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT Nombre FROM clientes WHERE Id=2"), "Dos bis");
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT COUNT(*) FROM clientes WHERE Nombre='Dos bis'"), "1");
+
+    // A table without primary key is updated by the row's old values, one row only.
+    ASSERT_TRUE(bd.Executar(cn, "INSERT INTO libre VALUES ('x',1),('x',1)"));
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "libre"));
+    rs.Poner("Valor", "2");
+    ASSERT_TRUE(rs.Update());
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT SUM(Valor) FROM libre"), "3");
+
+    // A failing statement is reported, not thrown.
+    EXPECT_FALSE(bd.Executar(cn, "INSERT INTO no_existe VALUES (1)"));
+    EXPECT_FALSE(cn.MensajeError().empty());
+    EXPECT_TRUE(cn.Abierta());
+}
+
+TEST_F(BasesDDTest, ReportsTypeCodesOfTheRecordSetLayer) {
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes LIMIT 0"));
+    EXPECT_EQ(rs.Tipo("Id"), adInteger);
+    EXPECT_EQ(rs.Tipo("Clave"), adVarChar);
+    EXPECT_EQ(rs.Tipo("Saldo"), adNumeric);
+    EXPECT_EQ(rs.Tipo("Alta"), adDBDate);
+    EXPECT_EQ(rs.Tipo("FADUA"), adDBTimeStamp);
+    EXPECT_EQ(rs.Tipo("Nota"), adLongVarChar);
+    EXPECT_EQ(rs.Tipo("Firma"), adLongVarBinary);
+    EXPECT_EQ(bd.AutoIncremental("clientes", cn), "Id");
+    EXPECT_EQ(bd.AutoIncremental("libre", cn), "");
+    EXPECT_TRUE(bd.HayTabla("clientes", cn));
+    EXPECT_TRUE(bd.HayTabla("prueba_bdd.libre", cn));
+    EXPECT_FALSE(bd.HayTabla("nada", cn));
+}
+
+TEST_F(BasesDDTest, HostileKeysAreStoredAndFoundAsTheyStand) {
+    const std::vector<std::string> claves = {"O'Brien\\", "x' OR '1'='1", "ñandú"};
+    Registros rs;
+    for (const auto& c : claves) {
+        ASSERT_TRUE(bd.AgregaRegistro(rs, cn, "clientes", {"Clave", "Nombre"}, {c, "n"}))
+            << cn.MensajeError();
+    }
+    for (const auto& c : claves) {
+        ASSERT_TRUE(bd.AbrirTabla(rs, cn, CambXXXSQL("clientes WHERE Clave='XXX'", c, cn)));
+        ASSERT_FALSE(rs.Eof()) << c;
+        EXPECT_EQ(rs.Texto("Clave"), c);
+        rs.MoveNext();
+        EXPECT_TRUE(rs.Eof());
+        ASSERT_TRUE(bd.ActualizaRegistro(rs, cn, "clientes", {"Nombre"}, {"cambiado " + c},
+                                         CambXXXSQL("Clave='XXX'", c, cn)));
+        EXPECT_EQ(cn.FilasAfectadas(), 1u);
+    }
+    // Only the three rows changed; the injection text matched nothing else.
+    EXPECT_EQ(
+        prueba::Consulta(s, "prueba_bdd", "SELECT COUNT(*) FROM clientes WHERE Nombre LIKE 'cambiado%'"),
+        "3");
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT Nombre FROM clientes WHERE Clave='A1'"), "Uno");
+
+    // Key-value settings with the same values.
+    EXPECT_TRUE(bd.IniciaDato("x' OR '1'='1", "O'Brien\\", "C", "ñandú", cn));
+    EXPECT_TRUE(bd.IniciaDato("x' OR '1'='1", "otro", "C", "no pisa", cn));
+    EXPECT_EQ(bd.LeeDato("x' OR '1'='1", cn), "O'Brien\\");
+    EXPECT_TRUE(bd.GrabaDato("x' OR '1'='1", "ñandú", cn));
+    EXPECT_EQ(bd.LeeDato("x' OR '1'='1", cn), "ñandú");
+    EXPECT_TRUE(bd.GrabaDato("nuevo", "1", cn));
+    EXPECT_EQ(bd.LeeDato("nuevo", cn), "1");
+    EXPECT_EQ(bd.LeeDato("falta", cn), "");
+}
+
+TEST_F(BasesDDTest, UniqueKeysAndRowCopies) {
+    ConcentradorBasesDD llaves;
+    std::vector<std::string> cols;
+    ASSERT_TRUE(llaves.ObtenerLlaveUnica(cn, "clientes", cols));
+    EXPECT_EQ(cols, (std::vector<std::string>{"Clave", "Sucursal"}));
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes WHERE Id=1"));
+    EXPECT_EQ(llaves.CadenaLlaveUnica(rs, cols, cn), "`Clave` = 'A1' AND `Sucursal` = '0'");
+    std::vector<std::string> sin;
+    ASSERT_TRUE(llaves.ObtenerLlaveUnica(cn, "libre", sin));
+    EXPECT_TRUE(sin.empty());
+    EXPECT_EQ(llaves.CadenaLlaveUnica(rs, sin, cn), "");
+
+    // CopiaRecordset copies every shared field but the one left out.
+    Registros nuevo;
+    ASSERT_TRUE(bd.AbrirTabla(nuevo, cn, "clientes LIMIT 0"));
+    std::vector<std::string> lista;
+    bd.ObtenerEstructura(rs, nuevo, lista);
+    EXPECT_EQ(lista.size(), 9u);
+    ASSERT_TRUE(bd.Executar(cn, "DELETE FROM clientes WHERE Id=1"));
+    nuevo.AddNew();
+    ASSERT_TRUE(bd.CopiaRecordset(nuevo, rs, "id")) << nuevo.Error();
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT CONCAT(Id,Nombre) FROM clientes WHERE Clave='A1'"),
+              "4Uno");
+    nuevo.AddNew();
+    bd.PasaCampo("Nombre", rs, nuevo);
+    nuevo.Poner("Clave", "E5");
+    ASSERT_TRUE(nuevo.Update());
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT Nombre FROM clientes WHERE Clave='E5'"), "Uno");
+    EXPECT_EQ(BasesDD::NoNull(std::nullopt), "");
+}
+
+TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
+    const std::string id = *cn.Escalar("SELECT CONNECTION_ID()");
+    prueba::EjecutaSQL(s, "", "KILL " + id);
+    EXPECT_FALSE(bd.Executar(cn, "UPDATE clientes SET Nombre='z'"));
+    EXPECT_FALSE(cn.Abierta());
+    ASSERT_TRUE(bd.AbrirBdD(cn, "prueba_bdd"));
+    EXPECT_NE(*cn.Escalar("SELECT CONNECTION_ID()"), id);
+    // An open connection opened again is kept; another name switches the database.
+    bd.cBaseGeneral = "mysql";
+    ASSERT_TRUE(bd.AbrirBdD(cn, ""));
+    EXPECT_EQ(cn.Base(), "mysql");
+    EXPECT_EQ(*cn.Escalar("SELECT DATABASE()"), "mysql");
+    EXPECT_FALSE(bd.AbrirBdD(cn, "no_hay_tal_base"));
+}
+
+}  // namespace
