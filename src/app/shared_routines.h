@@ -58,7 +58,8 @@ struct Modulo {
     bool EnviarPrecio[51] = {};   // 1..50
     bool EnviarFormula[51] = {};  // 1..50
 
-    int Bitacora = 0;     // activity-log file number while a connection runs
+    int Bitacora = 0;        // activity-log file number while a connection runs
+    int NumeroBitacora = 0;  // activity-log block number of the main window
     std::string Prefijo;  // client prefix "00".."99"; empty = not registered
     bool Detener = false;
     bool Interrumpir = false;
