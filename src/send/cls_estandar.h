@@ -1,0 +1,73 @@
+// Copies the rows of one local table into the table of the same name in the ESPEJO database.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/bases_dd.h"
+
+namespace cnc {
+
+class clsRutinas;
+
+class clsEstandar {
+  public:
+    clsEstandar();
+    ~clsEstandar();
+    clsEstandar(const clsEstandar&) = delete;
+    clsEstandar& operator=(const clsEstandar&) = delete;
+
+    // Cut-off timestamp "yyyy-mm-dd hh:nn:ss" of ExportarXFADUA; an empty text leaves the old value.
+    void Cronos(const std::string& valor);
+    const std::string& Cronos() const { return cronos_; }
+
+    int HandleBitacora = 0;                    // problem-records file number
+    kvtx8::Conexion* ConexionLocal = nullptr;  // local company; reopened with AbreBaseLocal
+    int32_t UltimoFolio = 0;                   // largest key already in the ESPEJO table
+    int16_t Limite = 1000;                     // rows per block of the sequential read
+    std::string Tabla;
+    std::string Llave;
+
+    // Rows whose key is above UltimoFolio; Rutina names a clsRutinas routine called per new row.
+    void ExportarInfo(const std::string& Rutina);
+    // The whole table; existing ESPEJO rows are overwritten.
+    void ExportarTabla(const std::string& Rutina);
+    // Replays concentradorqmx.borrarycancelar against ESPEJO and empties it row by row.
+    void ExportarCambios();
+    // Rows whose FADUA is at or after Cronos: inserted when absent, rewritten when present.
+    void ExportarXFADUA();
+
+    // The ESPEJO connection of this object (opened with AbreBaseEspejo by the exports).
+    kvtx8::Conexion& ConexionEspejo() { return espejo_; }
+
+    // Field copy: each listed column but `excepto` (case-insensitive; none when empty) takes the
+    // source value. Only sets the values: the caller saves the destination row with Update().
+    static void PasaCampos(const kvtx8::Registros& origen, kvtx8::Registros& destino,
+                           const std::vector<std::string>& campos, const std::string& excepto);
+    // Id of the row of `tabla` whose `campo` equals `nombre`, adding it when missing; 0 for an empty
+    // name or when the row cannot be added.
+    static int32_t ObtenerIdPorNombre(const std::string& nombre, const std::string& tabla,
+                                      kvtx8::Conexion& cn, const std::string& campo);
+    // Id of the sub-line `subLinea` of the line `idLinea` in sublineas, adding it when missing; 0 for an
+    // empty name, a line 0 or when the row cannot be added.
+    static int32_t ObtenerIdSubLinea(const std::string& subLinea, int32_t idLinea, kvtx8::Conexion& cn);
+
+    // Value formatting of ExportarXFADUA: the quote to put around the value and the value text.
+    static void FormateaValor(const std::string& valor, int tipo, std::string& comilla, std::string& texto);
+
+  private:
+    void VerificaNuevo(const std::string& valorLlave, const std::vector<std::string>& campos);
+    std::string ActualizaSQL(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& tabla,
+                             const std::vector<std::string>& campos, const std::vector<std::string>& valores,
+                             const std::string& condicion);
+    void ActualizaCambiado(const kvtx8::Registros& local, const std::vector<std::string>& campos,
+                           const std::string& valorLlave);
+    bool AbreAmbas();
+
+    std::string cronos_;
+    kvtx8::Conexion espejo_;
+};
+
+}  // namespace cnc
