@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -242,6 +244,8 @@ std::string NetName() {
     if (gethostname(b, sizeof b - 1) != 0) return {};
     return b;
 }
+
+void Segundos(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 bool ComprobarConexion(const std::string& host) {
     std::string h = host, puerto = "21";

@@ -55,6 +55,8 @@ std::string RutaLocal(std::string_view ruta);
 
 // The workstation's network name.
 std::string NetName();
+// A pause of the given milliseconds (the engine pauses through its clock instead).
+void Segundos(int ms);
 // True when a TCP connection to the host (host or host:port, default port 21) succeeds within a few seconds.
 bool ComprobarConexion(const std::string& host);
 
