@@ -47,6 +47,13 @@ struct Opciones {
     bool soloRespaldar = false;
 };
 
+// One row of the company choice (frmElegirEmpresa).
+struct FilaEmpresa {
+    std::string baseDeDatos;  // lower-cased
+    std::string empresa;      // NombreComercial
+    long long id = 0;
+};
+
 class PuertoVentana {
   public:
     virtual ~PuertoVentana() = default;
@@ -79,6 +86,34 @@ class PuertoVentana {
     virtual void Ceder() {}
     // A connection starts (true) or ends (false): timers, send commands and "Interrumpir" follow.
     virtual void Conectando(bool) {}
+
+    // Controls by their design names: "Form1" (caption), "lblInfo", "Picture4", "Label(7)",
+    // "txtConecte(3)"...
+    virtual void Texto(const std::string& /*control*/, const std::string& /*texto*/) {}
+    virtual void Habilitado(const std::string& /*control*/, bool) {}
+    virtual void Visible(const std::string& /*control*/, bool) {}
+    virtual void Marcado(const std::string& /*control*/, bool) {}
+    virtual void Foco(const std::string& /*control*/) {}
+    // Shows (false) or masks (true) a text box's characters.
+    virtual void Enmascarado(const std::string& /*control*/, bool) {}
+    virtual void Tooltip(const std::string& /*control*/, const std::string& /*texto*/) {}
+    // "Timer1" (1 s, countdown) and "Timer2" (300 ms, blink): the window fires Timer1_Timer/Timer2_Timer.
+    virtual void Temporizador(const std::string& /*nombre*/, bool /*activo*/) {}
+    virtual void Bip() {}
+    // Window state: restored to normal and brought to the front, or minimised (hidden to the tray).
+    virtual void Restaura() {}
+    virtual void Minimiza() {}
+    // Tray icon added (true) or removed (false).
+    virtual void IconoEnBandeja(bool) {}
+    // The window is unloaded: the program ends once the current event returns.
+    virtual void Descarga() {}
+    // Opens a file with the desktop's program for it; false when nothing could open it.
+    virtual bool AbreDocumento(const std::string& /*ruta*/) { return false; }
+    // Modal company choice; the window calls cnc::frmElegirEmpresa_cmdAceptar on "&Aceptar" and closes when
+    // it answers true. Returns the row accepted, or -1.
+    virtual int ElegirEmpresa(const std::vector<FilaEmpresa>& /*filas*/, int /*actual*/) { return -1; }
+    // frmPideUsuario with the module number: whether an authorised user signed.
+    virtual bool PideUsuario(int /*modulo*/) { return false; }
 };
 
 }  // namespace cnc

@@ -20,6 +20,52 @@ uint8_t VentanaGrabadora::Mensaje(const std::string& texto, int estilo, const st
     return cnc::BotonPorDefecto(estilo);
 }
 
+void VentanaGrabadora::Texto(const std::string& c, const std::string& t) {
+    textos[c] = t;
+    llamadas.push_back("Texto " + c + "=" + t);
+}
+void VentanaGrabadora::Habilitado(const std::string& c, bool b) {
+    habilitados[c] = b;
+    llamadas.push_back(std::string(b ? "Habilita " : "Deshabilita ") + c);
+}
+void VentanaGrabadora::Visible(const std::string& c, bool b) {
+    visibles[c] = b;
+    llamadas.push_back(std::string(b ? "Muestra " : "Oculta ") + c);
+}
+void VentanaGrabadora::Marcado(const std::string& c, bool b) {
+    marcados[c] = b;
+}
+void VentanaGrabadora::Foco(const std::string& c) {
+    focos.push_back(c);
+    llamadas.push_back("Foco " + c);
+}
+void VentanaGrabadora::Enmascarado(const std::string& c, bool b) {
+    enmascarados[c] = b;
+}
+void VentanaGrabadora::Temporizador(const std::string& n, bool b) {
+    temporizadores[n] = b;
+    llamadas.push_back(std::string(b ? "Inicia " : "Detiene ") + n);
+}
+
+int VentanaGrabadora::ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) {
+    empresasMostradas.push_back(filas);
+    empresaActual.push_back(actual);
+    while (!eleccionesEmpresa.empty()) {
+        int i = eleccionesEmpresa.front();
+        eleccionesEmpresa.pop_front();
+        if (!aceptar || aceptar(filas, i)) return i;
+    }
+    return -1;
+}
+
+bool VentanaGrabadora::PideUsuario(int modulo) {
+    modulosPedidos.push_back(modulo);
+    if (usuarios.empty()) return false;
+    bool r = usuarios.front();
+    usuarios.pop_front();
+    return r;
+}
+
 void RelojFalso::Pausa(int ms) {
     pausadoMs += ms;
     ms_ += ms;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,38 @@ class VentanaGrabadora : public cnc::PuertoVentana {
     bool SoloRespaldarMarcado() const override { return soloRespaldar; }
     void Ceder() override { ++cedidas; }
     void Conectando(bool c) override { conectando.push_back(c); }
+
+    // Controls: the last value of each, and every call in order ("Texto lblInfo=...", "Foco Picture1").
+    std::map<std::string, std::string> textos, tooltips;
+    std::map<std::string, bool> habilitados, visibles, marcados, enmascarados, temporizadores;
+    std::vector<std::string> llamadas, focos, documentos;
+    int bips = 0, restaurada = 0, minimizada = 0, descargas = 0;
+    std::vector<bool> bandeja;
+    // Company choice: the rows shown, and the answer (an index, or -1 by default). When `aceptar` is set the
+    // fake presses "&Aceptar" on that row as the window would, until the engine lets it close.
+    std::vector<std::vector<cnc::FilaEmpresa>> empresasMostradas;
+    std::vector<int> empresaActual;
+    std::deque<int> eleccionesEmpresa;
+    std::function<bool(const std::vector<cnc::FilaEmpresa>&, int)> aceptar;
+    std::deque<bool> usuarios;  // answers of frmPideUsuario, else refused
+    std::vector<int> modulosPedidos;
+
+    void Texto(const std::string& c, const std::string& t) override;
+    void Habilitado(const std::string& c, bool b) override;
+    void Visible(const std::string& c, bool b) override;
+    void Marcado(const std::string& c, bool b) override;
+    void Foco(const std::string& c) override;
+    void Enmascarado(const std::string& c, bool b) override;
+    void Tooltip(const std::string& c, const std::string& t) override { tooltips[c] = t; }
+    void Temporizador(const std::string& n, bool b) override;
+    void Bip() override { ++bips; }
+    void Restaura() override { ++restaurada, llamadas.push_back("Restaura"); }
+    void Minimiza() override { ++minimizada, llamadas.push_back("Minimiza"); }
+    void IconoEnBandeja(bool b) override { bandeja.push_back(b); }
+    void Descarga() override { ++descargas, llamadas.push_back("Descarga"); }
+    bool AbreDocumento(const std::string& r) override { return documentos.push_back(r), true; }
+    int ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) override;
+    bool PideUsuario(int modulo) override;
 };
 
 // Stands still but for pauses and explicit steps.
