@@ -63,6 +63,8 @@ struct Modulo {
     std::string Prefijo;  // client prefix "00".."99"; empty = not registered
     bool Detener = false;
     bool Interrumpir = false;
+    // Set by clsConectar::Conectar when the call reached the hand-over; cleared by whoever starts a call.
+    bool ConexionEntregada = false;
 };
 
 extern Modulo Mod;
