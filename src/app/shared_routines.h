@@ -65,6 +65,21 @@ struct Modulo {
     bool Interrumpir = false;
     // Set by clsConectar::Conectar when the call reached the hand-over; cleared by whoever starts a call.
     bool ConexionEntregada = false;
+
+    // Tarvena version of the local server ("VersionActual"), read at each connection, and its VersionVB.
+    std::string VersionActual;
+    double VersionActualVB = 0;
+    // A newer version is being installed: the caller of the connection ends the program at once.
+    bool TerminarPrograma = false;
+
+    // Update site: the catalogue database (plugins_lista), the connectivity-check host and the FTP site.
+    // Filled by PreparaDatosDelSitio; hosts may carry ":port".
+    struct DatosDelSitio {
+        std::string Base, Servidor, Usuario, Password;
+        int32_t Puerto = 3306;
+        std::string Comprobar;
+        std::string FtpHost, FtpUsuario, FtpPassword;
+    } Sitio;
 };
 
 extern Modulo Mod;
