@@ -1,0 +1,196 @@
+#include "receive/cls_pendientes.h"
+
+#include "app/shared_routines.h"
+#include "components/utilerias.h"
+#include "notices/notice_store.h"
+
+namespace cnc {
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+constexpr int kAvisoGrupos = 0;
+constexpr int kAvisoUsuarios = 1;
+}  // namespace
+
+std::string clsPendientes::Entrecomillar(const std::string& texto) {
+    return "\"" + texto + "\"";
+}
+
+std::string clsPendientes::LiteralDeNombre(const std::string& nombre, const Conexion& cn) {
+    const std::string escapado = cn.Escapar(nombre);
+    if (nombre.find('\'') == std::string::npos) return "'" + escapado + "'";
+    return Entrecomillar(escapado);
+}
+
+bool clsPendientes::AbreAmbas(Conexion& servidorLocal, Conexion& hub) {
+    return AbreBase(Mod.BDLocal, servidorLocal, "") && AbreBase(Mod.BDRemota, hub, "");
+}
+
+void clsPendientes::Falla(const char* rutina, const Conexion& cn) {
+    AnotaError(rutina);
+    if (!cn.Abierta()) Mod.Detener = true;
+}
+
+void clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&) {
+    static constexpr const char* kRutina = "LeeGrupos()";
+    if (!AbreAmbas(servidorLocal, hub)) {
+        Mod.Detener = true;
+        return;
+    }
+    BasesDD& bdLocal = Mod.BDLocal;
+    BasesDD& bdHub = Mod.BDRemota;
+    const std::string& base = Mod.BDRemota.cMiBase;
+
+    Registros cola;
+    if (!bdHub.AbrirTabla(
+            cola, hub, kvtx8::CambXXXSQL("concentradorqmx.listagrupos where BaseDeDatos='XXX'", base, hub))) {
+        Falla(kRutina, hub);
+        return;
+    }
+    std::vector<std::string> campos;  // shared by the source and the local table, found once
+
+    auto unGrupo = [&] {
+        if (!AbreAmbas(servidorLocal, hub)) {
+            Mod.Detener = true;
+            return;
+        }
+        const std::string grupo = cola.Texto("Grupo");
+        Registros origen;
+        if (!bdHub.AbrirTabla(origen, hub, "grupos WHERE Grupo='" + hub.Escapar(grupo) + "' LIMIT 1")) {
+            Falla(kRutina, hub);
+            return;
+        }
+        if (origen.Eof()) return;  // stays queued for the next cycle
+
+        Ventana().Estado(std::string("GRUPOS") + kCrLf + kvtx8::CambXXX("Grupo 'XXX'", grupo));
+        Ventana().Ceder();
+
+        const std::string fuenteLocal = "grupos WHERE Grupo='" + servidorLocal.Escapar(grupo) + "' LIMIT 1";
+        Registros destino;
+        if (!bdLocal.AbrirTabla(destino, servidorLocal, fuenteLocal)) {
+            Falla(kRutina, servidorLocal);
+            return;
+        }
+        const bool existia = !destino.Eof();
+        if (campos.empty()) bdLocal.ObtenerEstructura(origen, destino, campos, false);
+        if (!existia) destino.AddNew();
+        for (const auto& c : campos) bdLocal.PasaCampo(c, origen, destino);
+        // A group not written keeps its queue row, so it is not lost.
+        if (!destino.Update()) {
+            Falla(kRutina, servidorLocal);
+            return;
+        }
+
+        if (!hub.Ejecutar("DELETE FROM concentradorqmx.listagrupos WHERE Grupo='" + hub.Escapar(grupo) +
+                          kvtx8::CambXXXSQL("' AND BaseDeDatos='XXX'", base, hub)))
+            Falla(kRutina, hub);
+
+        Registros escrito;
+        if (bdLocal.AbrirTabla(escrito, servidorLocal, fuenteLocal) && !escrito.Eof()) {
+            const std::string texto = std::string("Grupo ") + (existia ? "modificado" : "nuevo") + ": " +
+                                      Entrecomillar(escrito.Texto("Grupo"));
+            if (!RegistraAviso(servidorLocal, texto, kAvisoGrupos)) Falla(kRutina, servidorLocal);
+        }
+    };
+
+    for (; !cola.Eof(); cola.MoveNext()) {
+        unGrupo();
+        if (Mod.Detener) break;
+    }
+}
+
+void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion&) {
+    static constexpr const char* kRutina = "LeeUsuarios()";
+    if (!AbreAmbas(servidorLocal, hub)) {
+        Mod.Detener = true;
+        return;
+    }
+    BasesDD& bdLocal = Mod.BDLocal;
+    BasesDD& bdHub = Mod.BDRemota;
+    const std::string& base = Mod.BDRemota.cMiBase;
+
+    Registros cola;
+    if (!bdHub.AbrirTabla(cola, hub,
+                          "concentradorqmx.listausuarios WHERE BaseDeDatos='" + hub.Escapar(base) +
+                              "' AND FechaLeidos<FechaCambios")) {
+        Falla(kRutina, hub);
+        return;
+    }
+
+    auto unUsuario = [&] {
+        if (!AbreAmbas(servidorLocal, hub)) {
+            Mod.Detener = true;
+            return;
+        }
+        const std::string idUsuario = kvtx8::NumeroSQL(cola.Texto("IdUsuario"));
+        auto marcaLeido = [&] {
+            if (!hub.Ejecutar("UPDATE concentradorqmx.listausuarios SET FechaLeidos='" +
+                              kvtx8::FechaSQL(Ahora()) + "' WHERE BaseDeDatos='" + hub.Escapar(base) +
+                              "' AND IdUsuario=" + idUsuario))
+                Falla(kRutina, hub);
+        };
+
+        Registros origen;
+        // A failed read is not a missing user: the row stays pending.
+        if (!bdHub.AbrirTabla(origen, hub, "usuarios WHERE Id=" + idUsuario)) {
+            Falla(kRutina, hub);
+            return;
+        }
+        if (origen.Eof()) {
+            marcaLeido();
+            return;
+        }
+
+        Ventana().Estado(std::string("USUARIOS") + kCrLf + "Usuario " + idUsuario);
+        Ventana().Ceder();
+
+        const std::string literal = LiteralDeNombre(origen.Texto("Usuario"), servidorLocal);
+        Registros destino;
+        if (!bdLocal.AbrirTabla(destino, servidorLocal, "usuarios WHERE Usuario=" + literal)) {
+            Falla(kRutina, servidorLocal);
+            return;
+        }
+        const bool existia = !destino.Eof();
+
+        if (cola.Entero("Quitar") == 1) {
+            if (!servidorLocal.Ejecutar("DELETE FROM usuarios WHERE Usuario=" + literal)) {
+                Falla(kRutina, servidorLocal);
+                return;
+            }
+            marcaLeido();
+            return;
+        }
+
+        const long long llave =
+            existia ? destino.Entero("Id") : bdLocal.IdMaximo(servidorLocal, "usuarios", "Id") + 1;
+        if (!existia) destino.AddNew();
+        for (const auto& c : destino.Campos()) bdLocal.PasaCampo(c.nombre, origen, destino);
+        destino.Poner("Id", std::to_string(llave));
+        // A user not written stays pending instead of being marked read.
+        if (!destino.Update()) {
+            Falla(kRutina, servidorLocal);
+            return;
+        }
+        marcaLeido();
+
+        Registros escrito;
+        if (bdLocal.AbrirTabla(escrito, servidorLocal, "usuarios WHERE Id=" + std::to_string(llave)) &&
+            !escrito.Eof()) {
+            const std::string ale = escrito.Texto("AlE");
+            const std::string usuario = Mod.Acceso.DesEncripta(escrito.Texto("Usuario"), ale);
+            const std::string nombre = Mod.Acceso.DesEncripta(escrito.Texto("Nombre"), ale);
+            const std::string grupo = kvtx8::Recorta(Mod.Acceso.DesEncripta(escrito.Texto("Grupo"), ale));
+            std::string texto = std::string("Usuario ") + (existia ? "modificado" : "nuevo") + ": " +
+                                Entrecomillar(usuario) + kCrLf + "Nombre: " + nombre;
+            if (!grupo.empty()) texto += kCrLf + std::string("Grupo: ") + Entrecomillar(grupo);
+            if (!RegistraAviso(servidorLocal, texto, kAvisoUsuarios)) Falla(kRutina, servidorLocal);
+        }
+    };
+
+    for (; !cola.Eof(); cola.MoveNext()) {
+        unUsuario();
+        if (Mod.Detener) break;
+    }
+}
+
+}  // namespace cnc

@@ -1,0 +1,33 @@
+// The intake routines of the cycle: what the hub has queued for this company, brought into the local
+// databases. One object lives for one cycle.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "components/bases_dd.h"
+
+namespace cnc {
+
+class clsPendientes {
+  public:
+    // Groups of concentradorqmx.listagrupos for this company into the local general database.
+    // The third connection (local company) is not used.
+    void LeeGrupos(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
+    // Users of concentradorqmx.listausuarios pending for this company; the local key is never the hub's.
+    void LeeUsuarios(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
+
+    // The text between double quotes.
+    static std::string Entrecomillar(const std::string& texto);
+    // A user name as an SQL literal: between apostrophes, or between double quotes when it holds one;
+    // escaped by the connection either way.
+    static std::string LiteralDeNombre(const std::string& nombre, const kvtx8::Conexion& cn);
+
+  private:
+    // Reopens the local server and the hub connection.
+    static bool AbreAmbas(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub);
+    // Logs the failure under the routine's name; a connection lost on the way sets the stop flag.
+    static void Falla(const char* rutina, const kvtx8::Conexion& cn);
+};
+
+}  // namespace cnc
