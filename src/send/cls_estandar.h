@@ -57,14 +57,29 @@ class clsEstandar {
     // Value formatting of ExportarXFADUA: the quote to put around the value and the value text.
     static void FormateaValor(const std::string& valor, int tipo, std::string& comilla, std::string& texto);
 
-  private:
-    void VerificaNuevo(const std::string& valorLlave, const std::vector<std::string>& campos);
+    // "UPDATE tabla SET c=v,... WHERE condicion" with the values formatted by the column types of rs (a NULL
+    // stays NULL), executed on cn; the text executed, empty when nothing was (mismatched lists or an error).
     std::string ActualizaSQL(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& tabla,
-                             const std::vector<std::string>& campos, const std::vector<std::string>& valores,
+                             const std::vector<std::string>& campos, const std::vector<kvtx8::Valor>& valores,
                              const std::string& condicion);
-    void ActualizaCambiado(const kvtx8::Registros& local, const std::vector<std::string>& campos,
-                           const std::string& valorLlave);
+
+  private:
+    bool AbreLocal();
+    bool AbreEspejo();
     bool AbreAmbas();
+    // A row that could not be written: a line in the problem-records file, and the export stops.
+    void Falla(const std::string& clave, const std::string& error);
+    // Adds the local row to the ESPEJO table through a copy of the structure record set.
+    bool Inserta(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
+                 const std::vector<std::string>& campos, const std::string& excepto,
+                 const std::string& clave);
+    // Whether no ESPEJO row has that key; false with the stop flag when the look-up fails.
+    bool LlaveLibre(const std::string& claveSQL, bool& libre);
+    void LlamaRutina(clsRutinas& rutinas, const std::string& Rutina, kvtx8::Registros& local);
+    void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
+    void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
+                           const std::vector<std::string>& campos, const std::string& claveSQL);
+    void AplicaAccion(int accion, const std::string& identificador);
 
     std::string cronos_;
     kvtx8::Conexion espejo_;

@@ -1,23 +1,311 @@
 #include "send/cls_rutinas.h"
 
+#include "app/shared_routines.h"
+#include "send/cls_estandar.h"
+
 namespace cnc {
 
+namespace {
+
+constexpr const char* kCreaAuxiliar =
+    "CREATE TABLE IF NOT EXISTS cnc_tabla_auxiliar (Clave varchar(15) NOT NULL DEFAULT '',PRIMARY KEY "
+    "(Clave))";
+constexpr const char* kBorraAuxiliar = "DROP TABLE IF EXISTS cnc_tabla_auxiliar";
+
+// A checked number for SQL (decimals too): the text when it is a number, otherwise 0.
+std::string Num(const std::string& t) {
+    return kvtx8::EsNumerico(t) ? kvtx8::Recorta(t) : "0";
+}
+
+}  // namespace
+
 clsRutinas::clsRutinas() = default;
-clsRutinas::~clsRutinas() = default;
+
+clsRutinas::~clsRutinas() {
+    if (!Mod.Detener && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
+}
 
 void clsRutinas::IniciaPorTabla() {
     listasLeidas_ = false;
 }
-void clsRutinas::SQLsBorrado(kvtx8::Registros&) {}
-void clsRutinas::LasCxCs(kvtx8::Registros&) {}
-void clsRutinas::LasCxPs(kvtx8::Registros&) {}
-void clsRutinas::ClientesProveedores(kvtx8::Registros&, const std::string&) {}
-void clsRutinas::ElKardex(kvtx8::Registros&) {}
-void clsRutinas::SusProductos(kvtx8::Registros&) {}
-void clsRutinas::DeVendedores(kvtx8::Registros&) {}
-void clsRutinas::PasarProductosLista() {}
-bool clsRutinas::Llama(const std::string&, kvtx8::Registros&) {
+
+bool clsRutinas::Ejecuta(Conexion& cn, const std::string& sql) {
+    if (cn.Ejecutar(sql)) return true;
+    Mod.Detener = true;
     return false;
+}
+
+bool clsRutinas::Abre(Registros& rs, Conexion& cn, const std::string& fuente, const std::string& campos) {
+    // A look-up that failed is no "not found": acting on it could delete what exists.
+    if (Mod.BDLocal.AbrirTabla(rs, cn, fuente, campos)) return true;
+    Mod.Detener = true;
+    return false;
+}
+
+bool clsRutinas::Primera() {
+    if (listasLeidas_) return false;
+    listasLeidas_ = true;
+    return true;
+}
+
+bool clsRutinas::NuevaEnAuxiliar(const std::string& clave) {
+    Registros rs;
+    if (!Abre(rs, *BdL, kvtx8::CambXXXSQL("cnc_tabla_auxiliar WHERE Clave='XXX'", clave, *BdL), "Clave"))
+        return false;
+    if (!rs.Eof()) return false;
+    return Ejecuta(*BdL, "INSERT INTO cnc_tabla_auxiliar (Clave) VALUES (" + BdL->Literal(clave) + ")");
+}
+
+void clsRutinas::EscribeEnEspejo(const Registros& local, const std::string& fuente,
+                                 const std::vector<std::string>& campos) {
+    Registros suyo;
+    if (!Abre(suyo, *BdR, fuente)) return;
+    if (suyo.Eof()) suyo.AddNew();
+    clsEstandar::PasaCampos(local, suyo, campos, "");
+    if (!suyo.Update()) Mod.Detener = true;
+}
+
+void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente, const Registros& estructura,
+                               const std::vector<std::string>& campos) {
+    Registros suyo;
+    if (!Abre(suyo, *BdR, fuente, "1")) return;
+    if (!suyo.Eof()) return;
+    Registros nuevo = estructura;
+    nuevo.AddNew();
+    clsEstandar::PasaCampos(local, nuevo, campos, "");
+    if (!nuevo.Update()) Mod.Detener = true;
+}
+
+bool clsRutinas::Llama(const std::string& rutina, Registros& rs) {
+    const std::string r = kvtx8::Minusculas(rutina);
+    if (r == "sqlsborrado")
+        SQLsBorrado(rs);
+    else if (r == "lascxcs")
+        LasCxCs(rs);
+    else if (r == "lascxps")
+        LasCxPs(rs);
+    else if (r == "elkardex")
+        ElKardex(rs);
+    else if (r == "susproductos")
+        SusProductos(rs);
+    else if (r == "devendedores")
+        DeVendedores(rs);
+    else if (r == "losclientes")
+        ClientesProveedores(rs, "clientes");
+    else if (r == "losproveedores")
+        ClientesProveedores(rs, "proveedores");
+    else
+        return false;
+    return true;
+}
+
+void clsRutinas::SQLsBorrado(Registros& rs) {
+    if (!BdR || !AbreBaseEspejo(*BdR)) {
+        Mod.Detener = true;
+        return;
+    }
+    // The statement is the local system's own record of a deletion, replayed as it stands.
+    const std::string sentencia = rs.Texto("Sentencia");
+    if (!kvtx8::Recorta(sentencia).empty()) Ejecuta(*BdR, sentencia);
+}
+
+void clsRutinas::LasCxCs(Registros& rs) {
+    Pagos(rs, true);
+}
+
+void clsRutinas::LasCxPs(Registros& rs) {
+    Pagos(rs, false);
+}
+
+void clsRutinas::Pagos(Registros& rs, bool clientes) {
+    if (!BdL || !BdR) return;
+    const std::string saldos = clientes ? "cxc" : "cxp";
+    struct Documento {
+        const char* campo;
+        const char* tipo;
+        const char* tabla;
+    };
+    static const Documento kClientes[] = {
+        {"Factura", "F", "facturas"}, {"Remision", "R", "remisiones"}, {"Apartado", "A", "apartados"}};
+    static const Documento kProveedores[] = {{"Compra", "M", "compras"}, {"CompraND", "N", "comprasnd"}};
+
+    std::string tipo, numero, tabla, llave;
+    if (rs.Entero("Cargo") != 0) {
+        tipo = "C", numero = rs.Texto("Cargo"), tabla = saldos, llave = "Id";
+    } else {
+        const Documento* ini = clientes ? std::begin(kClientes) : std::begin(kProveedores);
+        const Documento* fin = clientes ? std::end(kClientes) : std::end(kProveedores);
+        for (const Documento* d = ini; d != fin; ++d) {
+            if (rs.Entero(d->campo) == 0) continue;
+            tipo = d->tipo, numero = rs.Texto(d->campo), tabla = d->tabla, llave = "Numero";
+            break;
+        }
+    }
+    if (tipo.empty()) return;  // a payment of no document
+    numero = kvtx8::NumeroSQL(numero);
+    const std::string donde = " WHERE Tipo='" + tipo + "' AND Numero=" + numero;
+    Registros saldo;
+    if (!Abre(saldo, *BdL, saldos + donde, "Saldo")) return;
+    if (!saldo.Eof())
+        Ejecuta(*BdR, "UPDATE " + tabla + " SET Saldo=" + Num(saldo.Texto("Saldo")) + " WHERE " + llave +
+                          "=" + numero);
+    else
+        Ejecuta(*BdR, "DELETE FROM " + saldos + donde);
+}
+
+void clsRutinas::ElKardex(Registros& rs) {
+    if (!BdL || !BdR) return;
+    if (Primera()) {
+        Registros l, e;
+        if (!Abre(l, *BdL, "textosproductos LIMIT 0") || !Abre(e, *BdR, "textosproductos LIMIT 0")) return;
+        Mod.BDLocal.ObtenerEstructura(l, e, campos1_);
+        if (!Ejecuta(*BdL, kBorraAuxiliar) || !Ejecuta(*BdL, kCreaAuxiliar)) return;
+    }
+    const std::string producto = rs.Texto("Producto");
+
+    // The stock of this product is refreshed in ESPEJO after the table, or in a later run.
+    if (!AbreBase(Mod.BDLocal, qmx_, "concentradorqmx")) {
+        Mod.Detener = true;
+        return;
+    }
+    Registros cola;
+    if (!Abre(cola, qmx_, kvtx8::CambXXXSQL("productosenkardex WHERE Clave = 'XXX' LIMIT 1", producto, qmx_),
+              "Clave"))
+        return;
+    if (cola.Eof() &&
+        !Ejecuta(qmx_, "INSERT INTO productosenkardex (Clave) VALUES (" + qmx_.Literal(producto) + ")"))
+        return;
+
+    if (!NuevaEnAuxiliar(producto)) return;
+    Registros texto;
+    if (!Abre(texto, *BdL, kvtx8::CambXXXSQL("textosproductos WHERE Clave = 'XXX'", producto, *BdL))) return;
+    if (!texto.Eof())
+        EscribeEnEspejo(texto, kvtx8::CambXXXSQL("textosproductos WHERE Clave = 'XXX'", producto, *BdR),
+                        campos1_);
+}
+
+void clsRutinas::PasarProductosLista() {
+    if (!BdL || !BdR) return;
+    const std::string base = BdL->Base();
+    Registros cola;
+    if (!Abre(cola, *BdL,
+              "concentradorqmx.productosenkardex LEFT JOIN " + base +
+                  ".productos ON productosenkardex.Clave=productos.Clave ORDER BY Clave",
+              "productosenkardex.Clave," + base + ".productos.Existencia"))
+        return;
+    for (; !cola.Eof(); cola.MoveNext()) {
+        const std::string clave = cola.Texto("Clave");
+        Registros local;
+        if (!Abre(local, *BdL, kvtx8::CambXXXSQL("productos WHERE Clave='XXX' LIMIT 1", clave, *BdL),
+                  "Existencia"))
+            return;
+        if (!local.Eof()) {
+            if (!AbreBaseEspejo(*BdR)) {
+                // The rest stays queued too; one retry window is enough to know.
+                Mod.Detener = true;
+                return;
+            }
+            Ventana().TablaActual("productosenkardex \n" + kvtx8::CambXXX("Producto 'XXX'", clave));
+            Ventana().Ceder();
+            Registros suyo;
+            if (!Abre(suyo, *BdR, kvtx8::CambXXXSQL("productos WHERE Clave='XXX' LIMIT 1", clave, *BdR),
+                      "Id"))
+                return;
+            if (!suyo.Eof() &&
+                !Ejecuta(*BdR, "UPDATE productos SET Existencia=" + Num(local.Texto("Existencia")) +
+                                   " WHERE Id=" + kvtx8::NumeroSQL(suyo.Texto("Id"))))
+                return;
+        }
+        BdL->Ejecutar(kvtx8::CambXXXSQL("DELETE FROM concentradorqmx.productosenkardex WHERE Clave='XXX'",
+                                        clave, *BdL));
+    }
+    Mod.BDLocal.CierraTabla(cola);
+
+    if (!Mod.BDLocal.HayTabla("cnc_tabla_auxiliar", *BdL)) return;
+    Registros aux;
+    if (!Abre(aux, *BdL, "cnc_tabla_auxiliar ORDER BY Clave")) return;
+    if (!aux.Eof() && !AbreBaseEspejo(*BdR)) {
+        Mod.Detener = true;
+        return;
+    }
+    for (; !aux.Eof(); aux.MoveNext()) {
+        const std::string clave = aux.Texto("Clave");
+        Registros p;
+        if (!Abre(p, *BdL, kvtx8::CambXXXSQL("productos WHERE Clave='XXX' LIMIT 1", clave, *BdL),
+                  "Existencia,Costo,CostoProm,Precio1,Precio2,Precio3,Precio4,Precio5"))
+            return;
+        if (p.Eof()) continue;
+        std::string sql = "UPDATE productos SET Existencia=" + Num(p.Texto("Existencia")) +
+                          ",Costo=" + Num(p.Texto("Costo")) + ",CostoProm=" + Num(p.Texto("CostoProm"));
+        for (int i = 1; i <= 5; ++i) {
+            const std::string c = "Precio" + std::to_string(i);
+            sql += "," + c + "=" + Num(p.Texto(c));
+        }
+        if (!Ejecuta(*BdR, sql + kvtx8::CambXXXSQL(" WHERE Clave='XXX'", clave, *BdR))) return;
+    }
+}
+
+void clsRutinas::ClientesProveedores(Registros& rs, const std::string& tipo) {
+    if (!BdL || !BdR) return;
+    if (tipo != "clientes" && tipo != "proveedores") {
+        Mod.Detener = true;
+        return;
+    }
+    const std::string tabla = "textos" + tipo;
+    if (Primera()) {
+        Registros l, e;
+        if (!Abre(l, *BdL, tabla + " LIMIT 0") || !Abre(e, *BdR, tabla + " LIMIT 0")) return;
+        Mod.BDLocal.ObtenerEstructura(l, e, campos1_);
+        if (!Ejecuta(*BdL, kBorraAuxiliar) || !Ejecuta(*BdL, kCreaAuxiliar)) return;
+    }
+    const std::string clave = rs.Texto("clave");
+    if (!NuevaEnAuxiliar(clave)) return;
+    Registros texto;
+    const std::string plantilla = tabla + " WHERE Clave = 'XXX'";
+    if (!Abre(texto, *BdL, kvtx8::CambXXXSQL(plantilla, clave, *BdL))) return;
+    if (!texto.Eof()) EscribeEnEspejo(texto, kvtx8::CambXXXSQL(plantilla, clave, *BdR), campos1_);
+}
+
+void clsRutinas::SusProductos(Registros& rs) {
+    if (!BdL || !BdR) return;
+    if (Primera()) {
+        if (!Abre(estructura1_, *BdR, "productosenpromocion LIMIT 0")) return;
+        Mod.BDRemota.ObtenerEstructura(estructura1_, campos1_);
+    }
+    const std::string fuente = "productosenpromocion WHERE IdPromocion = " + kvtx8::NumeroSQL(rs.Texto("Id"));
+    Registros local;
+    if (!Abre(local, *BdL, fuente + " ORDER BY Producto")) return;
+    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+        AgregaSiFalta(local,
+                      kvtx8::CambXXXSQL(fuente + " AND Producto = 'XXX'", local.Texto("Producto"), *BdR),
+                      estructura1_, campos1_);
+}
+
+void clsRutinas::DeVendedores(Registros& rs) {
+    if (!BdL || !BdR) return;
+    if (Primera()) {
+        if (!Abre(estructura1_, *BdR, "comisiones LIMIT 0") ||
+            !Abre(estructura2_, *BdR, "comisionesporlinea LIMIT 0"))
+            return;
+        Mod.BDRemota.ObtenerEstructura(estructura1_, campos1_);
+        Mod.BDRemota.ObtenerEstructura(estructura2_, campos2_);
+    }
+    const std::string clave = rs.Texto("clave");
+    Registros local;
+    const std::string comisiones = kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdL);
+    if (!Abre(local, *BdL, comisiones + " ORDER BY Renglon")) return;
+    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+        AgregaSiFalta(local,
+                      kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdR) +
+                          " AND Renglon=" + kvtx8::NumeroSQL(local.Texto("Renglon")),
+                      estructura1_, campos1_);
+    const std::string porLinea = kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdL);
+    if (!Abre(local, *BdL, porLinea + " ORDER BY Linea")) return;
+    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+        AgregaSiFalta(local,
+                      kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdR) +
+                          " AND Linea=" + kvtx8::NumeroSQL(local.Texto("Linea")),
+                      estructura2_, campos2_);
 }
 
 }  // namespace cnc

@@ -11,7 +11,7 @@ namespace cnc {
 class clsRutinas {
   public:
     clsRutinas();
-    // Drops cnc_tabla_auxiliar unless the stop flag is set.
+    // Drops cnc_tabla_auxiliar unless the stop flag is set (an interrupted run keeps its keys).
     ~clsRutinas();
     clsRutinas(const clsRutinas&) = delete;
     clsRutinas& operator=(const clsRutinas&) = delete;
@@ -19,23 +19,44 @@ class clsRutinas {
     kvtx8::Conexion* BdL = nullptr;  // local company
     kvtx8::Conexion* BdR = nullptr;  // ESPEJO
 
+    // The next routine call reads its column lists again and makes cnc_tabla_auxiliar new.
     void IniciaPorTabla();
 
+    // rs is the local record set positioned on the new row. Errors set the stop flag.
     void SQLsBorrado(kvtx8::Registros& rs);
     void LasCxCs(kvtx8::Registros& rs);
     void LasCxPs(kvtx8::Registros& rs);
+    // tipo: "clientes" or "proveedores".
     void ClientesProveedores(kvtx8::Registros& rs, const std::string& tipo);
     void ElKardex(kvtx8::Registros& rs);
     void SusProductos(kvtx8::Registros& rs);
     void DeVendedores(kvtx8::Registros& rs);
+    // After the stock movements: the stock of the queued products, then the prices of the collected ones.
     void PasarProductosLista();
 
-    // Calls the one-argument routine of that name; false when there is none.
+    // Calls the one-argument routine of that name ("LosClientes" and "LosProveedores" too); false when
+    // there is none.
     bool Llama(const std::string& rutina, kvtx8::Registros& rs);
 
   private:
+    void Pagos(kvtx8::Registros& rs, bool clientes);
+    bool Primera();
+    // Writes the local row into the ESPEJO row the source finds, adding it when absent.
+    void EscribeEnEspejo(const kvtx8::Registros& local, const std::string& fuente,
+                         const std::vector<std::string>& campos);
+    // Adds the local row to ESPEJO when the source finds nothing there.
+    void AgregaSiFalta(const kvtx8::Registros& local, const std::string& fuente,
+                       const kvtx8::Registros& estructura, const std::vector<std::string>& campos);
+    // Notes the key in cnc_tabla_auxiliar; true when it was not there yet.
+    bool NuevaEnAuxiliar(const std::string& clave);
+    bool Ejecuta(kvtx8::Conexion& cn, const std::string& sql);
+    bool Abre(kvtx8::Registros& rs, kvtx8::Conexion& cn, const std::string& fuente,
+              const std::string& campos = "*");
+
     bool listasLeidas_ = false;
-    bool auxiliarCreada_ = false;
+    std::vector<std::string> campos1_, campos2_;
+    kvtx8::Registros estructura1_, estructura2_;
+    kvtx8::Conexion qmx_;  // the local concentradorqmx, opened at the first stock movement
 };
 
 }  // namespace cnc

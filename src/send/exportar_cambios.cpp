@@ -1,0 +1,152 @@
+// Replay of the local queue of deletions, cancellations and product changes against ESPEJO.
+#include "app/shared_routines.h"
+#include "send/cls_estandar.h"
+
+namespace cnc {
+
+namespace {
+
+// A deletion whose detail rows hang from a value of the header: looked up first, detail only when found.
+struct ConDetalle {
+    int accion;
+    const char* busca;    // source, the identifier appended
+    const char* campo;    // field of the header read
+    const char* detalle;  // the value appended
+    const char* cabecera;
+};
+
+const ConDetalle kConDetalle[] = {
+    {1, "ordenes WHERE Id=", "Orden",
+     "DELETE FROM ordenesdetalle WHERE Orden=", "DELETE FROM ordenes WHERE Id="},
+    {4, "compras WHERE Id=", "Compra",
+     "DELETE FROM comprasdetalle WHERE Compra=", "DELETE FROM compras WHERE Id="},
+    {6, "comprasnd WHERE Id=", "Compra",
+     "DELETE FROM comprasnddetalle WHERE Compra=", "DELETE FROM comprasnd WHERE Id="},
+    {17, "edoctacli WHERE Id=", "Folio",
+     "DELETE FROM cxc WHERE Tipo='C' and Numero=", "DELETE FROM edoctacli WHERE Id="},
+    {18, "edoctaprov WHERE Id=", "Folio",
+     "DELETE FROM cxp WHERE Tipo='C' AND Numero=", "DELETE FROM edoctaprov WHERE Id="},
+    {29, "devolucionctes WHERE Id=", "DevolucionCtes",
+     "DELETE FROM devolucionctesdet WHERE DevolucionCtes=", "DELETE FROM devolucionctes WHERE Id="},
+    {30, "devolucionprov WHERE Id=", "DevolucionProv",
+     "DELETE FROM devolucionprovdet WHERE DevolucionProv=", "DELETE FROM devolucionprov WHERE Id="},
+    {31, "traspasos WHERE Id=", "Traspaso",
+     "DELETE FROM traspasosdetalle WHERE Traspaso=", "DELETE FROM traspasos WHERE Id="},
+    {32, "entradas WHERE Id=", "Entrada",
+     "DELETE FROM entradasdetalle WHERE Entrada=", "DELETE FROM entradas WHERE Id="},
+};
+
+// Actions made of plain statements, the identifier appended to each.
+struct Sentencias {
+    int accion;
+    std::vector<const char*> sql;
+};
+
+const std::vector<Sentencias>& Simples() {
+    static const std::vector<Sentencias> s = {
+        {2, {"UPDATE recepciones SET Cancelada=1 WHERE Id="}},
+        {3, {"UPDATE compras SET Cancelada=1 WHERE Id="}},
+        {5, {"UPDATE comprasnd SET Cancelada=1 WHERE Id="}},
+        {7, {"DELETE FROM cotizaciones WHERE Id=", "DELETE FROM cotizacionesdetalle WHERE Id="}},
+        {8, {"UPDATE pedidos SET Cancelada=1 WHERE Id="}},
+        {9, {"DELETE FROM pedidos WHERE Id=", "DELETE FROM pedidosdetalle WHERE Id="}},
+        {10, {"UPDATE remisiones SET Cancelada=1 WHERE Id="}},
+        {11, {"DELETE FROM remisiones WHERE Id=", "DELETE FROM remisionesdetalle WHERE Id="}},
+        {13, {"UPDATE facturas SET Cancelada=1 WHERE Id="}},
+        {14, {"DELETE FROM facturas WHERE Id=", "DELETE FROM facturasdetalle WHERE Id="}},
+        {15, {"UPDATE apartados SET Cancelada=1 WHERE Id="}},
+        {16, {"DELETE FROM apartados WHERE Id=", "DELETE FROM apartadosdetalle WHERE Id="}},
+        {19, {"UPDATE recibos SET Cancelado=1 WHERE IdPago=", "DELETE FROM edoctacli WHERE Id="}},
+        {20, {"DELETE FROM edoctaprov WHERE Id="}},
+        {21, {"UPDATE devolucionctes SET Cancelada=1 WHERE Id="}},
+        {22, {"UPDATE devolucionprov SET Cancelada=1 WHERE Id="}},
+        {23, {"UPDATE traspasos SET Cancelado=1 WHERE Id="}},
+        {24, {"UPDATE entradas SET Cancelado=1 WHERE Id="}},
+        {25, {"UPDATE perdidas SET Cancelado=1 WHERE Id="}},
+        {26, {"DELETE FROM gastos WHERE Folio="}},
+        {27, {"DELETE FROM gastos WHERE Folio="}},
+        {28,
+         {"DELETE FROM recepciones WHERE Id=", "DELETE FROM recepcionesanexo WHERE IdRecepcion=",
+          "DELETE FROM recepcionesdetalle WHERE IdRecepcion="}},
+    };
+    return s;
+}
+
+const char* const kCamposProducto[] = {"Descrip", "Linea",   "Sublinea", "UnidadMedida", "Marca",
+                                       "Precio1", "Precio2", "Precio3",  "Precio4",      "Precio5"};
+
+}  // namespace
+
+void clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
+    // Statements that fail (a document never sent, say) do not stop the replay.
+    const std::string id = kvtx8::NumeroSQL(identificador);
+    for (const auto& s : Simples()) {
+        if (s.accion != accion) continue;
+        for (const char* sql : s.sql) espejo_.Ejecutar(std::string(sql) + id);
+        return;
+    }
+    for (const auto& d : kConDetalle) {
+        if (d.accion != accion) continue;
+        Registros rs;
+        if (Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo) && !rs.Eof())
+            espejo_.Ejecutar(d.detalle + kvtx8::NumeroSQL(rs.Texto(d.campo)));
+        espejo_.Ejecutar(d.cabecera + id);
+        return;
+    }
+    if (accion == 34) {
+        Registros rs;
+        if (Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada") && !rs.Eof())
+            espejo_.Ejecutar("UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) +
+                             " WHERE Id=" + id);
+    } else if (accion == 36) {
+        Registros local, suyo;
+        const std::string plantilla = "productos WHERE Clave = 'XXX' LIMIT 1";
+        if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
+                                    kvtx8::CambXXXSQL(plantilla, identificador, *ConexionLocal)) ||
+            local.Eof())
+            return;
+        std::vector<std::string> campos;
+        std::vector<Valor> valores;
+        for (const char* c : kCamposProducto) {
+            if (!local.TieneCampo(c)) continue;
+            campos.push_back(c);
+            valores.push_back(local.Dato(c));
+        }
+        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, kvtx8::CambXXXSQL(plantilla, identificador, espejo_)) ||
+            suyo.Eof())
+            return;
+        Mod.BDRemota.ActualizaRegistro(suyo, espejo_, "productos", campos, valores,
+                                       kvtx8::CambXXXSQL("Clave = 'XXX'", identificador, espejo_));
+    }
+    // 12, 33, 35 and unknown actions: nothing to replay.
+}
+
+void clsEstandar::ExportarCambios() {
+    if (!AbreLocal()) {
+        AvisaDesconexion(HandleBitacora, true);
+        Mod.Detener = true;
+        return;
+    }
+    Registros cola;
+    if (!Mod.BDLocal.AbrirTabla(cola, *ConexionLocal, "concentradorqmx.borrarycancelar ORDER BY Id")) return;
+    const size_t total = cola.RecordCount();
+    size_t n = 1;
+    while (!cola.Eof()) {
+        if (!AbreLocal()) Mod.Detener = true;
+        if (Mod.Detener) break;
+        Ventana().TablaActual("'borrarycancelar'\nRegistro " + std::to_string(n) + " de " +
+                              std::to_string(total));
+        Ventana().Ceder();
+        if (!AbreEspejo()) break;  // the rest stays queued for the next cycle
+        AplicaAccion(static_cast<int>(cola.Entero("Accion")), cola.Texto("Identificador"));
+        // The connection went away under the statements: replay this row next time rather than lose it.
+        if (!espejo_.Abierta()) break;
+        ConexionLocal->Ejecutar("DELETE FROM concentradorqmx.borrarycancelar WHERE Id = " +
+                                kvtx8::NumeroSQL(cola.Texto("Id")));
+        cola.MoveNext();
+        ++n;
+    }
+    Mod.BDLocal.CierraTabla(cola);
+}
+
+}  // namespace cnc

@@ -1,0 +1,183 @@
+// Export of the rows changed at or after a cut-off timestamp.
+#include "app/shared_routines.h"
+#include "send/cls_estandar.h"
+
+namespace cnc {
+
+void clsEstandar::FormateaValor(const std::string& valor, int tipo, std::string& comilla,
+                                std::string& texto) {
+    comilla = "'";
+    texto = valor;
+    switch (tipo) {
+        case kvtx8::adSmallInt:
+        case kvtx8::adInteger:
+        case kvtx8::adSingle:
+        case kvtx8::adDouble:
+        case kvtx8::adCurrency:
+        case kvtx8::adDecimal:
+        case kvtx8::adTinyInt:
+        case kvtx8::adUnsignedTinyInt:
+        case kvtx8::adUnsignedSmallInt:
+        case kvtx8::adUnsignedInt:
+        case kvtx8::adBigInt:
+        case kvtx8::adUnsignedBigInt:
+        case kvtx8::adNumeric:
+            comilla.clear();
+            texto = kvtx8::EsNumerico(valor) ? kvtx8::Recorta(valor) : "0";
+            break;
+        case kvtx8::adDate:
+        case kvtx8::adDBDate:
+            if (kvtx8::Mayusculas(kvtx8::Recorta(valor)).starts_with("NOW")) {
+                comilla.clear();
+                texto = "NOW()";
+            } else if (auto f = kvtx8::LeeFecha(valor)) {
+                texto = kvtx8::FechaSQL(*f);
+            } else {
+                texto = "0000-00-00";
+            }
+            break;
+        case kvtx8::adBSTR:
+        case kvtx8::adChar:
+        case kvtx8::adWChar:
+        case kvtx8::adVarChar:
+        case kvtx8::adLongVarChar:
+        case kvtx8::adVarWChar:
+        case kvtx8::adLongVarWChar:
+        case kvtx8::adVarBinary:
+        case kvtx8::adLongVarBinary:
+            // Kept as the mirrors have always stored it: a quote inside a text becomes a double quote.
+            for (auto& c : texto)
+                if (c == '\'') c = '"';
+            break;
+        case kvtx8::adDBTimeStamp:
+            if (auto f = kvtx8::LeeFecha(valor))
+                texto = kvtx8::Formato(*f, "yyyy-mm-dd hh:nn:ss");
+            else
+                texto = "0000-00-00 00:00:00";
+            break;
+        default:  // time (134) and anything else: as it stands
+            break;
+    }
+}
+
+std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const std::string& tabla,
+                                      const std::vector<std::string>& campos,
+                                      const std::vector<Valor>& valores, const std::string& condicion) {
+    if (campos.size() != valores.size()) {
+        MensajeSkn("La lista de campos y la lista de valores tienen diferentes elementos", kSoloOK + kCritico,
+                   "ERROR");
+        return {};
+    }
+    std::string sql = "UPDATE " + kvtx8::Minusculas(tabla) + " SET ";
+    for (size_t i = 0; i < campos.size(); ++i) {
+        if (i) sql += ",";
+        sql += campos[i] + "=";
+        if (!valores[i]) {
+            sql += "NULL";
+            continue;
+        }
+        std::string comilla, texto;
+        FormateaValor(*valores[i], rs.Tipo(campos[i]), comilla, texto);
+        // Quoted texts go through the connection's escaping, so a backslash cannot end the literal.
+        sql += comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
+    }
+    sql += " WHERE " + condicion;
+    if (!cn.Ejecutar(sql)) return {};
+    return sql;
+}
+
+void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& estructura,
+                                    const std::vector<std::string>& campos, const std::string& claveSQL) {
+    std::vector<std::string> nombres;
+    std::vector<Valor> valores;
+    for (const auto& c : campos) {
+        if (!local.TieneCampo(c)) continue;
+        nombres.push_back(c);
+        if (kvtx8::IgualSinMayusculas(c, Llave)) {
+            valores.push_back(claveSQL);
+        } else if (kvtx8::IgualSinMayusculas(c, "FADUA")) {
+            auto f = local.Dato(c) ? kvtx8::LeeFecha(*local.Dato(c)) : std::nullopt;
+            valores.push_back(f ? Valor(kvtx8::Formato(*f, "yyyy-mm-dd hh:nn:ss")) : local.Dato(c));
+        } else {
+            valores.push_back(local.Dato(c));
+        }
+    }
+    if (ActualizaSQL(espejo_, estructura, Tabla, nombres, valores, Llave + "=" + claveSQL).empty())
+        Falla(claveSQL, espejo_.MensajeError());
+}
+
+void clsEstandar::ExportarXFADUA() {
+    kvtx8::ConcentradorBasesDD llaves;
+    if (!AbreAmbas()) return;
+    Registros estructura, local;
+    std::vector<std::string> unicas, campos;
+    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, Tabla + " LIMIT 0")) {
+        Falla("", espejo_.MensajeError());
+        return;
+    }
+    llaves.ObtenerLlaveUnica(espejo_, Tabla, unicas);
+    if (Mod.BDLocal.AbrirTabla(
+            local, *ConexionLocal,
+            Tabla + " WHERE FADUA >= '" + ConexionLocal->Escapar(cronos_) + "' ORDER BY " + Llave)) {
+        Mod.BDRemota.ObtenerEstructura(estructura, campos);
+        for (; !local.Eof(); local.MoveNext()) {
+            const std::string clave = local.Texto(Llave);
+            const std::string claveSQL = kvtx8::NumeroSQL(clave);
+            Ventana().TablaActual(kvtx8::Mayusculas(Tabla) + "\nCopiando " + Llave + " " + clave);
+            Ventana().Ceder();
+            if (!AbreEspejo()) {
+                // Every further row would wait for the whole retry window again.
+                AvisaDesconexion(HandleBitacora, false);
+                Mod.Detener = true;
+                break;
+            }
+            bool atendida = false;
+            if (!unicas.empty()) {
+                const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
+                if (!condicion.empty()) {
+                    Registros porUnica;
+                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, Tabla + " WHERE " + condicion, Llave)) {
+                        Falla(clave, espejo_.MensajeError());
+                        break;
+                    }
+                    if (porUnica.Eof()) {
+                        if (!Inserta(local, estructura, campos, Llave, clave)) break;
+                        Registros otraVez;
+                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, Tabla + " WHERE " + condicion, Llave);
+                        atendida = !otraVez.Eof();
+                    } else {
+                        const std::string suya = kvtx8::NumeroSQL(porUnica.Texto(Llave));
+                        bool libre = false;
+                        if (suya != claveSQL) {
+                            if (!LlaveLibre(claveSQL, libre)) break;
+                            if (libre) {
+                                if (!espejo_.Ejecutar("UPDATE " + Tabla + " SET " + Llave + "=" + claveSQL +
+                                                      " WHERE " + Llave + "=" + suya)) {
+                                    Falla(clave, espejo_.MensajeError());
+                                    break;
+                                }
+                                // The row was met because it changed: its new values go along with the move.
+                                ActualizaCambiado(local, estructura, campos, claveSQL);
+                                atendida = true;
+                            }
+                        }
+                    }
+                }
+            }
+            if (!atendida && !Mod.Detener) {
+                bool libre = false;
+                if (!LlaveLibre(claveSQL, libre)) break;
+                if (!libre)
+                    ActualizaCambiado(local, estructura, campos, claveSQL);
+                else
+                    Inserta(local, estructura, campos, Llave, clave);
+            }
+            if (Mod.Detener) break;
+        }
+    }
+    Mod.BDLocal.CierraTabla(local);
+    Mod.BDRemota.CierraTabla(estructura);
+    Ventana().Ceder();
+}
+
+}  // namespace cnc
