@@ -1,10 +1,55 @@
 #include "app/comandos.h"
 
+#include "app/cls_de_inicio.h"
+#include "app/scheduler.h"
+#include "app/shared_routines.h"
+#include "connection/cls_descargas.h"
+
 namespace cnc {
 
 namespace {
+
 EstadoForm1 estado;
+
+// The buttons "Configurar" hides while the settings panel is open.
+const char* const kBotonesDelPanel[] = {"Command5", "Command6",  "Command10", "Command13",
+                                        "Command7", "Command12", "Command14"};
+
+void FocoPrincipal() {
+    if (estado.Picture1) DarleElFoco("Picture1");
 }
+
+void DetenTimer1() {
+    estado.Timer1 = false;
+    Ventana().Temporizador("Timer1", false);
+}
+
+void ArrancaTimer1() {
+    estado.Timer1 = true;
+    Ventana().Temporizador("Timer1", true);
+}
+
+// The four send commands: the question, then one connection of the mode.
+void Envio(const std::string& pregunta, uint8_t modo) {
+    if (!Pregunta(pregunta, "Atención", false)) {
+        FocoPrincipal();
+        return;
+    }
+    Ventana().Texto("lblInfo", "");
+    Ventana().Ceder();
+    EnviarAhora(modo);
+}
+
+bool EnRango(const std::string& texto, double minimo, double maximo) {
+    const double n = kvtx8::kvVal(texto);
+    return n >= minimo && n <= maximo;
+}
+
+std::string NumeroEntero(const std::string& texto) {
+    return std::to_string(static_cast<long long>(kvtx8::kvVal(texto)));
+}
+
+}  // namespace
 
 EstadoForm1& Form1() {
     return estado;
@@ -14,52 +59,256 @@ void ReiniciaForm1() {
 }
 
 bool Form1_Load() {
-    return false;
+    return Arranque(true);
 }
-void Form_Activate() {}
-void Form_Resize(bool) {}
-void Form_DblClick() {}
+
+void Form_Activate() {
+    if (!estado.PrimeraActivacion) return;
+    estado.PrimeraActivacion = false;
+    FocoPrincipal();
+}
+
+void Form_Resize(bool minimizada) {
+    estado.Minimizada = minimizada;
+    if (minimizada) {
+        Ventana().Visible("Form1", false);
+        clsDeInicio().PonerSystray();
+    } else {
+        Ventana().Visible("Form1", true);
+    }
+}
+
+void Form_DblClick() {
+    Ventana().AbreDocumento(Mod.ArchivoIni);
+}
+
 bool Form_QueryUnload() {
+    if (estado.Descargada) return false;
+    estado.Minimizada = true;
+    Ventana().Minimiza();
+    Form_Resize(true);
     return true;
 }
-void Form_Unload() {}
-void MouseMove(int) {}
-void Timer1_Timer() {}
-void Timer2_Timer() {}
-void cmdEnviar_Click() {}
-void Command10_Click() {}
-void Command12_Click() {}
-void Command14_Click() {}
-void Command11_Click() {}
-void Command13_Click() {}
-void cmdCerrar_Click() {}
-void cmdTerminar_Click() {}
-void Command1_Click() {}
+
+void Form_Unload() {
+    if (estado.Descargada) return;
+    estado.Descargada = true;
+    DetenTimer1();
+    if (estado.Timer2) estado.Timer2 = false, Ventana().Temporizador("Timer2", false);
+    Ventana().QuitaAviso();
+    if (!Mod.ArchivoIni.empty())
+        kvtx8::EscribeIni("Configuración", "Solamente respaldar en ESPEJO",
+                          Ventana().SoloRespaldarMarcado() ? "S" : "N", Mod.ArchivoIni);
+    clsDeInicio().MataObjetos();
+}
+
+void MouseMove(int x) {
+    clsDeInicio().MouseMove(0, 0, x, 0);
+}
+
+void cmdEnviar_Click() {
+    Envio("¿Desea enviar la información al concentrador en este momento?", 0);
+}
+void Command10_Click() {
+    Envio("¿Desea leer los productos de la empresa MATRIZ?", 1);
+}
+void Command12_Click() {
+    Envio("¿Desea enviar todos los productos hacia la empresa ESPEJO?", 3);
+}
+void Command14_Click() {
+    Envio("¿Desea leer la información pendiente de leer?", 4);
+}
+
+void Command11_Click() {
+    estado.Timer2 = true;
+    Ventana().Temporizador("Timer2", true);
+    Ventana().Texto("Label(7)", "Buscando actualizaciones");
+    estado.Label7Visible = true;
+    Ventana().Visible("Label(7)", true);
+    DetenTimer1();
+    clsDescargas descargas;
+    bool manual = true, forzado = false, terminar = false;
+    descargas.VerificaVersiones(manual, forzado, terminar);
+    if (terminar || Mod.TerminarPrograma) {
+        DescargaVentana();
+        return;
+    }
+    estado.Timer2 = false;
+    Ventana().Temporizador("Timer2", false);
+    estado.Label7Visible = false;
+    Ventana().Visible("Label(7)", false);
+    Ventana().Bip();
+    MensajeSkn("Versión del concentrador comprobada. No hay versión más nueva.", 0, "Verificación terminada",
+               10);
+    ArrancaTimer1();
+    DarleElFoco("Picture1");
+}
+
+void Command13_Click() {
+    DetenTimer1();
+    if (!Ventana().PideUsuario(476)) {
+        ArrancaTimer1();
+        return;
+    }
+    estado.Picture1 = false;
+    Ventana().Visible("Picture1", false);
+    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, false);
+    estado.Picture4 = true;
+    Ventana().Visible("Picture4", true);
+    DarleElFoco("txtMinutos");
+}
+
+void cmdCerrar_Click() {
+    if (!Pregunta("¿Desea interrumpir el envío de información?", "Confirme", true)) {
+        FocoPrincipal();
+        return;
+    }
+    Mod.Detener = true;
+    Mod.Interrumpir = true;
+}
+
+void cmdTerminar_Click() {
+    if (!Pregunta("¿Está seguro de cerrar este programa? Se desactivará la conexión al concentrador",
+                  "Cerrar conexión", true)) {
+        FocoPrincipal();
+        return;
+    }
+    Mod.Detener = true;
+    DescargaVentana();
+}
+
+void Command1_Click() {
+    Ventana().Minimiza();
+    Form_Resize(true);
+}
+
+// The notice windows and the notice report answer these buttons.
 void Command5_Click() {}
 void Command6_Click() {}
 void Command7_Click() {}
-bool txtMinutos_Validate(const std::string&) {
-    return true;
-}
-bool txtAvisos_Validate(const std::string&) {
-    return true;
-}
-void chkAvisos_Click(bool) {}
-bool cmdGrabar_Click(const std::string&, const std::string&, bool, bool, bool) {
+
+bool txtMinutos_Validate(const std::string& texto) {
+    if (EnRango(texto, 1, 999)) return true;
+    Ventana().Bip();
     return false;
 }
-void cmdRegresar_Click() {}
-void cmdConexion_Click() {}
-bool Command2_Click(const DatosDeConexion&) {
+
+bool txtAvisos_Validate(const std::string& texto) {
+    if (EnRango(texto, 0, 9999)) return true;
+    Ventana().Bip();
     return false;
 }
-bool Command3_Click(const DatosDeConexion&) {
-    return false;
+
+void chkAvisos_Click(bool marcado) {
+    Ventana().Habilitado("Label(9)", marcado);
+    Ventana().Habilitado("txtAvisos", marcado);
 }
-void Command4_Click() {}
-void chkVer_Click() {}
-bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>&, int) {
+
+bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool chkAvisos, bool chkActualiza,
+                     bool chkSoloRespaldar) {
+    // The fields' own checks may not have run (a click straight from another field).
+    if (!EnRango(minutos, 1, 999)) {
+        Ventana().Bip();
+        DarleElFoco("txtMinutos");
+        return false;
+    }
+    if (!EnRango(avisos, 0, 9999)) {
+        Ventana().Bip();
+        DarleElFoco("txtAvisos");
+        return false;
+    }
+    Conexion cn;
+    if (!AbreBase(Mod.BDLocal, cn, "concentradorqmx")) return false;
+    BasesDD& bd = Mod.BDLocal;
+    bool grabado = bd.GrabaDato("Minutos", NumeroEntero(minutos), cn) &&
+                   bd.GrabaDato("AvisosAmostrar", NumeroEntero(avisos), cn) &&
+                   bd.GrabaDato("ManejarAvisos", chkAvisos ? "1" : "0", cn) &&
+                   bd.GrabaDato("ActualizAutomatica", chkActualiza ? "1" : "0", cn) &&
+                   bd.GrabaDato("SoloRespaldar", chkSoloRespaldar ? "1" : "0", cn);
+    if (grabado) {
+        bool correcto = false;
+        clsDeInicio().LeerConfiguracion(correcto);
+        MuestraOpciones();
+        estado.Segundos = 0;
+        cmdRegresar_Click();
+    }
+    cn.Cerrar();
+    return grabado;
+}
+
+void cmdRegresar_Click() {
+    estado.Picture1 = true;
+    Ventana().Visible("Picture1", true);
+    estado.Picture4 = false;
+    Ventana().Visible("Picture4", false);
+    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, true);
+    // Edits not saved with "Grabar" are dropped, so the panel and the settings agree.
+    MuestraOpciones();
+    ArrancaTimer1();
+}
+
+void cmdConexion_Click() {
+    MuestraConexion();
+}
+
+bool Command2_Click(const DatosDeConexion& d) {
+    Conexion cn;
+    bool grabado = false;
+    if (AbreBase(Mod.BDLocal, cn, "")) {
+        Registros rs;
+        if (Mod.BDLocal.AbrirTabla(
+                rs, cn, kvtx8::CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", Mod.BDLocal.cMiBase, cn), "*",
+                true) &&
+            !rs.Eof()) {
+            rs.Poner("Servidor2", Mod.Acceso.Encripta(d.servidor, 1));
+            rs.Poner("Puerto2", NumeroEntero(d.puerto));
+            rs.Poner("Usuario2", Mod.Acceso.Encripta(d.usuario, 3));
+            rs.Poner("Conexion2", Mod.Acceso.Encripta(d.password, 4));
+            rs.Poner("BaseDeDatos3", Mod.Acceso.Encripta(d.base, 2));
+            grabado = rs.Update();
+        }
+        rs.Cerrar();
+        cn.Cerrar();
+    }
+    // Leaving the panel as if saved would lose what was typed.
+    if (!grabado) {
+        Ventana().MensajeSimple("No se grabaron los datos de conexión: no se encontró la empresa " +
+                                    Mod.BDLocal.cMiBase + " en la base de datos general del servidor local.",
+                                kCritico, "Alerta");
+        return false;
+    }
+    Command4_Click();
     return true;
+}
+
+bool Command3_Click(const DatosDeConexion& d) {
+    BasesDD bd;
+    bd.cRuta = d.servidor;
+    bd.cPuerto = NumeroEntero(d.puerto);
+    bd.cUsuario = d.usuario;
+    bd.cPassword = d.password;
+    Conexion cn;
+    const bool abrio = AbreBase(bd, cn, d.base);
+    if (abrio)
+        Ventana().MensajeSimple("Conexión correcta", kInformacion, "Aviso");
+    else
+        Ventana().MensajeSimple("No pudo establecerse conexión al servidor o a la base de datos", kCritico,
+                                "Alerta");
+    cn.Cerrar();
+    return abrio;
+}
+
+void Command4_Click() {
+    estado.Picture2 = false;
+    Ventana().Visible("Picture2", false);
+    estado.Picture4 = true;
+    Ventana().Visible("Picture4", true);
+}
+
+void chkVer_Click() {
+    estado.UsuarioVisible = !estado.UsuarioVisible;
+    Ventana().Enmascarado("txtConecte(3)", !estado.UsuarioVisible);
+    Ventana().Enmascarado("txtConecte(4)", !estado.UsuarioVisible);
 }
 
 }  // namespace cnc

@@ -26,6 +26,8 @@ struct EstadoForm1 {
     bool Label7Visible = false;  // the blinking "Enviando información... " label
     std::string Label7Tag;
     bool UsuarioVisible = false;  // chkVer: user and password shown unmasked
+    bool DatosPresentes = false;  // the ESPEJO connection data were found at start-up
+    bool FinPedido = false;       // the program was asked to end (headless: a signal)
 };
 EstadoForm1& Form1();
 void ReiniciaForm1();

@@ -1,7 +1,10 @@
-// The send countdown of the main window.
+// The send countdown of the main window, the alert poll and the connection call.
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "components/bases_dd.h"
 
 namespace cnc {
 
@@ -9,5 +12,19 @@ namespace cnc {
 void IniciaCuenta(uint8_t modo);
 // Shows the last connection of the configuration file on the window.
 void LeerUltimaConexion();
+
+// Gives a control the focus.
+void DarleElFoco(const std::string& control);
+// Time left until the next automatic send.
+void TiempoRestante(int& horas, int& minutos, int& segundos);
+// The lblInfo text of a time left: "0 hors. 14 min. 59 segs.".
+std::string TextoTiempoRestante(int horas, int minutos, int segundos);
+// The 5-second poll of the local alerts.
+void RevisaAlertas();
+// One connection call (clsConectar::Conectar); the countdown is stopped while it runs.
+void EnviarAhora(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn);
+void EnviarAhora(uint8_t modo);
+// True while a connection call runs.
+bool EnConexion();
 
 }  // namespace cnc
