@@ -1,0 +1,29 @@
+#include "ui/ventana.h"
+
+#include <QApplication>
+
+#include "app/comandos.h"
+#include "app/shared_routines.h"
+#include "ui/form1.h"
+#include "ui/ventana_qt.h"
+
+int EjecutaVentana(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // A tray program: hiding or closing the last window does not end it.
+    app.setQuitOnLastWindowClosed(false);
+    cncui::Form1 form;
+    cncui::VentanaQt puerto(form);
+    cnc::PuertoVentana* antes = cnc::Mod.Ventana;
+    cnc::Mod.Ventana = &puerto;
+
+    int estado = 1;
+    if (cnc::Form1_Load() && !puerto.Descargada()) {
+        if (!cnc::Form1().Minimizada) form.show();
+        app.exec();
+        estado = 0;
+        // The loop may also end from outside (the session closing): unload as the window would.
+        if (!puerto.Descargada()) puerto.Descarga();
+    }
+    cnc::Mod.Ventana = antes;
+    return estado;
+}

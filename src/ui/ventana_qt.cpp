@@ -1,0 +1,271 @@
+#include "ui/ventana_qt.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/comandos.h"
+#include "ui/form1.h"
+#include "ui/frm_aviso.h"
+#include "ui/frm_elegir_empresa.h"
+
+namespace cncui {
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QMessageBox::StandardButton BotonQt(uint8_t codigo) {
+    switch (codigo) {
+        case cnc::kOK:
+            return QMessageBox::Ok;
+        case cnc::kCancelar:
+            return QMessageBox::Cancel;
+        case cnc::kAbortar:
+            return QMessageBox::Abort;
+        case cnc::kReintentar:
+            return QMessageBox::Retry;
+        case cnc::kIgnorar:
+            return QMessageBox::Ignore;
+        case cnc::kSi:
+            return QMessageBox::Yes;
+        case cnc::kNo:
+            return QMessageBox::No;
+        default:
+            return QMessageBox::NoButton;
+    }
+}
+
+QMessageBox::Icon IconoDe(int estilo) {
+    switch (estilo & 0x70) {
+        case cnc::kCritico:
+            return QMessageBox::Critical;
+        case cnc::kPregunta:
+            return QMessageBox::Question;
+        case cnc::kExclamacion:
+            return QMessageBox::Warning;
+        case cnc::kInformacion:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+
+QString TextoVisible(const std::string& texto) {
+    QString t = Q(texto);
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    return t;
+}
+
+VentanaQt::VentanaQt(Form1& form) : form_(form) {}
+
+VentanaQt::~VentanaQt() {
+    delete aviso_;
+    delete ocupado_;
+}
+
+QWidget* VentanaQt::Control(const std::string& nombre) const {
+    const QString n = Q(nombre);
+    if (QWidget* w = form_.Control(n)) return w;
+    for (QWidget* arriba : QApplication::topLevelWidgets()) {
+        if (arriba == &form_) continue;
+        if (arriba->objectName() == n) return arriba;
+        if (QWidget* w = arriba->findChild<QWidget*>(n)) return w;
+    }
+    return nullptr;
+}
+
+uint8_t VentanaQt::Mensaje(const std::string& texto, int estilo, const std::string& titulo) {
+    QMessageBox caja(IconoDe(estilo), Q(titulo), TextoVisible(texto), QMessageBox::NoButton,
+                     form_.isVisible() ? &form_ : nullptr);
+    caja.setObjectName("MensajeSkn");
+    for (uint8_t codigo : cnc::BotonesDe(estilo)) caja.addButton(BotonQt(codigo));
+    const uint8_t porDefecto = cnc::BotonPorDefecto(estilo);
+    caja.setDefaultButton(BotonQt(porDefecto));
+    caja.exec();
+    QAbstractButton* pulsado = caja.clickedButton();
+    if (!pulsado) return porDefecto;
+    for (uint8_t codigo : cnc::BotonesDe(estilo)) {
+        if (caja.button(BotonQt(codigo)) == pulsado) return codigo;
+    }
+    return porDefecto;
+}
+
+void VentanaQt::Estado(const std::string& t) {
+    Texto("Label(13)", t);
+}
+void VentanaQt::Etapa(const std::string& t) {
+    Texto("lblEtapa", t);
+}
+void VentanaQt::TablaActual(const std::string& t) {
+    Texto("lblTabla", t);
+}
+void VentanaQt::Progreso(const std::string& t) {
+    Texto("lblEstatus", t);
+}
+
+void VentanaQt::MuestraOcupado(const std::string& t) {
+    if (!ocupado_) {
+        ocupado_ = new QLabel(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        ocupado_->setObjectName("Ocupado");
+        ocupado_->setMargin(16);
+        ocupado_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        ocupado_->setAlignment(Qt::AlignCenter);
+    }
+    ocupado_->setText(TextoVisible(t));
+    ocupado_->adjustSize();
+    if (form_.isVisible()) ocupado_->move(form_.geometry().center() - ocupado_->rect().center());
+    ocupado_->show();
+    ocupado_->repaint();
+}
+
+void VentanaQt::QuitaOcupado() {
+    delete ocupado_;
+}
+
+void VentanaQt::Aviso(const std::string& t) {
+    if (!aviso_) aviso_ = new frmAviso;
+    aviso_->Muestra(TextoVisible(t));
+}
+
+void VentanaQt::QuitaAviso() {
+    delete aviso_;
+}
+
+void VentanaQt::MuestraOpciones(const cnc::Opciones& o) {
+    Texto("Label12", std::to_string(o.minutos));
+    Texto("Label13", o.manejarAvisos ? std::to_string(o.avisosAMostrar) : "* * *");
+    Texto("Label(10)", std::string(o.manejarAvisos ? "Sí" : "No") + " maneja avisos.");
+    Habilitado("Label(6)", o.manejarAvisos);
+    Habilitado("Label13", o.manejarAvisos);
+    Texto("Label(11)",
+          std::string(o.actualizaAutomatica ? "Buscar" : "No buscar") + " actualizaciones automáticamente.");
+    Texto("Label(12)", o.soloRespaldar ? "Solamente RESPALDAR en empresa espejo"
+                                       : "Enviar y recibir información de empresa espejo");
+    Marcado("chkAvisos", o.manejarAvisos);
+    Marcado("chkSoloRespaldar", o.soloRespaldar);
+    Marcado("chkActualiza", o.actualizaAutomatica);
+    Texto("txtMinutos", std::to_string(o.minutos));
+    Texto("txtAvisos", std::to_string(o.avisosAMostrar));
+}
+
+bool VentanaQt::SoloRespaldarMarcado() const {
+    auto* c = qobject_cast<QCheckBox*>(Control("chkSoloRespaldar"));
+    return c && c->isChecked();
+}
+
+void VentanaQt::Ceder() {
+    QCoreApplication::processEvents();
+}
+
+void VentanaQt::Texto(const std::string& control, const std::string& texto) {
+    QWidget* w = Control(control);
+    if (!w) return;
+    const QString t = TextoVisible(texto);
+    if (w == &form_) {
+        form_.setWindowTitle(t);
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setTextFormat(Qt::PlainText);
+        l->setText(t);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setText(t);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->setText(t);
+    } else {
+        w->setWindowTitle(t);
+    }
+}
+
+void VentanaQt::Habilitado(const std::string& control, bool b) {
+    if (control == "Timer1" || control == "Timer2") return Temporizador(control, b);
+    if (QWidget* w = Control(control)) w->setEnabled(b);
+}
+
+void VentanaQt::Visible(const std::string& control, bool b) {
+    if (QWidget* w = Control(control)) w->setVisible(b);
+}
+
+void VentanaQt::Marcado(const std::string& control, bool b) {
+    if (auto* c = qobject_cast<QAbstractButton*>(Control(control))) c->setChecked(b);
+}
+
+void VentanaQt::Foco(const std::string& control) {
+    QWidget* w = Control(control);
+    if (w && w->isVisible() && w->isEnabled()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void VentanaQt::Enmascarado(const std::string& control, bool b) {
+    if (auto* e = qobject_cast<QLineEdit*>(Control(control)))
+        e->setEchoMode(b ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void VentanaQt::Tooltip(const std::string& control, const std::string& texto) {
+    if (QWidget* w = Control(control)) w->setToolTip(TextoVisible(texto));
+}
+
+void VentanaQt::Temporizador(const std::string& nombre, bool activo) {
+    QTimer* t = nombre == "Timer1" ? form_.Timer1() : nombre == "Timer2" ? form_.Timer2() : nullptr;
+    if (!t) return;
+    if (activo && !t->isActive()) t->start();
+    if (!activo) t->stop();
+}
+
+void VentanaQt::Bip() {
+    QApplication::beep();
+}
+
+void VentanaQt::Restaura() {
+    form_.setWindowState((form_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    form_.show();
+    form_.raise();
+    form_.activateWindow();
+}
+
+void VentanaQt::Minimiza() {
+    if (form_.isVisible())
+        form_.showMinimized();
+    else
+        form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+}
+
+void VentanaQt::IconoEnBandeja(bool b) {
+    form_.IconoEnBandeja(b);
+}
+
+void VentanaQt::Descarga() {
+    if (descargada_) return;
+    descargada_ = true;
+    cnc::Form_Unload();
+    QuitaAviso();
+    QuitaOcupado();
+    form_.Timer1()->stop();
+    form_.Timer2()->stop();
+    form_.IconoEnBandeja(false);
+    form_.PermiteCerrar();
+    form_.close();
+    QCoreApplication::quit();
+}
+
+bool VentanaQt::AbreDocumento(const std::string& ruta) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(ruta)));
+}
+
+int VentanaQt::ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) {
+    frmElegirEmpresa ventana(filas, actual, form_.isVisible() ? &form_ : nullptr);
+    ventana.exec();
+    return ventana.Elegida();
+}
+
+}  // namespace cncui
