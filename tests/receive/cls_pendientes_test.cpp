@@ -1,0 +1,234 @@
+#include "receive/cls_pendientes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "app/shared_routines.h"
+#include "notices/notice_store.h"
+#include "send/etapas_recepcion.h"
+#include "support/falsos.h"
+#include "support/servidores.h"
+
+using namespace cnc;
+using Lista = std::vector<std::string>;
+
+namespace {
+
+// An SQL literal for the test's own rows.
+std::string Lit(const std::string& s) {
+    std::string r = "'";
+    for (char c : s) {
+        if (c == '\\' || c == '\'') r += '\\';
+        r += c;
+    }
+    return r + "'";
+}
+
+// Both general databases and both concentradorqmx; this company is "espejo1" at the hub.
+struct Escenario {
+    prueba::ModuloDePrueba m;
+    prueba::Servidor local = prueba::ServidorLocal(), hub = prueba::ServidorHub();
+    Conexion servidorLocal, conHub, compania;
+    clsPendientes p;
+
+    Escenario() {
+        prueba::CreaBase(local, "generaltarvena", {"general.sql"});
+        prueba::CreaBase(local, "concentradorqmx", {"concentradorqmx_local.sql"});
+        prueba::CreaBase(hub, "generaltarvena", {"general.sql"});
+        prueba::CreaBase(hub, "concentradorqmx", {"concentradorqmx_hub.sql"});
+        prueba::Configura(Mod.BDLocal, local, "datos1");
+        prueba::Configura(Mod.BDRemota, hub, "espejo1");
+        m.reloj.Pon({2026, 12, 8, 10, 0, 0});
+        LimpiaUltimosAvisos();
+    }
+    ~Escenario() {
+        LimpiaUltimosAvisos();
+        try {
+            for (const char* b : {"generaltarvena", "concentradorqmx"})
+                prueba::BorraBase(local, b), prueba::BorraBase(hub, b);
+        } catch (...) {
+        }
+    }
+    void Local(const std::string& sql) { prueba::EjecutaSQL(local, "generaltarvena", sql); }
+    void Hub(const std::string& sql) { prueba::EjecutaSQL(hub, "generaltarvena", sql); }
+    Lista EnLocal(const std::string& sql) { return prueba::Filas(local, "generaltarvena", sql); }
+    Lista EnHub(const std::string& sql) { return prueba::Filas(hub, "generaltarvena", sql); }
+    // Decoded texts of the notice rows of a type.
+    Lista Avisos(int tipo) {
+        return prueba::Filas(local, "concentradorqmx",
+                             "SELECT CAST(DECODE(Aviso,Metodo) AS CHAR) FROM avisos WHERE TipoAviso=" +
+                                 std::to_string(tipo) + " ORDER BY Id");
+    }
+    std::string Cifra(const std::string& v, const std::string& ale) { return Mod.Acceso.Encripta(v, ale); }
+    // A user row with its fields enciphered under its own key.
+    std::string Usuario(int id, const std::string& usuario, const std::string& nombre,
+                        const std::string& grupo, const std::string& ale) {
+        return "INSERT INTO usuarios (Id,Usuario,Nombre,Grupo,Codigo,AlE) VALUES (" + std::to_string(id) +
+               "," + Lit(Cifra(usuario, ale)) + "," + Lit(Cifra(nombre, ale)) + "," + Lit(Cifra(grupo, ale)) +
+               "," + Lit(Cifra("1234", ale)) + "," + Lit(ale) + ");";
+    }
+    std::string EnCola(int id, const std::string& base = "espejo1", int quitar = 0,
+                       const std::string& leidos = "2000-01-01") {
+        return "INSERT INTO concentradorqmx.listausuarios "
+               "(IdUsuario,BaseDeDatos,FechaCambios,FechaLeidos,Quitar) "
+               "VALUES (" +
+               std::to_string(id) + "," + Lit(base) + ",'2026-12-01'," + Lit(leidos) + "," +
+               std::to_string(quitar) + ");";
+    }
+};
+
+// Crashes the hub server at a chosen status line, as a lost network would; revives it on demand.
+class VentanaQueCorta : public prueba::VentanaGrabadora {
+  public:
+    size_t cortarEn = 0;
+    void Estado(const std::string& t) override {
+        VentanaGrabadora::Estado(t);
+        if (estados.size() == cortarEn) Servidor("kill");
+    }
+    void Servidor(const char* orden) {
+        const std::string cmd = std::string(CONCENTRADOR_SCHEMA_DIR) + "/../scripts/test-servers " + orden +
+                                " " + std::getenv("CNC_PRUEBA_DIR") + " hub >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        caido = std::string(orden) == "kill";
+    }
+    ~VentanaQueCorta() override {
+        if (caido) Servidor("revive");
+    }
+    bool caido = false;
+};
+
+}  // namespace
+
+TEST(LeeGrupos, DeliversThisCompanysGroupsAndKeepsWhatWasNotWritten) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Local("INSERT INTO grupos VALUES ('Ventas','vieja')");
+    e.Hub("INSERT INTO grupos VALUES ('Ventas','Ventas del día'),('Almacén','Bodega'),(" + Lit("D'Ana \\") +
+          ",'comillas'),('Malo','x');"
+          "INSERT INTO concentradorqmx.listagrupos (Grupo,BaseDeDatos) VALUES ('Ventas','otra')");
+
+    // Nothing queued for this company: nothing is touched.
+    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_TRUE(e.m.ventana.estados.empty());
+    EXPECT_EQ(e.EnLocal("SELECT * FROM grupos"), Lista{"Ventas|vieja"});
+    EXPECT_EQ(prueba::Consulta(e.local, "concentradorqmx", "SELECT COUNT(*) FROM avisos"), "0");
+
+    // The local server refuses one group: it is logged and stays queued, the others go on.
+    e.Local(
+        "CREATE TRIGGER rechaza BEFORE INSERT ON grupos FOR EACH ROW "
+        "IF NEW.Grupo='Malo' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='rechazado'; END IF");
+    e.Hub("INSERT INTO concentradorqmx.listagrupos (Grupo,BaseDeDatos) VALUES ('Almacén','espejo1'),(" +
+          Lit("D'Ana \\") + ",'espejo1'),('Fantasma','espejo1'),('Malo','espejo1'),('Ventas','espejo1')");
+    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
+
+    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.EnLocal("SELECT * FROM grupos ORDER BY Grupo"),
+              (Lista{"Almacén|Bodega", "D'Ana \\|comillas", "Ventas|Ventas del día"}));
+    // A group without its source row, and the one not written, wait for the next cycle.
+    EXPECT_EQ(e.EnHub("SELECT Grupo,BaseDeDatos FROM concentradorqmx.listagrupos ORDER BY Grupo,BaseDeDatos"),
+              (Lista{"Fantasma|espejo1", "Malo|espejo1", "Ventas|otra"}));
+    EXPECT_EQ(e.Avisos(0), Lista{"Grupo nuevo: \"Almacén\"\r\nGrupo nuevo: \"D'Ana \\\"\r\n"
+                                 "Grupo modificado: \"Ventas\""});
+    EXPECT_EQ(e.m.ventana.estados.at(0), "GRUPOS\r\nGrupo 'Almacén'");
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("     LeeGrupos()\r\n"), std::string::npos);
+}
+
+TEST(LeeUsuarios, AppliesChangesUnderLocalKeysAndRemovesByName) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    const std::string pedro = e.Cifra("pedro", "k50");  // the stored form both sides share
+    const std::string obrien = "O'Brien \"x\" \\";      // stored as it stands
+    e.Local(e.Usuario(1, "admin", "Administrador", "", "k1") + e.Usuario(3, "carmen", "Carmen", "", "k3") +
+            "INSERT INTO usuarios (Id,Usuario,Nombre,AlE) VALUES (7," + Lit(pedro) + ",'viejo','k50'),(9," +
+            Lit(obrien) + ",'',''),(12," + Lit(obrien + "2") + ",'','')");
+    e.Hub(e.Usuario(3, "maria", "María López", "Ventas", "h3") +
+          e.Usuario(4, "luis", "Luis Gómez", "   ", "h4") + e.Usuario(5, "rosa", "Rosa", "", "h5") +
+          "INSERT INTO usuarios (Id,Usuario,Nombre,Grupo,AlE) VALUES (50," + Lit(pedro) + "," +
+          Lit(e.Cifra("Pedro Páez", "k50")) + "," + Lit(e.Cifra("Almacén", "k50")) + ",'k50'),(60," +
+          Lit(obrien) + ",'','',''),(70,'fantasma','','','');" + e.EnCola(3) + e.EnCola(4) +
+          e.EnCola(5, "espejo1", 0, "2026-12-01") + e.EnCola(50) + e.EnCola(60, "espejo1", 1) +
+          e.EnCola(70, "espejo1", 1) + e.EnCola(99) + e.EnCola(3, "otra"));
+
+    std::string matriz;
+    Recepcion r{e.servidorLocal, e.conHub, e.compania, e.compania, matriz};
+    auto etapas = EtapasDeRecepcion();
+    ASSERT_GE(etapas.size(), 2u);
+    EXPECT_EQ(etapas[0].texto + "/" + etapas[0].tabla, "Grupos nuevos/grupos");
+    EXPECT_EQ(etapas[1].texto + "/" + etapas[1].tabla, "Usuarios nuevos/usuarios");
+    etapas[1].operacion(r);
+    EXPECT_FALSE(Mod.Detener);
+
+    // New users take the next local keys, whatever their keys at the hub; local user 3 is not touched.
+    EXPECT_EQ(e.EnLocal("SELECT Id,AlE FROM usuarios ORDER BY Id"),
+              (Lista{"1|k1", "3|k3", "7|k50", "12|", "13|h3", "14|h4"}));
+    EXPECT_EQ(e.EnLocal("SELECT Nombre FROM usuarios WHERE Id=7"),
+              e.EnHub("SELECT Nombre FROM usuarios WHERE Id=50"));
+    EXPECT_EQ(e.Avisos(1),
+              Lista{"Usuario nuevo: \"maria\"\r\nNombre: María López\r\nGrupo: \"Ventas\"\r\n"
+                    "Usuario nuevo: \"luis\"\r\nNombre: Luis Gómez\r\n"
+                    "Usuario modificado: \"pedro\"\r\nNombre: Pedro Páez\r\nGrupo: \"Almacén\""});
+    // Every pending row of this company is read, removals and missing users too; the rest stay as they were.
+    EXPECT_EQ(e.EnHub("SELECT BaseDeDatos,IdUsuario,FechaLeidos FROM concentradorqmx.listausuarios "
+                      "ORDER BY BaseDeDatos,IdUsuario"),
+              (Lista{"espejo1|3|2026-12-08", "espejo1|4|2026-12-08", "espejo1|5|2026-12-01",
+                     "espejo1|50|2026-12-08", "espejo1|60|2026-12-08", "espejo1|70|2026-12-08",
+                     "espejo1|99|2026-12-08", "otra|3|2000-01-01"}));
+    EXPECT_EQ(e.m.ventana.estados,
+              (Lista{"USUARIOS\r\nUsuario 3", "USUARIOS\r\nUsuario 4", "USUARIOS\r\nUsuario 50",
+                     "USUARIOS\r\nUsuario 60", "USUARIOS\r\nUsuario 70"}));
+    EXPECT_EQ(e.m.carpeta.Lee("ErrorAlLeer.txt"), "");
+
+    // Nothing is pending any more.
+    etapas[1].operacion(r);
+    EXPECT_EQ(e.m.ventana.estados.size(), 5u);
+    EXPECT_EQ(e.Avisos(1).size(), 1u);
+}
+
+TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
+    REQUIERE_SERVIDORES();
+    if (!std::getenv("CNC_PRUEBA_DIR")) GTEST_SKIP() << "sin carpeta de los servidores de prueba";
+    Escenario e;
+    VentanaQueCorta v;
+    Mod.Ventana = &v;
+    e.Hub(
+        "INSERT INTO grupos (Grupo) VALUES ('G1'),('G2'),('G3');"
+        "INSERT INTO concentradorqmx.listagrupos (Grupo,BaseDeDatos) VALUES "
+        "('G1','espejo1'),('G2','espejo1'),"
+        "('G3','espejo1');" +
+        e.Usuario(21, "u1", "Uno", "", "a") + e.Usuario(22, "u2", "Dos", "", "b") +
+        e.Usuario(23, "u3", "Tres", "", "c") + e.EnCola(21) + e.EnCola(22) + e.EnCola(23));
+
+    // The hub goes down after the second group was read from it.
+    v.cortarEn = 2;
+    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(v.estados.size(), 2u);
+    v.Servidor("revive");
+    EXPECT_EQ(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos ORDER BY Grupo"), (Lista{"G2", "G3"}));
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeeGrupos()"), std::string::npos);
+
+    Mod.Detener = false;
+    LimpiaUltimosAvisos();
+    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_FALSE(Mod.Detener);
+    EXPECT_TRUE(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos").empty());
+    EXPECT_EQ(e.EnLocal("SELECT Grupo FROM grupos ORDER BY Grupo"), (Lista{"G1", "G2", "G3"}));
+    EXPECT_EQ(e.Avisos(0), (Lista{"Grupo nuevo: \"G1\"\r\nGrupo nuevo: \"G2\"",
+                                  "Grupo modificado: \"G2\"\r\nGrupo nuevo: \"G3\""}));
+
+    // The same for users: the row in hand when the hub went down stays pending with those after it.
+    v.cortarEn = v.estados.size() + 2;
+    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_TRUE(Mod.Detener);
+    v.Servidor("revive");
+    EXPECT_EQ(e.EnHub("SELECT IdUsuario,FechaLeidos FROM concentradorqmx.listausuarios ORDER BY IdUsuario"),
+              (Lista{"21|2026-12-08", "22|2000-01-01", "23|2000-01-01"}));
+    Mod.Detener = false;
+    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.EnHub("SELECT COUNT(*) FROM concentradorqmx.listausuarios WHERE FechaLeidos<FechaCambios"),
+              Lista{"0"});
+    EXPECT_EQ(e.EnLocal("SELECT Id,AlE FROM usuarios ORDER BY Id"), (Lista{"1|a", "2|b", "3|c"}));
+}
