@@ -80,6 +80,9 @@ struct Modulo {
         std::string Comprobar;
         std::string FtpHost, FtpUsuario, FtpPassword;
     } Sitio;
+
+    // Notice store: Id of the last notice of each TipoAviso (0..22) raised in this cycle, 0 for none.
+    long long UltimoAviso[23] = {};
 };
 
 extern Modulo Mod;
