@@ -1,5 +1,7 @@
 #include "notices/notice_store.h"
 
+#include <type_traits>
+
 #include "app/shared_routines.h"
 #include "components/fecha.h"
 #include "components/utilerias.h"
@@ -11,8 +13,7 @@ namespace {
 constexpr const char* kTabla = "concentradorqmx.avisos";
 constexpr const char* kConTexto = "*,CAST(Decode(Aviso,Metodo) AS CHAR) AS ElTexto";
 
-// Id of the last notice of each type raised in this cycle.
-long long gUltimoAviso[kTiposDeAviso] = {};
+static_assert(std::extent_v<decltype(Modulo::UltimoAviso)> == kTiposDeAviso);
 
 bool Abre(Conexion& cn) {
     return AbreBase(Mod.BDLocal, cn, "");
@@ -32,11 +33,11 @@ size_t LargoEnCaracteres(const std::string& texto) {
 }
 
 void LimpiaUltimosAvisos() {
-    for (auto& u : gUltimoAviso) u = 0;
+    for (auto& u : Mod.UltimoAviso) u = 0;
 }
 
 long long UltimoAviso(int tipo) {
-    return tipo >= 0 && tipo < kTiposDeAviso ? gUltimoAviso[tipo] : 0;
+    return tipo >= 0 && tipo < kTiposDeAviso ? Mod.UltimoAviso[tipo] : 0;
 }
 
 void GrabarAviso(Conexion& servidorLocal, const std::string& texto, int tipo) {
@@ -51,7 +52,7 @@ bool RegistraAviso(Conexion& cn, const std::string& texto, int tipo) {
     long long id = 0;
     std::string clave, completo = texto;
 
-    if (const long long previo = gUltimoAviso[tipo]; previo != 0) {
+    if (const long long previo = Mod.UltimoAviso[tipo]; previo != 0) {
         if (bd.AbrirTabla(rs, cn, DondeId(previo), kConTexto) && !rs.Eof()) {
             const std::string anterior = rs.Texto("ElTexto") + "\r\n";
             if (LargoEnCaracteres(anterior) + LargoEnCaracteres(texto) <= kLargoMaximoAviso) {
@@ -87,7 +88,7 @@ bool RegistraAviso(Conexion& cn, const std::string& texto, int tipo) {
         // The key this connection was given; the largest key only if the server did not say.
         id = static_cast<long long>(cn.IdInsertado());
         if (id <= 0) id = bd.LastId(cn, kTabla, "Id");
-        gUltimoAviso[tipo] = id;
+        Mod.UltimoAviso[tipo] = id;
         clave = std::to_string(metodo);
         bd.CierraTabla(rs);
     }
