@@ -1,7 +1,397 @@
 #include "connection/cls_conectar.h"
 
+#include "app/scheduler.h"
+#include "app/shared_routines.h"
+#include "connection/cls_descargas.h"
+#include "send/cls_copia_maestra.h"
+
 namespace cnc {
 
-void clsConectar::Conectar(uint8_t&, kvtx8::Registros&, kvtx8::Conexion&) {}
+using kvtx8::CambXXXSQL;
+using kvtx8::EsVersion;
+using kvtx8::VersionVB;
+
+namespace {
+
+const char* const kCRLF = "\r\n";
+
+// The controls a connection disables and gives back.
+const char* const kControles[] = {"cmdTerminar", "Label(5)",  "lblInfo",
+                                  "Command10",   "Command11", "cmdConexion"};
+
+// A stored flag as Basic would read it: a number other than 0, or a word for true.
+bool ComoBooleano(const std::string& texto) {
+    const std::string t = kvtx8::Minusculas(kvtx8::Recorta(texto));
+    if (kvtx8::EsNumerico(t)) return kvtx8::kvVal(t) != 0;
+    return t == "true" || t == "verdadero" || t == "si" || t == "sí" || t == "s";
+}
+
+// A whole number from 0 to 255, else `siNo`.
+uint8_t ComoByte(const std::string& texto, uint8_t siNo) {
+    const std::string t = kvtx8::Recorta(texto);
+    if (!kvtx8::EsNumerico(t)) return siNo;
+    const double v = kvtx8::kvVal(t);
+    if (v < 0 || v > 255 || v != static_cast<double>(static_cast<int>(v))) return siNo;
+    return static_cast<uint8_t>(v);
+}
+
+}  // namespace
+
+int clsConectar::ComparaVersiones(const std::string& minima, const std::string& local,
+                                  const std::string& remota) {
+    const double m = VersionVB(minima), l = VersionVB(local), r = VersionVB(remota);
+    int banderas = 0;
+    if (r > l) banderas |= kRemotaMayor;
+    if (m > l) banderas |= kLocalMenorAMinima;
+    if (m > r) banderas |= kRemotaMenorAMinima;
+    return banderas;
+}
+
+void clsConectar::MostrarAviso(const std::string& texto) {
+    Ventana().Aviso(texto);
+    Ventana().Bip();
+}
+
+void clsConectar::BuscaMatriz(kvtx8::Conexion& hub, const kvtx8::Registros& espejo, std::string& matriz) {
+    matriz.clear();
+    kvtx8::Registros rs;
+    Mod.BDRemota.AbrirTabla(rs, hub,
+                            "empresas where Clasificacion='" + hub.Escapar(espejo.Texto("Clasificacion")) +
+                                "' and Licencia='' and Equipo='' order by Id limit 1");
+    if (!rs.Eof()) matriz = kvtx8::Minusculas(rs.Texto("BaseDeDatos"));
+    rs.Cerrar();
+}
+
+void clsConectar::RevisaVersionMinima(kvtx8::Conexion& hub, int b, bool& terminar) {
+    terminar = false;
+    EscribeBitacora(b, "Revisa la indicación de versión mínima");
+    kvtx8::Registros rs;
+    Mod.BDRemota.AbrirTabla(rs, hub, "concentradorqmx.configuracion WHERE Dato = 'VERSIONMINIMA'");
+    if (rs.Eof()) {
+        EscribeBitacora(b, "     Error, no se localizó el dato indicativo");
+        return;
+    }
+    const std::string propia = VersionDelPrograma();
+    const std::string indicada = rs.Texto("Contenido");
+    EscribeBitacora(b, "     Actual  : " + propia);
+    EscribeBitacora(b, "     Indicada: " + indicada);
+    if (VersionVB(propia) < VersionVB(indicada)) {
+        EscribeBitacora(b, "     Descargará la nueva versión");
+        clsDescargas d;
+        bool manual = false, forzado = true;
+        d.VerificaVersiones(manual, forzado, terminar);
+        EscribeBitacora(b, "     Descarga terminada");
+    } else {
+        EscribeBitacora(b, "     No se requiere descargar");
+    }
+    rs.Cerrar();
+}
+
+bool clsConectar::CopiaSucursal(int b, kvtx8::Conexion& espejo, kvtx8::Conexion& local) {
+    const std::string leido = Mod.BDRemota.LeeDato("cncTipoSucursal", espejo, "configura");
+    const uint8_t tipo = ComoByte(leido, 250);
+    // An unreadable type is not copied: the local company keeps the last good one.
+    if (tipo == 250 && !kvtx8::Recorta(leido).empty() && kvtx8::Recorta(leido) != "250")
+        EscribeBitacora(b, "El tipo de sucursal de la ESPEJO no es un número de 0 a 255: '" + leido + "'");
+    if (tipo != 250) Mod.BDLocal.GrabaDato("cncTipoSucursal", std::to_string(tipo), local, "configura");
+    Mod.TipoSucursal = tipo;
+
+    if (tipo == 0) {
+        for (int n = 1; n <= 50; ++n) {
+            const std::string sn = std::to_string(n);
+            Mod.EnviarPrecio[n] = false;
+            Mod.EnviarFormula[n] = false;
+            if (!AbreBaseEspejo(espejo)) {
+                EscribeBitacora(b, "No pudo conectar a la base de datos ESPEJO: " + Mod.BDRemota.cMiBase);
+                return false;
+            }
+            kvtx8::Registros rs;
+            Mod.BDRemota.AbrirTabla(rs, espejo, "configura WHERE Dato='cncEnviarPrecio" + sn + "' LIMIT 1");
+            if (!rs.Eof()) {
+                Mod.EnviarPrecio[n] =
+                    ComoBooleano(Mod.BDRemota.LeeDato("cncEnviarPrecio" + sn, espejo, "configura"));
+                Mod.EnviarFormula[n] =
+                    ComoBooleano(Mod.BDRemota.LeeDato("cncEnviarFormul" + sn, espejo, "configura"));
+            }
+            rs.Cerrar();
+        }
+    } else if (tipo == 1) {
+        const std::string costo = Mod.BDRemota.LeeDato("cncCostoEnFran", espejo, "configura");
+        Mod.BDLocal.GrabaDato("cncCostoEnFran", costo, local, "configura");
+        Mod.CostoEnFran = ComoByte(costo, 0);
+        for (int n = 1; n <= 5; ++n) {
+            const std::string clave = "cncPrecio" + std::to_string(n) + "EnFran";
+            const std::string precio = kvtx8::Recorta(Mod.BDRemota.LeeDato(clave, espejo, "configura"));
+            Mod.BDLocal.GrabaDato(clave, precio, local, "configura");
+            Mod.PrecioEnFran[n] = precio;
+        }
+    }
+    return true;
+}
+
+void clsConectar::EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Conexion& local,
+                              kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal, std::string& matriz) {
+    const int b = Mod.Bitacora;
+    if (modo != 0 && modo != 4) {
+        // Product update (1), alerts (2) and product send (3) are not part of this program yet.
+        EscribeBitacora(b, "Modo de conexión " + std::to_string(modo) +
+                               " no disponible en esta versión: no se envió ni se recibió información");
+        return;
+    }
+    Ventana().Estado("");
+    const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
+    kvtx8::EscribeIni("Información", "Ultima conexión", AhoraTexto("dd/mmm/yyyy - hh:nn:ss"), ini);
+    LeerUltimaConexion();
+    local.Ejecutar(
+        "CREATE TABLE IF NOT EXISTS concentradorqmx.productosenkardex (Clave VARCHAR(15) NOT NULL "
+        "DEFAULT '', PRIMARY KEY (Clave))");
+    EscribeBitacora(b, "Envío de información normal");
+    Mod.ConexionEntregada = true;
+    bool soloRecibir = modo == 4;
+    int bitacora = b;
+    clsCopiaMaestra copia;
+    copia.PasarTablasYrecibir(bitacora, espejo, local, hub, servidorLocal, matriz, soloRecibir);
+}
+
+void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
+    Mod.ConexionEntregada = false;
+    Mod.TerminarPrograma = false;
+
+    // 1. The window: only "Interrumpir" stays available while connected.
+    CierraArchivos();
+    Ventana().Estado("");
+    LeerUltimaConexion();
+    Ventana().Conectando(true);
+    Ventana().Habilitado("cmdCerrar", true);
+    for (const char* c : kControles) Ventana().Habilitado(c, false);
+    Ventana().Habilitado("cmdEnviar", false);
+    Ventana().Temporizador("Timer1", false);
+
+    // 2. One block of the activity log; the file starts again every fifth call after the first.
+    int n = Mod.NumeroBitacora;
+    const bool vaciar = n == 1 || n > 5;
+    if (n > 5) n = 1;
+    Mod.Bitacora = AbreBloqueBitacora(n, vaciar);
+    const int b = Mod.Bitacora;
+
+    kvtx8::Conexion servidorLocal, local, hub, espejo;
+    kvtx8::Registros rsEmpresa;
+    std::string mensaje, matriz;
+    int fallas = 0;
+    bool terminar = false;
+    BasesDD& bdL = Mod.BDLocal;
+    BasesDD& bdR = Mod.BDRemota;
+
+    [&] {
+        // 3.
+        if (!AbreBase(bdL, servidorLocal, "")) {
+            EscribeBitacora(b, "No abrió la base de datos general");
+            return;
+        }
+        EscribeBitacora(b, "Abrió la base de datos general");
+
+        // 4.
+        Mod.VersionActual = bdL.LeeDato("VersionActual", servidorLocal, "paneldecontrol");
+        Mod.VersionActualVB = VersionVB(Mod.VersionActual);
+        EscribeBitacora(b, "Versión actual: " + Mod.VersionActual);
+        if (!EsVersion(Mod.VersionActual))
+            EscribeBitacora(b, "La versión de Tarvena local no es una versión: '" + Mod.VersionActual + "'");
+
+        // 5.
+        const std::string nombre = bdL.cMiBase;
+        bdL.AbrirTabla(rsEmpresa, servidorLocal,
+                       CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", nombre, servidorLocal));
+        if (rsEmpresa.Eof()) {
+            EscribeBitacora(b, "No halló la empresa " + nombre);
+            return;
+        }
+
+        // 6.
+        EscribeBitacora(b, "Busca la empresa " + nombre);
+        if (!AbreBaseLocal(local)) {
+            EscribeBitacora(b, "No abrió la base de datos " + nombre);
+            return;
+        }
+        EscribeBitacora(b, "Abrió la base de datos " + nombre);
+
+        // 7. The ESPEJO data. Data that do not decipher would leave the component pointing nowhere (an empty
+        // server is this machine), so they stop the call as an unreachable hub would.
+        const kvtx8::DeAcceso& acceso = Mod.Acceso;
+        std::string problemas;
+        auto descifra = [&](const char* campo, int variante) {
+            std::string v = acceso.DesEncripta(rsEmpresa.Texto(campo), variante);
+            if (acceso.UltimoFallo())
+                problemas += std::string(problemas.empty() ? "" : ", ") + campo + " no se descifra";
+            return v;
+        };
+        const std::string base3 = descifra("BaseDeDatos3", 2);
+        const std::string servidor = descifra("Servidor2", 1);
+        const std::string usuario = descifra("Usuario2", 3);
+        const std::string password = descifra("Conexion2", 4);
+        const std::string puerto = kvtx8::Recorta(rsEmpresa.Texto("Puerto2"));
+        if (problemas.empty()) {
+            if (servidor.empty()) problemas = "Servidor2 vacío";
+            if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
+        }
+        const double p = kvtx8::kvVal(puerto);
+        if (!kvtx8::EsNumerico(puerto) || p < 1 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
+            problemas +=
+                std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
+        int banderas = 0;
+        if (!problemas.empty()) {
+            EscribeBitacora(b, "Datos de conexión remotos no válidos (" + problemas + ")");
+            fallas |= 1;
+        } else {
+            bdR.cMiBase = base3;
+            bdR.cRuta = servidor;
+            bdR.cUsuario = usuario;
+            bdR.cPassword = password;
+            bdR.cPuerto = puerto;
+            EscribeBitacora(b, "Leyó datos de conexión remotos");
+
+            // 8.
+            if (!AbreBase(bdR, hub, "")) {
+                EscribeBitacora(b, "No abrió la base de datos general, remota");
+                fallas |= 1;
+            } else {
+                EscribeBitacora(b, "Abrió la base de datos general, remota");
+                RevisaVersionMinima(hub, b, terminar);
+                if (terminar) return;
+                bdR.IniciaDato("CNCVERSIONMINIMA", "5.19.1", "C",
+                               "Versión mínima para el concentrador, iniciando esto", hub, "paneldecontrol");
+                const std::string remota = bdR.LeeDato("VersionActual", hub, "paneldecontrol");
+                if (!EsVersion(remota))
+                    EscribeBitacora(b, "La versión de Tarvena remota no es una versión: '" + remota + "'");
+                banderas = ComparaVersiones(kVersionMinimaTarvena, Mod.VersionActual, remota);
+
+                // 9. The text of the last flag set stays.
+                if (banderas) {
+                    if (banderas & kRemotaMayor) {
+                        EscribeBitacora(b, "Versión remota mayor a la actual: " + remota);
+                        mensaje =
+                            "El servidor al que pretende conectar tiene una versión de Tarvena mayor a la de "
+                            "su programa, " +
+                            remota + " contra " + Mod.VersionActual + kCRLF;
+                    }
+                    if (banderas & kLocalMenorAMinima) {
+                        EscribeBitacora(b, std::string("Versión mínima requerida, mayor a la actual: ") +
+                                               kVersionMinimaTarvena);
+                        mensaje = std::string("La versión de su programa es menor a la mínima requerida.") +
+                                  kCRLF + kVersionMinimaTarvena + " contra " + Mod.VersionActual + kCRLF;
+                    }
+                    if (banderas & kRemotaMenorAMinima) {
+                        EscribeBitacora(b, std::string("Versión en el servidor, menor a la requerida: ") +
+                                               kVersionMinimaTarvena);
+                        mensaje = std::string("La versión del servidor es menor a la mínima requerida.") +
+                                  kCRLF + kVersionMinimaTarvena + " contra " + remota + kCRLF;
+                    }
+                    mensaje +=
+                        "Para evitar errores por la diferencia de versiones, "
+                        "este programa no enviará información";
+                }
+
+                // 10.
+                kvtx8::Registros rsEspejo;
+                bdR.AbrirTabla(rsEspejo, hub,
+                               CambXXXSQL("empresas where BaseDeDatos='XXX'", bdR.cMiBase, hub));
+                if (!rsEspejo.Eof()) {
+                    BuscaMatriz(hub, rsEspejo, matriz);
+                    EscribeBitacora(b, "Base de datos matriz: " + matriz);
+                } else {
+                    EscribeBitacora(b, "No obtuvo base de datos matriz");
+                    mensaje = std::string(
+                                  "No se pudo obtener la base de datos MATRIZ. Esto se debe a una incorrecta "
+                                  "definición de las empresas.") +
+                              kCRLF +
+                              "Una empresa MATRIZ debe tener CLASIFICACIÓN, pero no NÚMERO DE LICENCIA" +
+                              kCRLF + "ni nombre de EQUIPO en su configuración)";
+                }
+                rsEspejo.Cerrar();
+            }
+        }
+
+        // 11.
+        if (matriz.empty()) {
+            EscribeBitacora(b, "No puede enviar información sin base de datos matriz");
+            fallas |= 2;
+            return;
+        }
+
+        // 12. Versions in conflict: tell the hub with "!!!" and send nothing.
+        if (banderas) {
+            EscribeBitacora(b, "Versión de Tarvena Premium diferente a la mínima necesaria");
+            if (!AbreBaseEspejo(espejo)) {
+                EscribeBitacora(b,
+                                "No conectó a la empresa remota (intento por alertar que no enviará "
+                                "información)");
+            } else {
+                espejo.Ejecutar(CambXXXSQL("Update " + bdR.cBaseGeneral +
+                                               ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
+                                           bdR.cMiBase, espejo));
+            }
+            return;
+        }
+
+        // 13.
+        EscribeBitacora(b, "Versión remota mínima, mayor o igual a la actual");
+        if (!AbreBaseEspejo(espejo)) {
+            EscribeBitacora(b, "No pudo conectar a la base de datos ESPEJO: " + bdR.cMiBase);
+            fallas |= 4;
+            return;
+        }
+        EscribeBitacora(b, "Conectó a la base de datos ESPEJO: " + bdR.cMiBase);
+        if (!CopiaSucursal(b, espejo, local)) {
+            fallas |= 4;
+            return;
+        }
+
+        // 14.
+        if (Mod.TipoSucursal != 250)
+            EnvioNormal(modo, espejo, local, hub, servidorLocal, matriz);
+        else
+            EscribeBitacora(b, "No leyó correctamente el tipo de sucursal, desde la ESPEJO");
+    }();
+
+    // 15.
+    rsEmpresa.Cerrar();
+    bdR.CierraBdD(espejo);
+
+    // 16.
+    CierraBloqueBitacora(b);
+    CierraArchivos();
+    Mod.Bitacora = 0;
+    bdL.CierraBdD(servidorLocal);
+    bdL.CierraBdD(local);
+    bdR.CierraBdD(hub);
+    if (terminar) {
+        // A new version is being installed: the program ends now, without re-arming the window.
+        Mod.TerminarPrograma = true;
+        Ventana().Descarga();
+        return;
+    }
+    Ventana().Habilitado("cmdCerrar", false);
+    for (const char* c : kControles) Ventana().Habilitado(c, true);
+    IniciaCuenta(modo);
+    Ventana().Conectando(false);
+    Mod.NumeroBitacora = n + 1;
+
+    // 17.
+    std::string informe = mensaje;
+    if (informe.empty() && fallas) {
+        if (fallas & 1) informe += "No pudo conectar a la base de datos general, remota";
+        if (fallas & 2)
+            informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo localizar empresa MATRIZ";
+        if (fallas & 4)
+            informe +=
+                std::string(informe.empty() ? "" : kCRLF) + "No pudo conectar a la base de datos ESPEJO";
+    }
+    if (!informe.empty()) {
+        const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
+        Ventana().Texto(
+            "Label11",
+            "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", ini) + kCRLF + informe);
+        MostrarAviso(informe);
+    }
+}
 
 }  // namespace cnc

@@ -2,15 +2,35 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "components/bases_dd.h"
 
 namespace cnc {
 
+// The lowest Tarvena version both sides must have.
+inline constexpr const char* kVersionMinimaTarvena = "6.3.0";
+
 class clsConectar {
-public:
+  public:
     // The record set and connection are only passed on to the alert sender (mode 2).
     void Conectar(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn);
+
+    // Version flags of ComparaVersiones.
+    static constexpr int kRemotaMayor = 1, kLocalMenorAMinima = 2, kRemotaMenorAMinima = 4;
+    static int ComparaVersiones(const std::string& minima, const std::string& local,
+                                const std::string& remota);
+
+  private:
+    void EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Conexion& local, kvtx8::Conexion& hub,
+                     kvtx8::Conexion& servidorLocal, std::string& matriz);
+    // `terminar` comes back true when the program must end (a new version is being installed).
+    void RevisaVersionMinima(kvtx8::Conexion& hub, int bitacora, bool& terminar);
+    void MostrarAviso(const std::string& texto);
+    // The MATRIZ of the ESPEJO row's group, lower-cased; empty when there is none.
+    void BuscaMatriz(kvtx8::Conexion& hub, const kvtx8::Registros& espejo, std::string& matriz);
+    // False when the ESPEJO was lost on the way.
+    bool CopiaSucursal(int bitacora, kvtx8::Conexion& espejo, kvtx8::Conexion& local);
 };
 
 }  // namespace cnc

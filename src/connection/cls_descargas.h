@@ -1,10 +1,20 @@
 // Update check and download, and the registration of this client under its prefix.
 #pragma once
 
+#include <string>
+
 namespace cnc {
 
+// Where the update-site data are kept, enciphered.
+inline constexpr const char* kLlaveSitio = "SOFTWARE\\Velnor\\QMX plugins";
+// This program in the update catalogue.
+inline constexpr int kNumeroEnCatalogo = 11;
+inline constexpr const char* kCarpetaRemota = "public_html/descargas/plugins/";
+inline constexpr const char* kCarpetaDescargas = "/Descargas/";
+inline constexpr const char* kArchivoAuxiliar = "qmxAuxiliar.dat";
+
 class clsDescargas {
-public:
+  public:
     // Update check (start-up, "Buscar actualizaciones", forced by the hub's minimum version).
     void VerificaVersiones(bool& manual, bool& forzado, bool& terminar);
     // Registration and company check at start-up.
@@ -12,9 +22,14 @@ public:
     void EmpresaCorrecta(bool& correcto);
     void GrabaBaseDeDatos();
 
-private:
+  private:
     void AvisaAuxiliar();
 };
+
+// This program's version, "major.minor.revision".
+std::string VersionDelPrograma();
+// The executable of the running auxiliary updater (a path with "qmxauxiliar" in its name); empty when none.
+std::string BuscaAuxiliar();
 
 // Fills the module's update-site connection data (start-up).
 void PreparaDatosDelSitio();
