@@ -1,0 +1,57 @@
+// The program without a window: the window port prints to standard error, questions take their default
+// answer (Yes to all with --si), and the countdown runs in a plain loop on the real clock.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/puerto_ventana.h"
+
+namespace cnc {
+
+struct OpcionesSinVentana {
+    bool si = false;      // Yes to every question
+    bool unaVez = false;  // one connection of `modo` after start-up, then exit
+    int modo = 0;
+};
+
+// Exit statuses of the program.
+inline constexpr int kSalidaEntrego = 0;     // the connection reached the hand-over (or a normal end)
+inline constexpr int kSalidaArranque = 1;    // start-up ended the program
+inline constexpr int kSalidaSinEntrega = 2;  // the connection failed before the hand-over
+
+class VentanaSinVentana : public PuertoVentana {
+  public:
+    explicit VentanaSinVentana(bool si, std::FILE* salida = stderr) : si_(si), salida_(salida) {}
+
+    uint8_t Mensaje(const std::string& texto, int estilo, const std::string& titulo) override;
+    void Estado(const std::string& t) override;
+    void Etapa(const std::string& t) override;
+    void Aviso(const std::string& t) override;
+    void MuestraOpciones(const Opciones& o) override { soloRespaldar_ = o.soloRespaldar; }
+    bool SoloRespaldarMarcado() const override { return soloRespaldar_; }
+    // Where a window would let events run, a pending SIGINT/SIGTERM acts as a confirmed "&Interrumpir"
+    // and asks the program to end.
+    void Ceder() override;
+    void Texto(const std::string& control, const std::string& texto) override;
+    void Visible(const std::string& control, bool visible) override;
+    bool AbreDocumento(const std::string& ruta) override;
+    int ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) override;
+
+    // SIGINT and SIGTERM are noted for Ceder.
+    static void InstalaSenales();
+    static bool HaySenal();
+
+  private:
+    void Linea(const std::string& texto);
+    bool si_;
+    std::FILE* salida_;
+    bool soloRespaldar_ = false;
+    bool avisoDeSenal_ = false;
+    std::string ultimoMinuto_;
+};
+
+// Start-up, then the countdown until the program ends; or, with `unaVez`, one connection. The exit status.
+int EjecutaSinVentana(const OpcionesSinVentana& o);
+
+}  // namespace cnc
