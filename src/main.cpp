@@ -4,7 +4,20 @@
 #include <iterator>
 #include <string>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/bloqueo_de_carpeta.h"
+#include "app/cls_de_inicio.h"
+#include "app/shared_routines.h"
+#include "app/ventana_sin_ventana.h"
 #include "components/de_acceso.h"
+#include "components/utilerias.h"
+
+#if defined(CONCENTRADOR_CON_VENTANA) && __has_include("ui/ventana.h")
+#include "ui/ventana.h"
+#define CONCENTRADOR_HAY_VENTANA 1
+#endif
 
 namespace {
 
@@ -14,6 +27,13 @@ std::string Entrada(const std::string& valor) {
     std::string todo((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     while (!todo.empty() && (todo.back() == '\n' || todo.back() == '\r')) todo.pop_back();
     return todo;
+}
+
+bool HayEscritorio() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* e = std::getenv(v); e && *e) return true;
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    return qpa && *qpa;
 }
 
 }  // namespace
@@ -30,6 +50,17 @@ int main(int argc, char** argv) {
         app.add_option("--variante", variante, "Número de variante (1 a 4 para los datos de conexión)");
     auto* ok = app.add_option("--clave", clave, "Llave propia del renglón (columna AlE)");
     ov->excludes(ok);
+    std::string carpeta;
+    bool sinVentana = false;
+    cnc::OpcionesSinVentana sv;
+    app.add_option("--carpeta", carpeta, "Carpeta del programa (por omisión, la del ejecutable)");
+    app.add_flag("--sin-ventana", sinVentana,
+                 "Sin ventana ni bandeja: los mensajes van a la salida de errores");
+    app.add_flag("--si", sv.si, "Sin ventana, responde Sí a todas las preguntas");
+    auto* ou = app.add_flag("--una-vez", sv.unaVez, "Después del arranque, una conexión y termina");
+    app.add_option("--modo", sv.modo, "Modo de la conexión de --una-vez (0 a 4)")
+        ->check(CLI::Range(0, 4))
+        ->needs(ou);
     CLI11_PARSE(app, argc, argv);
 
     if (*oc || *od) {
@@ -50,6 +81,23 @@ int main(int argc, char** argv) {
         std::cout << r << "\n";
         return 0;
     }
-    std::cerr << "concentrador: nada que hacer (vea --help)\n";
-    return 2;
+
+    if (carpeta.empty()) carpeta = std::filesystem::path(cnc::RutaDelPrograma()).parent_path().string();
+    if (!kvtx8::HayCarpeta(carpeta)) {
+        std::cerr << "concentrador: la carpeta del programa no existe: " << carpeta << "\n";
+        return cnc::kSalidaArranque;
+    }
+    cnc::PreparaModulo(carpeta);
+    cnc::BloqueoDeCarpeta bloqueo;
+    if (!bloqueo.Toma(cnc::Mod.Carpeta)) {
+        std::cerr << "concentrador: " << bloqueo.Problema() << "\n";
+        return cnc::kSalidaArranque;
+    }
+    const bool conVentana = !sinVentana && !sv.unaVez && HayEscritorio();
+#ifdef CONCENTRADOR_HAY_VENTANA
+    if (conVentana) return EjecutaVentana(argc, argv);
+#else
+    if (conVentana) std::cerr << "concentrador: este programa se compiló sin ventana; sigue sin ella\n";
+#endif
+    return cnc::EjecutaSinVentana(sv);
 }
