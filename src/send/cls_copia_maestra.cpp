@@ -497,9 +497,11 @@ void clsCopiaMaestra::GrabaFechaDeEnvio(int bitacora, Conexion& hub) {
     if (!AbreHub(hub)) return;
     EscribeProblema(bitacora, "empresas", "Graba fecha y hora, finalización de envío de información", false);
     const kvtx8::FechaHora ahora = Ahora();
-    hub.Ejecutar("UPDATE empresas SET FechaUltimoEnvio='" + kvtx8::Formato(ahora, "yyyy-mm-dd") +
-                 "',HoraUltimoEnvio='" + kvtx8::Formato(ahora, "hh:nn:ss") + "'" +
-                 kvtx8::CambXXXSQL(" WHERE BaseDeDatos='XXX'", NombreEspejo(), hub));
+    // An open connection is only known to be lost at its next statement: the registry follows the hub.
+    if (!hub.Ejecutar("UPDATE empresas SET FechaUltimoEnvio='" + kvtx8::Formato(ahora, "yyyy-mm-dd") +
+                      "',HoraUltimoEnvio='" + kvtx8::Formato(ahora, "hh:nn:ss") + "'" +
+                      kvtx8::CambXXXSQL(" WHERE BaseDeDatos='XXX'", NombreEspejo(), hub)))
+        return;
     GrabaRegistro(Mod.Prefijo + "_UltimoEnvio", kvtx8::Formato(ahora, kFormato));
 }
 
