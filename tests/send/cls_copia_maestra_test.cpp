@@ -171,6 +171,9 @@ TEST(PasarTablasYrecibir, ReceiveOnlyLeavesEspejoAloneAndRecordsTheSendTime) {
     const std::string errores = c.m.carpeta.Lee("ErrorAlLeer.txt");
     EXPECT_TRUE(Contiene(errores, "Inicio, para bitácora de errores"));
     EXPECT_TRUE(Contiene(errores, "Fin de la bitácora de errores"));
+    // The intake stages run, each announced by its progress line.
+    EXPECT_EQ(LineasDe(log, "grupos"), std::vector<std::string>{"Grupos nuevos."});
+    EXPECT_EQ(LineasDe(log, "usuarios"), std::vector<std::string>{"Usuarios nuevos."});
     // The window is tidied: busy label stopped, captions hidden.
     EXPECT_FALSE(c.ventana.temporizadores["Timer2"]);
     EXPECT_FALSE(c.ventana.visibles["TablaActual"]);
@@ -180,8 +183,9 @@ TEST(PasarTablasYrecibir, ReceiveOnlyLeavesEspejoAloneAndRecordsTheSendTime) {
     std::remove(c.m.carpeta.Archivo("ErrorAlLeer.txt").c_str());
     c.ventana.soloRespaldar = true;
     c.m.reloj.Pon({2026, 12, 8, 11, 30, 0});
-    c.Corre(true);
+    const std::string respaldo = c.Corre(true);
     EXPECT_EQ(c.UltimoEnvio(), "2026-12-08|11:30:00");
+    EXPECT_TRUE(LineasDe(respaldo, "grupos").empty());
     EXPECT_FALSE(kvtx8::HayArchivo(c.m.carpeta.Archivo("ErrorAlLeer.txt")));
 }
 
@@ -366,6 +370,7 @@ TEST(PasarTablasYrecibir, WithoutTheHubNothingIsReceivedNorRecorded) {
     EXPECT_EQ(c.UltimoEnvio(), "2020-01-01|01:02:03");
     EXPECT_EQ(LeeRegistro("07_UltimoEnvio"), "");
     EXPECT_FALSE(kvtx8::HayArchivo(c.m.carpeta.Archivo("ErrorAlLeer.txt")));
+    EXPECT_TRUE(LineasDe(log, "grupos").empty());
     EXPECT_FALSE(c.VioEtapa("Por Últ. act."));
     EXPECT_EQ(c.FDDUA(), "2018-08-01 00:00:00");
     EXPECT_EQ(c.EnLocal("SELECT Linea FROM lineas"), std::vector<std::string>{"A"});
