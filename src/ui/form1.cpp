@@ -94,7 +94,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     auto* arriba = new QHBoxLayout;
     arriba->addWidget(CreaInformacion(), 1);
     // The panels share one place; the engine shows one at a time.
-    auto* lugar = new QGridLayout;
+    auto* sitio = new QWidget;
+    sitio->setFixedWidth(350);  // the same width for every panel, so the labels beside them stay put
+    auto* lugar = new QGridLayout(sitio);
     lugar->setContentsMargins(0, 0, 0, 0);
     lugar->addWidget(CreaPicture1(), 0, 0);
     auto* p4 = CreaPicture4();
@@ -106,27 +108,30 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     p4->hide();
     p2->hide();
     p3->hide();
-    arriba->addLayout(lugar, 0);
+    arriba->addWidget(sitio, 0);
 
-    // Progress area of a running cycle, and the status label.
-    auto* avance = new QVBoxLayout;
+    // The busy label, the progress area of a running cycle and the status label.
     auto* l7 = Etiqueta("Label(7)", QString::fromUtf8("Enviando información... "));
     QFont negrita = l7->font();
     negrita.setBold(true);
     l7->setFont(negrita);
     l7->setStyleSheet("color: #b00000;");
     l7->hide();
-    auto* etapa = Etiqueta("lblEtapa", "");
-    auto* tabla = Etiqueta("lblTabla", "");
-    auto* estatus = Etiqueta("lblEstatus", "");
+    auto* progreso = new QWidget;
+    progreso->setObjectName("Progreso");
+    auto* enProgreso = new QVBoxLayout(progreso);
+    enProgreso->setContentsMargins(0, 0, 0, 0);
+    for (const char* n : {"Etapa", "TablaActual", "lblEstatus"}) {
+        auto* l = Etiqueta(n, "");
+        l->setWordWrap(true);
+        enProgreso->addWidget(l);
+    }
+    progreso->hide();
     auto* l13 = Etiqueta("Label(13)", "");
-    for (auto* l : {etapa, tabla, estatus, l13}) l->setWordWrap(true);
-    auto* filaOcupado = new QHBoxLayout;
-    filaOcupado->addWidget(l7);
-    filaOcupado->addWidget(etapa, 1);
-    avance->addLayout(filaOcupado);
-    avance->addWidget(tabla);
-    avance->addWidget(estatus);
+    l13->setWordWrap(true);
+    auto* avance = new QVBoxLayout;
+    avance->addWidget(l7);
+    avance->addWidget(progreso);
     avance->addWidget(l13);
 
     auto* todo = new QVBoxLayout(this);
@@ -142,7 +147,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     connect(this, &QWidget::windowTitleChanged, bandeja_,
             [this](const QString& t) { bandeja_->setToolTip(t); });
 
-    resize(660, 430);
+    resize(740, 440);
 }
 
 QLabel* Form1::Etiqueta(const QString& nombre, const QString& texto) {

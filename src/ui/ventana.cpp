@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "app/shared_routines.h"
 #include "ui/form1.h"
@@ -22,7 +23,7 @@ int EjecutaVentana(int argc, char** argv) {
         app.exec();
         estado = 0;
         // The loop may also end from outside (the session closing): unload as the window would.
-        if (!puerto.Descargada()) puerto.Descarga();
+        if (!puerto.Descargada()) cnc::DescargaVentana();
     }
     cnc::Mod.Ventana = antes;
     return estado;

@@ -107,10 +107,10 @@ void VentanaQt::Estado(const std::string& t) {
     Texto("Label(13)", t);
 }
 void VentanaQt::Etapa(const std::string& t) {
-    Texto("lblEtapa", t);
+    Texto("Etapa", t);
 }
 void VentanaQt::TablaActual(const std::string& t) {
-    Texto("lblTabla", t);
+    Texto("TablaActual", t);
 }
 void VentanaQt::Progreso(const std::string& t) {
     Texto("lblEstatus", t);
@@ -247,7 +247,6 @@ void VentanaQt::IconoEnBandeja(bool b) {
 void VentanaQt::Descarga() {
     if (descargada_) return;
     descargada_ = true;
-    cnc::Form_Unload();
     QuitaAviso();
     QuitaOcupado();
     form_.Timer1()->stop();
