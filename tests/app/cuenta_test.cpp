@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "app/scheduler.h"
+#include "escenario.h"
+
+using namespace cnc;
+using prueba::Escenario;
+
+namespace {
+
+// Connection calls seen by the window: each starts with Conectando(true) after a pause.
+int Conexiones(const prueba::VentanaGrabadora& v) {
+    int n = 0;
+    bool antes = false;
+    for (bool c : v.conectando) {
+        if (c && !antes) ++n;
+        antes = c;
+    }
+    return n;
+}
+
+// The local connection data loaded, the countdown running from zero.
+struct Cuenta : Escenario {
+    Cuenta() {
+        EXPECT_TRUE(CargaConexionLocal(true));
+        Mod.Minutos = 15;
+        Form1().PrimeraActivacion = false;
+        IniciaCuenta(0);
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Timer1_Timer();
+    }
+};
+
+}  // namespace
+
+TEST(Cuenta, SendsWhenTheIntervalEndsAndShowsTheTimeLeft) {
+    REQUIERE_SERVIDORES();
+    Cuenta c;
+    c.m.ventana.soloRespaldar = true;
+    c.Ticks(1);
+    EXPECT_EQ(c.m.ventana.textos["lblInfo"], "0 hors. 14 min. 59 segs.");
+    c.Ticks(898);
+    EXPECT_EQ(c.m.ventana.textos["lblInfo"], "0 hors. 0 min. 1 segs.");
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);
+    c.Ticks(1);
+    EXPECT_EQ(Conexiones(c.m.ventana), 1);
+    // A mode-0 call restarts the interval.
+    EXPECT_EQ(Form1().Minutos, 0);
+    EXPECT_EQ(Form1().Segundos, 0);
+    EXPECT_TRUE(Form1().Timer1);
+
+    Mod.Minutos = 90;
+    c.Ticks(1);
+    EXPECT_EQ(c.m.ventana.textos["lblInfo"], "1 hors. 29 min. 59 segs.");
+    int h, m, s;
+    Form1().Minutos = 95;  // a shorter interval saved late: nothing is left, never a negative time
+    TiempoRestante(h, m, s);
+    EXPECT_EQ(TextoTiempoRestante(h, m, s), "0 hors. 0 min. 0 segs.");
+
+    // A stopped countdown does not count.
+    Form1().Minutos = 0, Form1().Segundos = 0, Form1().Timer1 = false;
+    c.Ticks(10);
+    EXPECT_EQ(Form1().Segundos, 0);
+}
+
+TEST(Cuenta, PollEveryFiveSecondsSkipsA1MissingRowsAndBackupOnly) {
+    REQUIERE_SERVIDORES();
+    Cuenta c;
+    c.Local("concentradorqmx",
+            "INSERT INTO archivosasubir (Id, Tipo, BaseDeDatos) VALUES (1, 'A1', 'espejo1'), (2, 'TR', "
+            "'espejo1');"
+            "INSERT INTO alertas (IdArchivo) VALUES (1), (99)");
+    c.Ticks(10);
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);  // "A1" and a missing row start nothing
+    EXPECT_EQ(Form1().Segundos, 10);
+
+    c.Local("concentradorqmx", "INSERT INTO alertas (IdArchivo) VALUES (2)");
+    c.m.ventana.soloRespaldar = true;
+    c.Ticks(10);
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);
+
+    c.m.ventana.soloRespaldar = false;
+    c.Ticks(4);
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);
+    c.Ticks(1);
+    EXPECT_EQ(Conexiones(c.m.ventana), 1);
+    // The alert's connection (mode 2) does not restart the count.
+    EXPECT_EQ(Form1().Segundos, 25);
+    EXPECT_TRUE(Form1().Timer1);
+}
+
+TEST(Comandos, QuestionsNoChangesNothingYesConnectsInItsMode) {
+    REQUIERE_SERVIDORES();
+    Cuenta c;
+    struct Caso {
+        void (*comando)();
+        const char* pregunta;
+        bool reinicia;
+    } casos[] = {
+        {cmdEnviar_Click, "¿Desea enviar la información al concentrador en este momento?", true},
+        {Command10_Click, "¿Desea leer los productos de la empresa MATRIZ?", false},
+        {Command12_Click, "¿Desea enviar todos los productos hacia la empresa ESPEJO?", false},
+        {Command14_Click, "¿Desea leer la información pendiente de leer?", false},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(caso.pregunta);
+        c.m.ventana = prueba::VentanaGrabadora();
+        c.m.ventana.textos["lblInfo"] = "0 hors. 10 min. 0 segs.";
+        Form1().Minutos = 3, Form1().Segundos = 20;
+        c.m.ventana.respuestas = {kNo};
+        caso.comando();
+        ASSERT_EQ(c.m.ventana.cajas.size(), 1u);
+        EXPECT_EQ(c.m.ventana.cajas[0].texto, caso.pregunta);
+        EXPECT_EQ(c.m.ventana.cajas[0].titulo, "Atención");
+        EXPECT_EQ(c.m.ventana.cajas[0].estilo, 36);
+        EXPECT_EQ(Conexiones(c.m.ventana), 0);
+        EXPECT_EQ(c.m.ventana.focos, std::vector<std::string>{"Picture1"});
+        EXPECT_EQ(c.m.ventana.textos["lblInfo"], "0 hors. 10 min. 0 segs.");
+
+        c.m.ventana.respuestas = {kSi};
+        caso.comando();
+        EXPECT_EQ(Conexiones(c.m.ventana), 1);
+        EXPECT_EQ(Form1().Minutos, caso.reinicia ? 0 : 3);
+        EXPECT_TRUE(Form1().Timer1);
+    }
+
+    // Interrupt: No by default, and only Yes sets both flags.
+    c.m.ventana = prueba::VentanaGrabadora();
+    cmdCerrar_Click();
+    EXPECT_EQ(c.m.ventana.cajas.at(0).titulo, "Confirme");
+    EXPECT_EQ(c.m.ventana.cajas.at(0).estilo, 36 + 256);
+    EXPECT_FALSE(Mod.Detener || Mod.Interrumpir);
+    c.m.ventana.respuestas = {kSi};
+    cmdCerrar_Click();
+    EXPECT_TRUE(Mod.Detener && Mod.Interrumpir);
+    Mod.Detener = Mod.Interrumpir = false;
+
+    // Closing the program: No keeps it, Yes unloads and writes the backup-only box into the file.
+    cmdTerminar_Click();
+    EXPECT_EQ(c.m.ventana.cajas.back().texto,
+              "¿Está seguro de cerrar este programa? Se desactivará la conexión al concentrador");
+    EXPECT_EQ(c.m.ventana.cajas.back().titulo, "Cerrar conexión");
+    EXPECT_FALSE(Form1().Descargada);
+    c.m.ventana.soloRespaldar = true;
+    c.m.ventana.respuestas = {kSi};
+    cmdTerminar_Click();
+    EXPECT_TRUE(Form1().Descargada);
+    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(c.m.ventana.descargas, 1);
+    EXPECT_EQ(c.m.ventana.bandeja.back(), false);
+    EXPECT_EQ(c.LeeIni("Solamente respaldar en ESPEJO"), "S");
+    c.Ticks(3);
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);
+}
+
+TEST(Comandos, UpdateSearchSettingsAccessAndWindowEvents) {
+    REQUIERE_SERVIDORES();
+    Cuenta c;
+    // An update site without a catalogue entry: nothing newer.
+    const auto& hub = c.entorno.hub;
+    Mod.Sitio.Servidor = hub.host, Mod.Sitio.Puerto = std::stoi(hub.puerto), Mod.Sitio.Usuario = hub.usuario;
+    Mod.Sitio.Password = hub.password, Mod.Sitio.Base = "concentradorqmx";
+    Command11_Click();
+    EXPECT_EQ(c.m.ventana.textos["Label(7)"], "Buscando actualizaciones");
+    ASSERT_EQ(c.m.ventana.cajas.size(), 1u);
+    EXPECT_EQ(c.m.ventana.cajas[0].texto, "Versión del concentrador comprobada. No hay versión más nueva.");
+    EXPECT_EQ(c.m.ventana.cajas[0].titulo, "Verificación terminada");
+    EXPECT_EQ(c.m.ventana.bips, 1);
+    EXPECT_FALSE(c.m.ventana.temporizadores["Timer2"]);
+    EXPECT_FALSE(c.m.ventana.visibles["Label(7)"]);
+    EXPECT_TRUE(Form1().Timer1);
+
+    // Settings need an authorised user (module 476).
+    Command13_Click();
+    EXPECT_EQ(c.m.ventana.modulosPedidos, std::vector<int>{476});
+    EXPECT_TRUE(Form1().Timer1);
+    EXPECT_FALSE(Form1().Picture4);
+    c.m.ventana.usuarios = {true};
+    Command13_Click();
+    EXPECT_FALSE(Form1().Timer1);
+    EXPECT_FALSE(c.m.ventana.visibles["Picture1"]);
+    for (const char* b :
+         {"Command5", "Command6", "Command10", "Command13", "Command7", "Command12", "Command14"})
+        EXPECT_FALSE(c.m.ventana.visibles[b]) << b;
+    EXPECT_TRUE(c.m.ventana.visibles["Picture4"]);
+    EXPECT_EQ(c.m.ventana.focos.back(), "txtMinutos");
+    c.Ticks(5);
+    EXPECT_EQ(Form1().Segundos, 0);  // no countdown while configuring
+    cmdConexion_Click();
+    EXPECT_TRUE(c.m.ventana.visibles["Picture2"]);
+    EXPECT_FALSE(c.m.ventana.visibles["Picture4"]);
+    EXPECT_EQ(c.m.ventana.focos.back(), "txtConecte(0)");
+    Command4_Click();
+    EXPECT_FALSE(c.m.ventana.visibles["Picture2"]);
+    EXPECT_TRUE(c.m.ventana.visibles["Picture4"]);
+    cmdRegresar_Click();
+    EXPECT_TRUE(c.m.ventana.visibles["Picture1"] && c.m.ventana.visibles["Command14"]);
+    EXPECT_FALSE(c.m.ventana.visibles["Picture4"]);
+    EXPECT_TRUE(Form1().Timer1);
+
+    // The close box only sends the window to the tray; a tray click brings it back.
+    c.m.ventana = prueba::VentanaGrabadora();
+    EXPECT_TRUE(Form_QueryUnload());
+    EXPECT_FALSE(Form1().Descargada);
+    EXPECT_EQ(c.m.ventana.minimizada, 1);
+    EXPECT_FALSE(c.m.ventana.visibles["Form1"]);
+    EXPECT_EQ(c.m.ventana.bandeja, std::vector<bool>{true});
+    MouseMove(513);
+    EXPECT_EQ(c.m.ventana.restaurada, 0);
+    MouseMove(517);
+    EXPECT_EQ(c.m.ventana.restaurada, 1);
+    EXPECT_TRUE(c.m.ventana.visibles["Form1"]);
+    EXPECT_EQ(c.m.ventana.focos.back(), "Picture1");
+
+    // The busy label blinks.
+    Timer2_Timer();
+    EXPECT_TRUE(c.m.ventana.visibles["Label(7)"]);
+    Timer2_Timer();
+    EXPECT_FALSE(c.m.ventana.visibles["Label(7)"]);
+}
