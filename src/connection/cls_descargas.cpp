@@ -158,15 +158,15 @@ void clsDescargas::AvisaAuxiliar() {
 
 namespace {
 
-// Built-in site; a deployment puts its own in the registry (values of `concentrador --cifrar`, one per
-// line).
+// Placeholders under a reserved domain, so that no one's real host is ever tried: a deployment puts its own
+// site in the registry (the stored form that `concentrador --cifrar -` gives of the values, one per line).
 struct Sitio {
-    static constexpr const char* kServidor = "descargas.velnor.mx";
+    static constexpr const char* kServidor = "catalogo.velnor.example";
     static constexpr int32_t kPuerto = 3306;
     static constexpr const char* kBase = "velnor_descargas";
     static constexpr const char* kUsuario = "catalogo";
     static constexpr const char* kPassword = "";
-    static constexpr const char* kFtpHost = "ftp.velnor.mx";
+    static constexpr const char* kFtpHost = "ftp.velnor.example";
     static constexpr const char* kFtpUsuario = "descargas";
     static constexpr const char* kFtpPassword = "";
 };
