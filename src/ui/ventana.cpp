@@ -19,7 +19,12 @@ int EjecutaVentana(int argc, char** argv) {
 
     int estado = 1;
     if (cnc::Form1_Load() && !puerto.Descargada()) {
-        if (!cnc::Form1().Minimizada) form.show();
+        // The window starts in the tray, unless start-up asked for it or the connection data are missing
+        // (the panel that asks for them must be seen).
+        if (puerto.Restaurada() || !cnc::Form1().DatosPresentes)
+            form.show();
+        else
+            puerto.Minimiza();
         app.exec();
         estado = 0;
         // The loop may also end from outside (the session closing): unload as the window would.

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 
@@ -193,8 +194,18 @@ void VentanaQt::Habilitado(const std::string& control, bool b) {
     if (QWidget* w = Control(control)) w->setEnabled(b);
 }
 
+bool VentanaQt::HayBandeja() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void VentanaQt::Visible(const std::string& control, bool b) {
-    if (QWidget* w = Control(control)) w->setVisible(b);
+    QWidget* w = Control(control);
+    if (!w) return;
+    if (w == &form_ && !b && !HayBandeja()) {
+        Minimiza();
+        return;
+    }
+    w->setVisible(b);
 }
 
 void VentanaQt::Marcado(const std::string& control, bool b) {
@@ -227,6 +238,7 @@ void VentanaQt::Bip() {
 }
 
 void VentanaQt::Restaura() {
+    restaurada_ = true;
     form_.setWindowState((form_.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     form_.show();
     form_.raise();
@@ -234,10 +246,9 @@ void VentanaQt::Restaura() {
 }
 
 void VentanaQt::Minimiza() {
-    if (form_.isVisible())
-        form_.showMinimized();
-    else
-        form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+    // The state change reaches the engine (Form_Resize), which hides the window to the tray.
+    if (!form_.isMinimized()) form_.setWindowState(form_.windowState() | Qt::WindowMinimized);
+    if (!HayBandeja() && !form_.isVisible()) form_.show();
 }
 
 void VentanaQt::IconoEnBandeja(bool b) {

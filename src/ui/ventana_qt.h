@@ -49,6 +49,11 @@ class VentanaQt : public cnc::PuertoVentana {
     bool AbreDocumento(const std::string& ruta) override;
     int ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) override;
 
+    // Whether the desktop shows tray icons; without one a hidden window could not be brought back, so the
+    // window then stays minimised instead.
+    virtual bool HayBandeja() const;
+    // Restaura was called (start-up asked for the window in its normal state).
+    bool Restaurada() const { return restaurada_; }
     // The window was unloaded: the event loop is told to end, and start-up stops.
     bool Descargada() const { return descargada_; }
     // Control of the main window or of an open dialog, by its design name.
@@ -60,6 +65,7 @@ class VentanaQt : public cnc::PuertoVentana {
     QPointer<frmAviso> aviso_;
     QPointer<QLabel> ocupado_;
     bool descargada_ = false;
+    bool restaurada_ = false;
 };
 
 // Texts of the engine in the window: CR LF and lone CR become line breaks.

@@ -49,6 +49,7 @@ class VentanaDePrueba : public cncui::VentanaQt {
   public:
     using VentanaQt::VentanaQt;
     bool usuarioAutorizado = true;
+    bool bandeja = true;  // a desktop with a tray, unless the test says otherwise
     std::vector<int> modulosPedidos;
     int bips = 0;
     std::function<void()> alCeder;
@@ -58,6 +59,7 @@ class VentanaDePrueba : public cncui::VentanaQt {
         return usuarioAutorizado;
     }
     void Bip() override { ++bips; }
+    bool HayBandeja() const override { return bandeja; }
     void Ceder() override {
         if (alCeder) alCeder();
         VentanaQt::Ceder();

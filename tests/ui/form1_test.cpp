@@ -75,6 +75,35 @@ class Form1Qt : public ::testing::Test {
         QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(8, c->height() / 2));
     }
 
+    // Start-up of the window on the demo group, registering this folder for its one company.
+    bool Arranca(const prueba::GrupoDemo& grupo, Contestador& operador) {
+        prueba::CarpetaTemporal config;  // the autostart entry goes here, not into the real profile
+        const std::string xdgAntes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
+        qputenv("XDG_CONFIG_HOME", config.Ruta().c_str());
+        cnc::PreparaModulo(grupo.Carpeta());
+        // Every key filled, so that start-up has nothing to correct and no box of its own to show.
+        for (auto [clave, valor] : {std::pair{"Minutos", "15"},
+                                    {"Registros a tomar", "100"},
+                                    {"Avisos a mostrar", "10"},
+                                    {"Manejar avisos", "S"},
+                                    {"Solamente respaldar en ESPEJO", "N"}})
+            kvtx8::EscribeIni("Configuración", clave, valor, cnc::Mod.ArchivoIni);
+        kvtx8::EscribeIni("Información", "Ultima conexión", "No hay fecha de última conexión",
+                          cnc::Mod.ArchivoIni);
+        cnc::Mod.Registro = kvtx8::DelRegistro(grupo.Registro());
+        cnc::Mod.SegundosReintento = 2;
+        Muestra();
+        operador.respuestas.push_front(cnc::kSi);  // the company is right
+        operador.respuestas.push_front(cnc::kSi);  // register here
+        operador.empresas = {0};
+        const bool cargada = cnc::Form1_Load();
+        if (xdgAntes.empty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", xdgAntes.c_str());
+        return cargada;
+    }
+
     prueba::ModuloDePrueba m;
     std::unique_ptr<cncui::Form1> form;
     std::unique_ptr<pruebaqt::VentanaDePrueba> puerto;
@@ -195,6 +224,15 @@ TEST_F(Form1Qt, TheCloseBoxOnlyHidesAndOnlyCerrarElProgramaEnds) {
     emit form->Bandeja()->activated(QSystemTrayIcon::Context);
     EXPECT_TRUE(form->isVisible());
 
+    // Without a tray the window stays minimised where the desktop can give it back.
+    puerto->bandeja = false;
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->isMinimized());
+    puerto->bandeja = true;
+    emit form->Bandeja()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(form->isMinimized());
+
     // "No" (the default) changes nothing.
     operador.respuestas = {0};
     QTest::mouseClick(W("cmdTerminar"), Qt::LeftButton);
@@ -282,26 +320,7 @@ TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
     REQUIERE_SERVIDORES();
     if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
     prueba::GrupoDemo grupo;
-    prueba::CarpetaTemporal config;  // the autostart entry goes here, not into the real profile
-    const std::string xdgAntes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
-    qputenv("XDG_CONFIG_HOME", config.Ruta().c_str());
-    cnc::PreparaModulo(grupo.Carpeta());
-    // Every key filled, so that start-up has nothing to correct and no box of its own to show.
-    for (auto [clave, valor] : {std::pair{"Minutos", "15"},
-                                {"Registros a tomar", "100"},
-                                {"Avisos a mostrar", "10"},
-                                {"Manejar avisos", "S"},
-                                {"Solamente respaldar en ESPEJO", "N"}})
-        kvtx8::EscribeIni("Configuración", clave, valor, cnc::Mod.ArchivoIni);
-    kvtx8::EscribeIni("Información", "Ultima conexión", "No hay fecha de última conexión",
-                      cnc::Mod.ArchivoIni);
-    cnc::Mod.Registro = kvtx8::DelRegistro(grupo.Registro());
-    cnc::Mod.SegundosReintento = 2;
-    Muestra();
-
     Contestador operador;
-    operador.respuestas = {cnc::kSi, cnc::kSi};  // register here; the company is right
-    operador.empresas = {0};
     struct {
         bool tomado = false, cerrar = false, enviar = true, terminar = true, timer1 = true,
              interrumpido = false;
@@ -326,12 +345,7 @@ TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
         durante.interrumpido = cnc::Mod.Interrumpir;
     };
 
-    const bool cargada = cnc::Form1_Load();
-    if (xdgAntes.empty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", xdgAntes.c_str());
-    ASSERT_TRUE(cargada);
+    ASSERT_TRUE(Arranca(grupo, operador));
     ASSERT_GE(operador.cajas.size(), 2u);
     EXPECT_EQ(operador.cajas[0].titulo, "Registrar concentrador");
     ASSERT_EQ(operador.rejas.size(), 1u);
@@ -368,6 +382,79 @@ TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
     EXPECT_EQ(info->text(), "0 hors. 14 min. 59 segs.");
     form->Timer1()->stop();
     form->grab().save("/tmp/form1.png");
+}
+
+// With the marker file the window opens normal and no send starts; the two panels store into the servers.
+TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
+    REQUIERE_SERVIDORES();
+    if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
+    prueba::GrupoDemo grupo;
+    grupo.carpeta.Escribe("programa/Concentrador.gif", "GIF89a");
+    Contestador operador;
+    ASSERT_TRUE(Arranca(grupo, operador));
+    EXPECT_TRUE(puerto->Restaurada());
+    EXPECT_EQ(operador.cajas.size(), 2u);  // registration and company: no send, so nothing to interrupt
+    EXPECT_EQ(kvtx8::LeeIni("Información", "Ultima conexión", cnc::Mod.ArchivoIni),
+              "No hay fecha de última conexión");
+    form->Timer1()->stop();
+
+    QTest::mouseClick(W("Command13"), Qt::LeftButton);
+    ASSERT_TRUE(Visible("Picture4"));
+    EscribeYSale(W<QLineEdit>("txtMinutos"), "20");
+    EscribeYSale(W<QLineEdit>("txtAvisos"), "7");
+    Marca("chkSoloRespaldar");
+    QTest::mouseClick(W("cmdGrabar"), Qt::LeftButton);
+    EXPECT_TRUE(Visible("Picture1"));
+    EXPECT_EQ(W<QLabel>("Label12")->text(), "20");
+    EXPECT_EQ(W<QLabel>("Label13")->text(), "7");
+    EXPECT_EQ(W<QLabel>("Label(12)")->text(), "Solamente RESPALDAR en empresa espejo");
+    const auto dato = [&](const char* d) {
+        return prueba::Consulta(grupo.local, "concentradorqmx",
+                                std::string("SELECT Contenido FROM configuracion WHERE Dato='") + d + "'");
+    };
+    EXPECT_EQ(dato("Minutos"), "20");
+    EXPECT_EQ(dato("AvisosAmostrar"), "7");
+    EXPECT_EQ(dato("SoloRespaldar"), "1");
+    EXPECT_EQ(dato("ActualizAutomatica"), "0");
+    form->Timer1()->stop();
+
+    // The connection-data panel holds what start-up read from the company's row.
+    QTest::mouseClick(W("Command13"), Qt::LeftButton);
+    QTest::mouseClick(W("cmdConexion"), Qt::LeftButton);
+    ASSERT_TRUE(Visible("Picture2"));
+    EXPECT_EQ(W<QLineEdit>("txtConecte(0)")->text(), "127.0.0.1");
+    EXPECT_EQ(W<QLineEdit>("txtConecte(1)")->text(), "sucursal_centro");
+    EXPECT_EQ(W<QLineEdit>("txtConecte(2)")->text().toStdString(), grupo.hub.puerto);
+    EXPECT_EQ(W<QLineEdit>("txtConecte(3)")->text().toStdString(), grupo.hub.usuario);
+    auto* clave = W<QLineEdit>("txtConecte(4)");
+    EXPECT_EQ(clave->text().toStdString(), grupo.hub.password);
+
+    operador.respuestas = {cnc::kOK, cnc::kOK};
+    QTest::mouseClick(W("Command3"), Qt::LeftButton);
+    clave->setText("no-es-la-clave");
+    QTest::mouseClick(W("Command3"), Qt::LeftButton);
+    ASSERT_EQ(operador.cajas.size(), 4u);
+    EXPECT_EQ(operador.cajas[2].titulo, "Aviso");
+    EXPECT_EQ(operador.cajas[2].texto, QString::fromUtf8("Conexión correcta"));
+    EXPECT_EQ(operador.cajas[2].icono, QMessageBox::Information);
+    EXPECT_EQ(operador.cajas[3].titulo, "Alerta");
+    EXPECT_EQ(operador.cajas[3].texto, "No pudo establecerse conexión al servidor o a la base de datos");
+    EXPECT_EQ(operador.cajas[3].icono, QMessageBox::Critical);
+
+    // "Grabar" stores the five fields enciphered in the company's row and goes back to the settings.
+    clave->setText(QString::fromStdString(grupo.hub.password));
+    auto* espejo = W<QLineEdit>("txtConecte(1)");
+    espejo->setText("sucursal_sur");
+    QTest::mouseClick(W("Command2"), Qt::LeftButton);
+    EXPECT_TRUE(Visible("Picture4"));
+    EXPECT_FALSE(Visible("Picture2"));
+    const std::string guardado = prueba::Consulta(
+        grupo.local, "generaltarvena", "SELECT BaseDeDatos3 FROM empresas WHERE BaseDeDatos='datos1'");
+    EXPECT_NE(guardado, "sucursal_sur");
+    EXPECT_EQ(kvtx8::DeAcceso().DesEncripta(guardado, 2), "sucursal_sur");
+    QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
+    EXPECT_TRUE(Visible("Picture1"));
+    form->Timer1()->stop();
 }
 
 }  // namespace
