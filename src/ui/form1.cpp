@@ -39,7 +39,7 @@ void Siguiente(QWidget* w) {
 }
 
 // Fields select their text on entry and Enter moves on, as the operators are used to; the input class
-// limits what a field takes ("9" digits, "¡" database names, "X" anything).
+// limits what a field takes ("9" digits, "!" the database-name class, "X" anything).
 class ManejoDeTeclas : public QObject {
   public:
     using QObject::QObject;
@@ -49,7 +49,7 @@ class ManejoDeTeclas : public QObject {
         } else if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
             if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
-                k->modifiers() == Qt::NoModifier) {
+                (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
                 if (auto* w = qobject_cast<QWidget*>(o)) Siguiente(w);
                 return true;
             }
@@ -70,7 +70,7 @@ QFrame* Panel(const QString& nombre) {
     auto* p = new QFrame;
     p->setObjectName(nombre);
     p->setFrameShape(QFrame::StyledPanel);
-    // A panel takes the focus the way the original picture boxes did.
+    // The engine gives the focus to a panel, so a panel must be able to hold it.
     p->setFocusPolicy(Qt::StrongFocus);
     return p;
 }
