@@ -384,7 +384,8 @@ bool Arranque(bool conectarAlInicio) {
         DescargaVentana();
         return false;
     }
-    RegistraArranqueAutomatico();
+    // A one-shot run is a scripted one: it does not ask to start at every login.
+    if (conectarAlInicio) RegistraArranqueAutomatico();
     Ventana().Texto("Label3", Mod.BDLocal.cMiBase);
     if (LeeRegistro(Mod.Prefijo + "_BaseDeDatos") != Mod.BDLocal.cMiBase) descargas.GrabaBaseDeDatos();
     bool empresaCorrecta = false;

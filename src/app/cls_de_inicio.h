@@ -35,8 +35,8 @@ bool EsperaBaseLocal();
 // Keys of the configuration file that start-up had to correct, as lines for the operator.
 std::vector<std::string>& Correcciones();
 
-// The window's load in start-up order; false when the program must end. Without `conectarAlInicio` the
-// first connection is left to the caller (one-shot headless run).
+// The window's load in start-up order; false when the program must end. Without `conectarAlInicio` (a
+// one-shot headless run) the first connection is left to the caller and no autostart entry is made.
 bool Arranque(bool conectarAlInicio);
 // Shows the connection-data panel.
 void MuestraConexion();
