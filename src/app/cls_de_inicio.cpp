@@ -279,6 +279,9 @@ void clsDeInicio::Controles(const std::string&) {
     Ventana().Texto("Label2", kvtx8::NetName());
     Ventana().Texto("Label4", std::to_string(Mod.RegistrosATomar));
     Ventana().Texto("Form1", "Cliente del concentrador de información.   v" + Version());
+    Ventana().Tooltip("Command1", "Ocultar ventana, enviándola a la barra de tareas");
+    Ventana().Tooltip("cmdTerminar", "Cerrar el programa");
+    Ventana().Tooltip("cmdConexion", "Definir los datos de conexión al concentrador matriz");
 }
 
 std::string ArchivoDeArranque() {

@@ -200,6 +200,7 @@ TEST(Arranque, MarkerAutostartAndMissingConnectionData) {
     EXPECT_EQ(e.m.ventana.textos["Label3"], "datos1");
     EXPECT_EQ(e.m.ventana.textos["Form1"],
               "Cliente del concentrador de información.   v" CONCENTRADOR_VERSION);
+    EXPECT_EQ(e.m.ventana.tooltips["cmdConexion"], "Definir los datos de conexión al concentrador matriz");
     EXPECT_EQ(e.m.ventana.textos["Label11"], "Última conexión: No hay fecha de última conexión");
     EXPECT_EQ(e.m.ventana.bandeja, std::vector<bool>{true});
     const std::string entrada = e.m.carpeta.Lee("xdg/autostart/concentrador-00.desktop");
