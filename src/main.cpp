@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     app.add_option("--carpeta", carpeta, "Carpeta del programa (por omisión, la del ejecutable)");
     app.add_flag("--sin-ventana", sinVentana,
                  "Sin ventana ni bandeja: los mensajes van a la salida de errores");
-    app.add_flag("--si", sv.si, "Sin ventana, responde Sí a todas las preguntas");
+    app.add_flag("--si", sv.si, "Con --sin-ventana, responde Sí a todas las preguntas");
     auto* ou = app.add_flag("--una-vez", sv.unaVez, "Después del arranque, una conexión y termina");
     app.add_option("--modo", sv.modo, "Modo de la conexión de --una-vez (0 a 4)")
         ->check(CLI::Range(0, 4))

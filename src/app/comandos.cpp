@@ -228,6 +228,7 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
     if (grabado) {
         bool correcto = false;
         clsDeInicio().LeerConfiguracion(correcto);
+        Correcciones().clear();  // reported at start-up only
         MuestraOpciones();
         estado.Segundos = 0;
         cmdRegresar_Click();
