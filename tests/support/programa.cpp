@@ -32,10 +32,13 @@ int GrupoDemo::Inicia(int modo) const {
     const std::string salida = carpeta.Archivo("salida.txt"), mensajes = carpeta.Archivo("mensajes.txt");
     const auto args = Argumentos(modo);
     const std::string registro = Registro();
+    const std::string config = carpeta.Archivo("config");
     pid_t pid = fork();
     if (pid == 0) {
         setenv("CONCENTRADOR_REGISTRO", registro.c_str(), 1);
         setenv("CONCENTRADOR_REINTENTO", "2", 1);
+        // Nothing of the run may land in the real home (autostart entries).
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         int o = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int e = open(mensajes.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int n = open("/dev/null", O_RDONLY);
