@@ -1,12 +1,30 @@
 #include "ui/ventana.h"
 
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
+#include <memory>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "app/shared_routines.h"
 #include "ui/form1.h"
 #include "ui/ventana_qt.h"
+
+namespace {
+
+int aviso[2] = {-1, -1};
+
+// A signal only writes a byte; the event loop reads it and ends in order (a send under way finishes).
+void AlTerminar(int) {
+    const char c = 1;
+    [[maybe_unused]] auto r = ::write(aviso[0], &c, 1);
+}
+
+}  // namespace
 
 int EjecutaVentana(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,10 +43,34 @@ int EjecutaVentana(int argc, char** argv) {
             form.show();
         else
             puerto.Minimiza();
+        // Once running, the session ending (SIGTERM) or Ctrl+C unloads the window as "Cerrar el programa"
+        // would.
+        std::unique_ptr<QSocketNotifier> notificador;
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, aviso) == 0) {
+            notificador = std::make_unique<QSocketNotifier>(aviso[1], QSocketNotifier::Read);
+            QObject::connect(notificador.get(), &QSocketNotifier::activated, &app, [] {
+                char c;
+                [[maybe_unused]] auto r = ::read(aviso[1], &c, 1);
+                QCoreApplication::exit(0);
+            });
+            struct sigaction sa = {};
+            sa.sa_handler = AlTerminar;
+            sigemptyset(&sa.sa_mask);
+            sa.sa_flags = SA_RESTART;
+            sigaction(SIGTERM, &sa, nullptr);
+            sigaction(SIGINT, &sa, nullptr);
+        }
         app.exec();
         estado = 0;
-        // The loop may also end from outside (the session closing): unload as the window would.
+        // The loop may also end from outside: unload as the window would.
         if (!puerto.Descargada()) cnc::DescargaVentana();
+        signal(SIGTERM, SIG_DFL);
+        signal(SIGINT, SIG_DFL);
+        notificador.reset();
+        for (int& f : aviso) {
+            if (f >= 0) ::close(f);
+            f = -1;
+        }
     }
     cnc::Mod.Ventana = antes;
     return estado;

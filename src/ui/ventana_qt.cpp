@@ -265,7 +265,8 @@ void VentanaQt::Descarga() {
     form_.IconoEnBandeja(false);
     form_.PermiteCerrar();
     form_.close();
-    QCoreApplication::quit();
+    // Not quit(): that asks every window to close first, and the main window only goes to the tray.
+    QCoreApplication::exit(0);
 }
 
 bool VentanaQt::AbreDocumento(const std::string& ruta) {
