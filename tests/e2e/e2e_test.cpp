@@ -1,0 +1,231 @@
+// The real program, headless, through whole runs on the demo group: what a branch meets in the field.
+#include <signal.h>
+#include <unistd.h>
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/programa.h"
+
+using prueba::Consulta;
+using prueba::GrupoDemo;
+
+namespace {
+
+const char* const kTablas[] = {"lineas",   "marcas",     "monedas",         "productos",
+                               "clientes", "vendedores", "historicoalmacen"};
+
+class E2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIERE_SERVIDORES();
+        g = std::make_unique<GrupoDemo>();
+    }
+    std::string Local(const std::string& base, const std::string& sql) {
+        return Consulta(g->local, base, sql);
+    }
+    std::string Hub(const std::string& base, const std::string& sql) { return Consulta(g->hub, base, sql); }
+    std::string Cuenta(const prueba::Servidor& s, const std::string& base, const std::string& tabla) {
+        return Consulta(s, base, "SELECT COUNT(*) FROM " + tabla);
+    }
+    // A fingerprint of a table's rows that both sides must share once the copy is complete.
+    std::string Huella(const prueba::Servidor& s, const std::string& base, const std::string& tabla,
+                       const std::string& columnas) {
+        return Consulta(
+            s, base,
+            "SELECT CONCAT(COUNT(*), ':', COUNT(DISTINCT Id), ':', IFNULL(SUM(CRC32(CONCAT_WS('|'," +
+                columnas + "))), 0)) FROM " + tabla);
+    }
+    std::string Fddua() {
+        return Local("concentradorqmx", "SELECT Contenido FROM configuracion WHERE Dato='FDDUA'");
+    }
+    int Avisos(const std::string& texto) {
+        return std::stoi(
+            Local("concentradorqmx",
+                  "SELECT COUNT(*) FROM avisos WHERE CAST(DECODE(Aviso, CAST(Metodo AS CHAR)) AS CHAR) "
+                  "LIKE '%" +
+                      texto + "%'"));
+    }
+    long long EstadoHub(const std::string& variable) {
+        return std::stoll(prueba::Filas(g->hub, "", "SHOW GLOBAL STATUS LIKE '" + variable + "'")[0].substr(
+            variable.size() + 1));
+    }
+    // Every local row of the product and sales tables is in ESPEJO exactly once, value for value (the
+    // timestamp export writes a text's apostrophes as double quotes, as stored data expects).
+    void CopiaCompleta() {
+        EXPECT_EQ(Huella(g->hub, g->espejo, "productos", "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"),
+                  Huella(g->local, "datos1", "productos", "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"));
+        EXPECT_EQ(Huella(g->hub, g->espejo, "clientes", "Id,Clave,Nombre"),
+                  Huella(g->local, "datos1", "clientes", "Id,Clave,Nombre"));
+        EXPECT_EQ(Huella(g->hub, g->espejo, "historicoalmacen", "Id,Producto,Cantidad"),
+                  Huella(g->local, "datos1", "historicoalmacen", "Id,Producto,Cantidad"));
+    }
+    // The hub's queues for the branch are applied exactly once.
+    void ColasAplicadas() {
+        EXPECT_EQ(Hub("concentradorqmx", "SELECT COUNT(*) FROM listagrupos"), "0");
+        EXPECT_EQ(
+            Hub("concentradorqmx", "SELECT COUNT(*) FROM listausuarios WHERE FechaLeidos < FechaCambios"),
+            "0");
+        EXPECT_EQ(Local("generaltarvena", "SELECT GROUP_CONCAT(Grupo ORDER BY Grupo) FROM grupos"),
+                  "ALMACEN,CAJEROS");
+        EXPECT_EQ(Local("generaltarvena", "SELECT GROUP_CONCAT(Id ORDER BY Id) FROM usuarios"), "1,3");
+        EXPECT_EQ(Avisos("Grupo nuevo: \"ALMACEN\""), 1);
+        EXPECT_EQ(Avisos("Usuario nuevo: \"LUCIA\""), 1);
+    }
+    // Enough rows that a run is still copying when a fault is staged.
+    void MuchasFilas() {
+        prueba::EjecutaSQL(
+            g->local, "datos1",
+            "INSERT INTO productos (Clave, Descrip, Linea, Marca, Costo, Precio1, Existencia) "
+            "SELECT CONCAT('Q', LPAD(seq, 6, '0')), CONCAT('Artículo de volumen ', seq), 1 + seq % 8, "
+            "1 + seq % 10, 12.5, 19.9, seq % 40 FROM seq_1_to_12000");
+    }
+    // Waits until the run has copied some but not all products into ESPEJO.
+    bool EsperaAMitad(int pid) {
+        for (int i = 0; i < 600; ++i) {
+            const std::string n = Hub(g->espejo, "SELECT COUNT(*) FROM productos");
+            if (!n.empty() && std::stoi(n) > 500) return true;
+            if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    static void Servidor(const std::string& accion, const std::string& nombre) {
+        const char* dir = std::getenv("CNC_PRUEBA_DIR");
+        ASSERT_NE(dir, nullptr);
+        ASSERT_EQ(prueba::Sistema(std::string(CONCENTRADOR_FUENTES) + "/scripts/test-servers " + accion +
+                                  " '" + dir + "' " + nombre + " >/dev/null"),
+                  0);
+    }
+    std::unique_ptr<GrupoDemo> g;
+};
+
+TEST_F(E2E, FirstRunSendsAndAppliesEverythingASecondAddsNothing) {
+    const auto primera = g->Ejecuta(0);
+    ASSERT_EQ(primera.estado, 0) << primera.mensajes;
+    for (const char* t : kTablas) EXPECT_EQ(Cuenta(g->hub, g->espejo, t), Cuenta(g->local, "datos1", t)) << t;
+    CopiaCompleta();
+    ColasAplicadas();
+    EXPECT_EQ(Local("concentradorqmx", "SELECT COUNT(*) FROM borrarycancelar"), "0");
+    // configura goes whole but for the hub's own keys, and its send flag is consumed.
+    EXPECT_EQ(Hub(g->espejo, "SELECT COUNT(*) FROM configura WHERE Dato IN ('Precios','IVA')"), "2");
+    EXPECT_EQ(Hub(g->espejo, "SELECT COUNT(*) FROM configura WHERE Dato='cncEnviarConfigura'"), "0");
+    EXPECT_NE(Fddua(), "2018-08-01 00:00:00");
+
+    // The log holds the block of the run; the send time is on the hub and in the registry.
+    const std::string bitacora = g->Bitacora();
+    for (const char* linea :
+         {"Bitácora 0\r\n", "*** Inicio de bitácora", "Abrió la base de datos general\r\n",
+          "Abrió la base de datos general, remota", "Base de datos matriz: matriz_norte",
+          "Conectó a la base de datos ESPEJO: sucursal_centro", "Envío de información normal",
+          "Inicia envío de información", "Finaliza envío de información", "*** Fin de bitácora"})
+        EXPECT_NE(bitacora.find(linea), std::string::npos) << linea;
+    EXPECT_EQ(
+        Hub("generaltarvena",
+            "SELECT FechaUltimoEnvio = CURDATE() AND HoraUltimoEnvio REGEXP '^[0-9]{2}:[0-9]{2}:[0-9]{2}$' "
+            "FROM empresas WHERE BaseDeDatos='sucursal_centro'"),
+        "1");
+    const std::string registro = g->carpeta.Lee("registro.ini");
+    EXPECT_NE(registro.find("00_UltimoEnvio = 20"), std::string::npos) << registro;
+
+    const long long insertados = EstadoHub("Com_insert");
+    const int avisos = std::stoi(Local("concentradorqmx", "SELECT COUNT(*) FROM avisos"));
+    const auto segunda = g->Ejecuta(0);
+    ASSERT_EQ(segunda.estado, 0) << segunda.mensajes;
+    EXPECT_EQ(EstadoHub("Com_insert"), insertados);  // nothing new reached the hub
+    EXPECT_EQ(std::stoi(Local("concentradorqmx", "SELECT COUNT(*) FROM avisos")), avisos);
+    CopiaCompleta();
+    ColasAplicadas();
+    // One block per run.
+    const std::string dos = g->Bitacora();
+    size_t bloques = 0;
+    for (size_t p = dos.find("*** Inicio de bitácora"); p != std::string::npos;
+         p = dos.find("*** Inicio de bitácora", p + 1))
+        ++bloques;
+    EXPECT_EQ(bloques, 2u);
+}
+
+TEST_F(E2E, ReceiveOnlyTouchesNoEspejoTable) {
+    const auto r = g->Ejecuta(4);
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    for (const char* t : kTablas) EXPECT_EQ(Cuenta(g->hub, g->espejo, t), "0") << t;
+    ColasAplicadas();
+    EXPECT_EQ(Local("concentradorqmx", "SELECT COUNT(*) FROM borrarycancelar"), "2");  // the send queue waits
+    EXPECT_EQ(Fddua(), "2018-08-01 00:00:00");
+    EXPECT_EQ(Hub("generaltarvena",
+                  "SELECT FechaUltimoEnvio = CURDATE() FROM empresas WHERE BaseDeDatos='sucursal_centro'"),
+              "1");
+}
+
+TEST_F(E2E, AVersionConflictSendsNothingAndMarksTheBranch) {
+    prueba::EjecutaSQL(g->local, "generaltarvena",
+                       "UPDATE paneldecontrol SET Contenido='6.2.9' WHERE Dato='VersionActual'");
+    const auto r = g->Ejecuta(0);
+    EXPECT_EQ(r.estado, 2) << r.mensajes;
+    EXPECT_EQ(
+        Hub("generaltarvena", "SELECT HoraUltimoEnvio FROM empresas WHERE BaseDeDatos='sucursal_centro'"),
+        "!!!");
+    for (const char* t : kTablas) EXPECT_EQ(Cuenta(g->hub, g->espejo, t), "0") << t;
+    EXPECT_EQ(Hub("concentradorqmx", "SELECT COUNT(*) FROM listagrupos"), "2");
+    EXPECT_NE(g->Bitacora().find("Versión mínima requerida, mayor a la actual: 6.3.0"), std::string::npos);
+    EXPECT_NE(r.mensajes.find("La versión de su programa es menor a la mínima requerida."), std::string::npos)
+        << r.mensajes;
+}
+
+// A hub that crashes, a local server that goes down, an operator who interrupts: each run may end short,
+// but nothing is lost and the next normal run completes the work exactly once.
+TEST_F(E2E, FaultsLoseNothingAndTheNextRunCompletes) {
+    MuchasFilas();
+    struct Falla {
+        const char* nombre;
+        std::function<void(int)> provoca;
+    };
+    const Falla fallas[] = {
+        {"hub SIGKILL",
+         [](int) {
+             Servidor("kill", "hub");
+             std::this_thread::sleep_for(std::chrono::milliseconds(300));
+             Servidor("revive", "hub");
+         }},
+        {"local detenido",
+         [](int) {
+             Servidor("kill", "local");
+             std::this_thread::sleep_for(std::chrono::milliseconds(300));
+             Servidor("revive", "local");
+         }},
+        {"interrupción", [](int pid) { kill(pid, SIGINT); }},
+    };
+    for (const auto& f : fallas) {
+        SCOPED_TRACE(f.nombre);
+        prueba::EjecutaSQL(g->hub, g->espejo, "DELETE FROM productos");
+        prueba::EjecutaSQL(g->local, "concentradorqmx",
+                           "UPDATE configuracion SET Contenido='2018-08-01 00:00:00' WHERE Dato='FDDUA'");
+        const int pid = g->Inicia(0);
+        ASSERT_TRUE(EsperaAMitad(pid));
+        f.provoca(pid);
+        const auto corta = GrupoDemo::Espera(pid);
+        EXPECT_LT(corta.estado, 128) << "the run died instead of ending in order";
+        const int enEspejo = std::stoi(Hub(g->espejo, "SELECT COUNT(*) FROM productos"));
+        const int locales = std::stoi(Local("datos1", "SELECT COUNT(*) FROM productos"));
+        std::printf("[ %s ] corrida corta: estado %d, productos en ESPEJO %d de %d, FDDUA %s\n", f.nombre,
+                    corta.estado, enEspejo, locales, Fddua().c_str());
+        // The cut-off never moves past rows that did not reach ESPEJO.
+        if (enEspejo < locales) EXPECT_EQ(Fddua(), "2018-08-01 00:00:00");
+
+        const auto completa = g->Ejecuta(0);
+        ASSERT_EQ(completa.estado, 0) << completa.mensajes;
+        std::printf("[ %s ] corrida siguiente: productos en ESPEJO %s de %d\n", f.nombre,
+                    Hub(g->espejo, "SELECT COUNT(*) FROM productos").c_str(), locales);
+        CopiaCompleta();
+        ColasAplicadas();
+    }
+}
+
+}  // namespace
