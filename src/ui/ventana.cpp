@@ -60,7 +60,9 @@ int EjecutaVentana(int argc, char** argv) {
             sigaction(SIGTERM, &sa, nullptr);
             sigaction(SIGINT, &sa, nullptr);
         }
+        puerto.EnBucle(true);
         app.exec();
+        puerto.EnBucle(false);
         estado = 0;
         // The loop may also end from outside: unload as the window would.
         if (!puerto.Descargada()) cnc::DescargaVentana();

@@ -266,7 +266,7 @@ void VentanaQt::Descarga() {
     form_.PermiteCerrar();
     form_.close();
     // Not quit(): that asks every window to close first, and the main window only goes to the tray.
-    QCoreApplication::exit(0);
+    if (enBucle_) QCoreApplication::exit(0);
 }
 
 bool VentanaQt::AbreDocumento(const std::string& ruta) {

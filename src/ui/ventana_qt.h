@@ -52,6 +52,8 @@ class VentanaQt : public cnc::PuertoVentana {
     // Whether the desktop shows tray icons; without one a hidden window could not be brought back, so the
     // window then stays minimised instead.
     virtual bool HayBandeja() const;
+    // Set while the main event loop runs: only then does unloading end it.
+    void EnBucle(bool b) { enBucle_ = b; }
     // Restaura was called (start-up asked for the window in its normal state).
     bool Restaurada() const { return restaurada_; }
     // The window was unloaded: the event loop is told to end, and start-up stops.
@@ -66,6 +68,7 @@ class VentanaQt : public cnc::PuertoVentana {
     QPointer<QLabel> ocupado_;
     bool descargada_ = false;
     bool restaurada_ = false;
+    bool enBucle_ = false;
 };
 
 // Texts of the engine in the window: CR LF and lone CR become line breaks.
