@@ -78,7 +78,7 @@ class PuertoVentana {
     // The connection report window; a second message replaces the first.
     virtual void Aviso(const std::string&) {}
     virtual void QuitaAviso() {}
-    // Settings summary.
+    // The settings summary was refreshed (its labels and boxes came through Texto and Marcado).
     virtual void MuestraOpciones(const Opciones&) {}
     // Check-box "Solamente RESPALDAR en empresa espejo" as the window shows it now.
     virtual bool SoloRespaldarMarcado() const { return false; }

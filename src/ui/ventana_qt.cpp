@@ -145,23 +145,6 @@ void VentanaQt::QuitaAviso() {
     delete aviso_;
 }
 
-void VentanaQt::MuestraOpciones(const cnc::Opciones& o) {
-    Texto("Label12", std::to_string(o.minutos));
-    Texto("Label13", o.manejarAvisos ? std::to_string(o.avisosAMostrar) : "* * *");
-    Texto("Label(10)", std::string(o.manejarAvisos ? "Sí" : "No") + " maneja avisos.");
-    Habilitado("Label(6)", o.manejarAvisos);
-    Habilitado("Label13", o.manejarAvisos);
-    Texto("Label(11)",
-          std::string(o.actualizaAutomatica ? "Buscar" : "No buscar") + " actualizaciones automáticamente.");
-    Texto("Label(12)", o.soloRespaldar ? "Solamente RESPALDAR en empresa espejo"
-                                       : "Enviar y recibir información de empresa espejo");
-    Marcado("chkAvisos", o.manejarAvisos);
-    Marcado("chkSoloRespaldar", o.soloRespaldar);
-    Marcado("chkActualiza", o.actualizaAutomatica);
-    Texto("txtMinutos", std::to_string(o.minutos));
-    Texto("txtAvisos", std::to_string(o.avisosAMostrar));
-}
-
 bool VentanaQt::SoloRespaldarMarcado() const {
     auto* c = qobject_cast<QCheckBox*>(Control("chkSoloRespaldar"));
     return c && c->isChecked();

@@ -29,7 +29,6 @@ class VentanaQt : public cnc::PuertoVentana {
     void QuitaOcupado() override;
     void Aviso(const std::string& t) override;
     void QuitaAviso() override;
-    void MuestraOpciones(const cnc::Opciones& o) override;
     bool SoloRespaldarMarcado() const override;
     void Ceder() override;
 

@@ -140,4 +140,11 @@ TEST(Mensajes, QuestionsDefaultsComponentsAndRegistry) {
     ASSERT_EQ(m.ventana.opciones.size(), 1u);
     EXPECT_EQ(m.ventana.opciones[0].minutos, 20);
     EXPECT_FALSE(m.ventana.opciones[0].manejarAvisos);
+    EXPECT_EQ(m.ventana.textos["Label12"], "20");
+    EXPECT_EQ(m.ventana.textos["Label13"], "* * *");
+    EXPECT_EQ(m.ventana.textos["Label(10)"], "No maneja avisos.");
+    EXPECT_EQ(m.ventana.textos["Label(11)"], "Buscar actualizaciones automáticamente.");
+    EXPECT_EQ(m.ventana.textos["Label(12)"], "Enviar y recibir información de empresa espejo");
+    EXPECT_FALSE(m.ventana.habilitados["Label(6)"]);
+    EXPECT_FALSE(m.ventana.marcados["chkAvisos"]);
 }

@@ -60,8 +60,10 @@ class E2E : public ::testing::Test {
     // Every local row of the product and sales tables is in ESPEJO exactly once, value for value (the
     // timestamp export writes a text's apostrophes as double quotes, as stored data expects).
     void CopiaCompleta() {
-        EXPECT_EQ(Huella(g->hub, g->espejo, "productos", "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"),
-                  Huella(g->local, "datos1", "productos", "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"));
+        EXPECT_EQ(Huella(g->hub, g->espejo, "productos",
+                         "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"),
+                  Huella(g->local, "datos1", "productos",
+                         "Id,Clave,REPLACE(Descrip, \"'\", '\"'),Precio1,Existencia"));
         EXPECT_EQ(Huella(g->hub, g->espejo, "clientes", "Id,Clave,Nombre"),
                   Huella(g->local, "datos1", "clientes", "Id,Clave,Nombre"));
         EXPECT_EQ(Huella(g->hub, g->espejo, "historicoalmacen", "Id,Producto,Cantidad"),
@@ -217,7 +219,9 @@ TEST_F(E2E, FaultsLoseNothingAndTheNextRunCompletes) {
         std::printf("[ %s ] corrida corta: estado %d, productos en ESPEJO %d de %d, FDDUA %s\n", f.nombre,
                     corta.estado, enEspejo, locales, Fddua().c_str());
         // The cut-off never moves past rows that did not reach ESPEJO.
-        if (enEspejo < locales) EXPECT_EQ(Fddua(), "2018-08-01 00:00:00");
+        if (enEspejo < locales) {
+            EXPECT_EQ(Fddua(), "2018-08-01 00:00:00");
+        }
 
         const auto completa = g->Ejecuta(0);
         ASSERT_EQ(completa.estado, 0) << completa.mensajes;
