@@ -1,5 +1,7 @@
 #include "app/comandos.h"
 
+#include "connection/cls_conectar.h"
+
 #include "app/cls_de_inicio.h"
 #include "app/scheduler.h"
 #include "app/shared_routines.h"
@@ -31,6 +33,13 @@ void ArrancaTimer1() {
 
 // The four send commands: the question, then one connection of the mode.
 void Envio(const std::string& pregunta, uint8_t modo) {
+    if (!clsConectar::ModoDisponible(modo)) {
+        // Better a plain word than a whole connection that ends in a log line nobody reads.
+        MensajeSkn("Esta operación todavía no está disponible en este concentrador.", kInformacion,
+                   "Atención");
+        FocoPrincipal();
+        return;
+    }
     if (!Pregunta(pregunta, "Atención", false)) {
         FocoPrincipal();
         return;

@@ -81,11 +81,11 @@ void RevisaAlertas() {
             Mod.BDLocal.AbrirTabla(archivo, cn,
                                    "archivosasubir where Id=" + kvtx8::NumeroSQL(alertas.Texto("IdArchivo")));
             if (!archivo.Eof()) {
-                // "A1" alerts are read by the alert reader, which runs nothing here yet.
-                if (archivo.Texto("Tipo") != "A1") {
-                    uint8_t modo = 2;
+                // "A1" alerts are read by the alert reader, which runs nothing here yet; the others need the
+                // alert sender, and without it a connection every five seconds would only hammer the hub.
+                uint8_t modo = 2;
+                if (archivo.Texto("Tipo") != "A1" && clsConectar::ModoDisponible(modo))
                     EnviarAhora(modo, alertas, cn);
-                }
             }
             archivo.Cerrar();
             alertas.MoveNext();

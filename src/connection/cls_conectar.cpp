@@ -132,8 +132,7 @@ bool clsConectar::CopiaSucursal(int b, kvtx8::Conexion& espejo, kvtx8::Conexion&
 void clsConectar::EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Conexion& local,
                               kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal, std::string& matriz) {
     const int b = Mod.Bitacora;
-    if (modo != 0 && modo != 4) {
-        // Product update (1), alerts (2) and product send (3) are not part of this program yet.
+    if (!ModoDisponible(modo)) {
         EscribeBitacora(b, "Modo de conexión " + std::to_string(modo) +
                                " no disponible en esta versión: no se envió ni se recibió información");
         return;

@@ -16,6 +16,10 @@ class clsConectar {
     // The record set and connection are only passed on to the alert sender (mode 2).
     void Conectar(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn);
 
+    // Whether the mode's hand-over exists in this program: 0 and 4 (the send-and-receive cycle). Product
+    // update (1), alerts (2) and product send (3) are not offered until theirs does.
+    static bool ModoDisponible(uint8_t modo) { return modo == 0 || modo == 4; }
+
     // Version flags of ComparaVersiones.
     static constexpr int kRemotaMayor = 1, kLocalMenorAMinima = 2, kRemotaMenorAMinima = 4;
     static int ComparaVersiones(const std::string& minima, const std::string& local,

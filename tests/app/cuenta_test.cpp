@@ -72,12 +72,10 @@ TEST(Cuenta, PollEveryFiveSecondsSkipsA1MissingRowsAndBackupOnly) {
     c.Ticks(10);
     EXPECT_EQ(Conexiones(c.m.ventana), 0);
 
+    // Without the alert sender an alert starts no connection: the poll would otherwise connect every 5 s.
     c.m.ventana.soloRespaldar = false;
-    c.Ticks(4);
+    c.Ticks(5);
     EXPECT_EQ(Conexiones(c.m.ventana), 0);
-    c.Ticks(1);
-    EXPECT_EQ(Conexiones(c.m.ventana), 1);
-    // The alert's connection (mode 2) does not restart the count.
     EXPECT_EQ(Form1().Segundos, 25);
     EXPECT_TRUE(Form1().Timer1);
 }
@@ -91,10 +89,17 @@ TEST(Comandos, QuestionsNoChangesNothingYesConnectsInItsMode) {
         bool reinicia;
     } casos[] = {
         {cmdEnviar_Click, "¿Desea enviar la información al concentrador en este momento?", true},
-        {Command10_Click, "¿Desea leer los productos de la empresa MATRIZ?", false},
-        {Command12_Click, "¿Desea enviar todos los productos hacia la empresa ESPEJO?", false},
         {Command14_Click, "¿Desea leer la información pendiente de leer?", false},
     };
+    // The product modes have no hand-over in this program: they say so and connect nothing.
+    for (auto* comando : {Command10_Click, Command12_Click}) {
+        c.m.ventana = prueba::VentanaGrabadora();
+        comando();
+        ASSERT_EQ(c.m.ventana.cajas.size(), 1u);
+        EXPECT_EQ(c.m.ventana.cajas[0].texto,
+                  "Esta operación todavía no está disponible en este concentrador.");
+        EXPECT_EQ(Conexiones(c.m.ventana), 0);
+    }
     for (const auto& caso : casos) {
         SCOPED_TRACE(caso.pregunta);
         c.m.ventana = prueba::VentanaGrabadora();
