@@ -72,8 +72,9 @@ int TipoDe(const MYSQL_FIELD& f) {
     }
 }
 
-// A schema-qualified name with each part in back-quotes.
-std::string Nombre(std::string_view nombre) {
+}  // namespace
+
+std::string Identificador(std::string_view nombre) {
     std::string r;
     size_t ini = 0;
     while (true) {
@@ -90,8 +91,6 @@ std::string Nombre(std::string_view nombre) {
     }
     return r;
 }
-
-}  // namespace
 
 bool EsTipoNumerico(int t) {
     switch (t) {
@@ -267,7 +266,8 @@ void Registros::Poner(std::string_view nombre, const Valor& v) {
 
 std::string Registros::Destino() const {
     for (const auto& c : campos_)
-        if (!c.tabla.empty()) return c.base.empty() ? Nombre(c.tabla) : Nombre(c.base + "." + c.tabla);
+        if (!c.tabla.empty())
+            return c.base.empty() ? Identificador(c.tabla) : Identificador(c.base + "." + c.tabla);
     return {};
 }
 
@@ -284,7 +284,7 @@ bool Registros::Update() {
         for (size_t i = 0; i < campos_.size(); ++i) {
             if (!cambiado_[i]) continue;
             if (!cols.empty()) cols += ",", vals += ",";
-            cols += Nombre(campos_[i].nombre);
+            cols += Identificador(campos_[i].nombre);
             vals += cn_->Literal(pendiente_[i]);
         }
         std::string sql = "INSERT INTO " + destino + " (" + cols + ") VALUES (" + vals + ")";
@@ -307,7 +307,7 @@ bool Registros::Update() {
     for (size_t i = 0; i < campos_.size(); ++i) {
         if (!cambiado_[i]) continue;
         if (!set.empty()) set += ",";
-        set += Nombre(campos_[i].nombre) + "=" + cn_->Literal(pendiente_[i]);
+        set += Identificador(campos_[i].nombre) + "=" + cn_->Literal(pendiente_[i]);
     }
     if (set.empty()) return true;
     // The row is found by its primary key when the record set holds it, else by all its old values.
@@ -319,7 +319,7 @@ bool Registros::Update() {
         if (porLlave && !campos_[i].llavePrimaria) continue;
         if (campos_[i].tabla.empty()) continue;
         if (!donde.empty()) donde += " AND ";
-        donde += Nombre(campos_[i].nombre) + "<=>" + cn_->Literal(fila[i]);
+        donde += Identificador(campos_[i].nombre) + "<=>" + cn_->Literal(fila[i]);
     }
     std::string sql = "UPDATE " + destino + " SET " + set + " WHERE " + donde + " LIMIT 1";
     if (!cn_->Ejecutar(sql)) {
@@ -452,11 +452,11 @@ bool BasesDD::AgregaRegistro(Registros& rs, Conexion& cn, const std::string& tab
     std::string cols, vals;
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) cols += ",", vals += ",";
-        cols += Nombre(campos[i]);
+        cols += Identificador(campos[i]);
         vals += cn.Literal(valores[i]);
     }
     rs.Cerrar();
-    return cn.Ejecutar("INSERT INTO " + Nombre(tabla) + " (" + cols + ") VALUES (" + vals + ")");
+    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (" + cols + ") VALUES (" + vals + ")");
 }
 
 bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const std::string& tabla,
@@ -466,16 +466,16 @@ bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const std::string& 
     std::string set;
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) set += ",";
-        set += Nombre(campos[i]) + "=" + cn.Literal(valores[i]);
+        set += Identificador(campos[i]) + "=" + cn.Literal(valores[i]);
     }
     rs.Cerrar();
-    std::string sql = "UPDATE " + Nombre(tabla) + " SET " + set;
+    std::string sql = "UPDATE " + Identificador(tabla) + " SET " + set;
     if (!condicion.empty()) sql += " WHERE " + condicion;
     return cn.Ejecutar(sql);
 }
 
 long long BasesDD::IdMaximo(Conexion& cn, const std::string& tabla, const std::string& campo) {
-    Valor v = cn.Escalar("SELECT MAX(" + Nombre(campo) + ") FROM " + Nombre(tabla));
+    Valor v = cn.Escalar("SELECT MAX(" + Identificador(campo) + ") FROM " + Identificador(tabla));
     return v ? static_cast<long long>(kvVal(*v)) : 0;
 }
 
@@ -495,28 +495,30 @@ bool BasesDD::HayTabla(const std::string& tabla, Conexion& cn) {
 }
 
 std::string BasesDD::LeeDato(const std::string& clave, Conexion& cn, const std::string& tabla) {
-    Valor v = cn.Escalar("SELECT Contenido FROM " + Nombre(tabla) + " WHERE Dato=" + cn.Literal(clave) +
-                         " LIMIT 1");
+    Valor v = cn.Escalar("SELECT Contenido FROM " + Identificador(tabla) +
+                         " WHERE Dato=" + cn.Literal(clave) + " LIMIT 1");
     return v.value_or("");
 }
 
 bool BasesDD::GrabaDato(const std::string& clave, const std::string& valor, Conexion& cn,
                         const std::string& tabla) {
-    Valor existe = cn.Escalar("SELECT COUNT(*) FROM " + Nombre(tabla) + " WHERE Dato=" + cn.Literal(clave));
+    Valor existe =
+        cn.Escalar("SELECT COUNT(*) FROM " + Identificador(tabla) + " WHERE Dato=" + cn.Literal(clave));
     if (!existe) return false;
     if (kvVal(*existe) > 0)
-        return cn.Ejecutar("UPDATE " + Nombre(tabla) + " SET Contenido=" + cn.Literal(valor) +
+        return cn.Ejecutar("UPDATE " + Identificador(tabla) + " SET Contenido=" + cn.Literal(valor) +
                            " WHERE Dato=" + cn.Literal(clave));
-    return cn.Ejecutar("INSERT INTO " + Nombre(tabla) + " (Dato,Contenido) VALUES (" + cn.Literal(clave) +
-                       "," + cn.Literal(valor) + ")");
+    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (Dato,Contenido) VALUES (" +
+                       cn.Literal(clave) + "," + cn.Literal(valor) + ")");
 }
 
 bool BasesDD::IniciaDato(const std::string& clave, const std::string& valor, const std::string& tipo,
                          const std::string& descripcion, Conexion& cn, const std::string& tabla) {
-    Valor existe = cn.Escalar("SELECT COUNT(*) FROM " + Nombre(tabla) + " WHERE Dato=" + cn.Literal(clave));
+    Valor existe =
+        cn.Escalar("SELECT COUNT(*) FROM " + Identificador(tabla) + " WHERE Dato=" + cn.Literal(clave));
     if (!existe) return false;
     if (kvVal(*existe) > 0) return true;
-    return cn.Ejecutar("INSERT INTO " + Nombre(tabla) + " (Dato,Contenido,Tipo,Descripcion) VALUES (" +
+    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (Dato,Contenido,Tipo,Descripcion) VALUES (" +
                        cn.Literal(clave) + "," + cn.Literal(valor) + "," + cn.Literal(tipo) + "," +
                        cn.Literal(descripcion) + ")");
 }
@@ -595,7 +597,7 @@ std::string ConcentradorBasesDD::CadenaLlaveUnica(const Registros& rs,
     for (const auto& c : columnas) {
         if (!r.empty()) r += " AND ";
         Valor v = rs.Dato(c);
-        r += Nombre(c) + (v ? " = " + cn.Literal(v) : std::string(" IS NULL"));
+        r += Identificador(c) + (v ? " = " + cn.Literal(v) : std::string(" IS NULL"));
     }
     return r;
 }

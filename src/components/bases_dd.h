@@ -50,6 +50,9 @@ enum TipoCampo : int {
 
 bool EsTipoNumerico(int tipo);
 
+// A table or column name for SQL: each dotted part between back-quotes ("a.b" gives `a`.`b`).
+std::string Identificador(std::string_view nombre);
+
 struct Campo {
     std::string nombre;
     int tipo = adVarChar;

@@ -4,17 +4,11 @@
 
 namespace kvtx8 {
 
-namespace {
-std::string Columna(const std::string& c) {
-    return "`" + c + "`";
-}
-}  // namespace
-
 bool CicloSecuencial::LeeBloque(const Valor& desde) {
     std::string donde = Condicion.empty() ? std::string() : "(" + Condicion + ")";
-    if (desde) donde += (donde.empty() ? "" : " AND ") + Columna(Llave) + " > " + cn_->Literal(desde);
-    std::string fuente = Tabla + (donde.empty() ? "" : " WHERE " + donde) + " ORDER BY " + Columna(Llave) +
-                         " LIMIT " + std::to_string(limite_);
+    if (desde) donde += (donde.empty() ? "" : " AND ") + Identificador(Llave) + " > " + cn_->Literal(desde);
+    std::string fuente = Identificador(Tabla) + (donde.empty() ? "" : " WHERE " + donde) + " ORDER BY " +
+                         Identificador(Llave) + " LIMIT " + std::to_string(limite_);
     BasesDD bd;
     ++bloques_;
     return bd.AbrirTabla(*rs_, *cn_, fuente);
@@ -27,7 +21,8 @@ bool CicloSecuencial::AbrirTabla(Registros& rs, Conexion& cn, int limite) {
     actual_ = 0;
     totales_ = 0;
     bloques_ = 0;
-    Valor n = cn.Escalar("SELECT COUNT(*) FROM " + Tabla + (Condicion.empty() ? "" : " WHERE " + Condicion));
+    Valor n = cn.Escalar("SELECT COUNT(*) FROM " + Identificador(Tabla) +
+                         (Condicion.empty() ? "" : " WHERE " + Condicion));
     if (!n) return false;
     totales_ = static_cast<long long>(kvVal(*n));
     if (!LeeBloque(std::nullopt)) return false;

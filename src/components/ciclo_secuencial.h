@@ -18,6 +18,8 @@ class CicloSecuencial {
     // Moves rs to the next row, reading the next block when this one is exhausted.
     void SiguienteRegistro();
     bool Eof() const { return !rs_ || rs_->Eof(); }
+    // Lets go of the caller's record set (it may not outlive the walk).
+    void Cierra() { rs_ = nullptr, cn_ = nullptr; }
     long long RegistroActual() const { return actual_; }
     long long RegistrosTotales() const { return totales_; }
     // How many blocks were read since AbrirTabla.

@@ -65,6 +65,24 @@ bool clsEstandar::AbreAmbas() {
     return true;
 }
 
+bool clsEstandar::PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo) {
+    if (!AbreLocal()) {
+        AvisaDesconexion(HandleBitacora, true);
+        Mod.Detener = true;
+        return false;
+    }
+    titulo = kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(Mod.Ciclo.RegistroActual()) + " de " +
+             std::to_string(Mod.Ciclo.RegistrosTotales()) + "\nCopiando " + Llave + " " + clave;
+    Ventana().TablaActual(titulo);
+    if (!AbreEspejo()) {
+        AvisaDesconexion(HandleBitacora, false);
+        Mod.Detener = true;
+        return false;
+    }
+    if (rutinas) rutinas->BdR = &espejo_;
+    return true;
+}
+
 void clsEstandar::Falla(const std::string& clave, const std::string& error) {
     ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se copió " + Tabla + ", " +
                                      Llave + " " + clave + ": " + error);
@@ -85,7 +103,7 @@ bool clsEstandar::Inserta(const Registros& local, const Registros& estructura,
 
 bool clsEstandar::LlaveLibre(const std::string& claveSQL, bool& libre) {
     Registros rs;
-    if (!Mod.BDRemota.AbrirTabla(rs, espejo_, Tabla + " WHERE " + Llave + "=" + claveSQL, Llave)) {
+    if (!Mod.BDRemota.AbrirTabla(rs, espejo_, TablaSQL() + " WHERE " + LlaveSQL() + "=" + claveSQL, Llave)) {
         Falla(claveSQL, espejo_.MensajeError());
         return false;
     }
@@ -114,13 +132,13 @@ void clsEstandar::ExportarInfo(const std::string& Rutina) {
     auto& ciclo = Mod.Ciclo;
     ciclo.Llave = Llave;
     ciclo.Tabla = Tabla;
-    ciclo.Condicion = Llave + ">" + std::to_string(UltimoFolio);
+    ciclo.Condicion = LlaveSQL() + ">" + std::to_string(UltimoFolio);
 
     if (!AbreAmbas()) return;
 
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
-    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, Tabla + " LIMIT 0")) {
+    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
         // Without the ESPEJO columns every row would be written empty.
         Falla("", espejo_.MensajeError());
         Ventana().Ceder();
@@ -132,28 +150,16 @@ void clsEstandar::ExportarInfo(const std::string& Rutina) {
         while (!ciclo.Eof()) {
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
-            if (!AbreLocal()) {
-                AvisaDesconexion(HandleBitacora, true);
-                Mod.Detener = true;
-                break;
-            }
-            const std::string titulo =
-                kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(ciclo.RegistroActual()) + " de " +
-                std::to_string(ciclo.RegistrosTotales()) + "\nCopiando " + Llave + " " + clave;
-            Ventana().TablaActual(titulo);
-            if (!AbreEspejo()) {
-                AvisaDesconexion(HandleBitacora, false);
-                Mod.Detener = true;
-                break;
-            }
-            if (rutinas) rutinas->BdR = &espejo_;
+            std::string titulo;
+            if (!PreparaRenglon(clave, rutinas.get(), titulo)) break;
 
             bool atendida = false, nueva = false;
             if (!unicas.empty()) {
                 const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
                 if (!condicion.empty()) {
                     Registros porUnica;
-                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, Tabla + " WHERE " + condicion, Llave)) {
+                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, TablaSQL() + " WHERE " + condicion,
+                                                 Llave)) {
                         Falla(clave, espejo_.MensajeError());
                         break;
                     }
@@ -161,7 +167,7 @@ void clsEstandar::ExportarInfo(const std::string& Rutina) {
                         Ventana().TablaActual(titulo + ". ( X )");
                         if (!Inserta(local, estructura, campos, "", clave)) break;
                         Registros otraVez;
-                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, Tabla + " WHERE " + condicion, Llave);
+                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, TablaSQL() + " WHERE " + condicion, Llave);
                         atendida = nueva = !otraVez.Eof();
                     } else {
                         const int32_t suya = Llave32(porUnica, Llave);
@@ -169,8 +175,9 @@ void clsEstandar::ExportarInfo(const std::string& Rutina) {
                         if (Llave32(local, Llave) > suya) {
                             if (!LlaveLibre(claveSQL, libre)) break;
                             if (libre) {
-                                if (!espejo_.Ejecutar("UPDATE " + Tabla + " SET " + Llave + "=" + claveSQL +
-                                                      " WHERE " + Llave + "=" + std::to_string(suya))) {
+                                if (!espejo_.Ejecutar("UPDATE " + TablaSQL() + " SET " + LlaveSQL() + "=" +
+                                                      claveSQL + " WHERE " + LlaveSQL() + "=" +
+                                                      std::to_string(suya))) {
                                     Falla(clave, espejo_.MensajeError());
                                     break;
                                 }
@@ -201,6 +208,7 @@ void clsEstandar::ExportarInfo(const std::string& Rutina) {
         }
         if (!Mod.Detener && Rutina == "ElKardex") rutinas->PasarProductosLista();
     }
+    ciclo.Cierra();
     Mod.BDLocal.CierraTabla(local);
     Mod.BDRemota.CierraTabla(estructura);
     Ventana().Ceder();
@@ -210,7 +218,7 @@ void clsEstandar::VerificaNuevo(const std::string& claveSQL, const std::vector<s
     const long long ultimo = Mod.BDRemota.LastId(espejo_, Tabla, Llave);
     if (ultimo != 0) return;
     Registros local, suyo;
-    const std::string fuente = Tabla + " WHERE " + Llave + "=" + claveSQL;
+    const std::string fuente = TablaSQL() + " WHERE " + LlaveSQL() + "=" + claveSQL;
     if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal, fuente) || local.Eof()) return;
     if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, fuente)) return;
     std::vector<std::string> distintos;
@@ -244,7 +252,7 @@ void clsEstandar::ExportarTabla(const std::string& Rutina) {
     if (!AbreAmbas()) return;
     Registros estructura, local;
     std::vector<std::string> campos;
-    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, Tabla + " LIMIT 0")) {
+    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
         Falla("", espejo_.MensajeError());
         return;
     }
@@ -253,25 +261,12 @@ void clsEstandar::ExportarTabla(const std::string& Rutina) {
         if (rutinas) rutinas->IniciaPorTabla();
         while (!ciclo.Eof()) {
             const std::string clave = local.Texto(Llave);
-            if (!AbreLocal()) {
-                AvisaDesconexion(HandleBitacora, true);
-                Mod.Detener = true;
-                break;
-            }
-            const std::string titulo =
-                kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(ciclo.RegistroActual()) + " de " +
-                std::to_string(ciclo.RegistrosTotales()) + "\nCopiando " + Llave + " " + clave;
-            Ventana().TablaActual(titulo);
-            if (!AbreEspejo()) {
-                AvisaDesconexion(HandleBitacora, false);
-                Mod.Detener = true;
-                break;
-            }
-            if (rutinas) rutinas->BdR = &espejo_;
+            std::string titulo;
+            if (!PreparaRenglon(clave, rutinas.get(), titulo)) break;
             Registros suyo;
-            if (!Mod.BDRemota.AbrirTabla(suyo, espejo_,
-                                         Tabla + " WHERE " + Llave + "='" + espejo_.Escapar(clave) + "'", "*",
-                                         true)) {
+            if (!Mod.BDRemota.AbrirTabla(
+                    suyo, espejo_, TablaSQL() + " WHERE " + LlaveSQL() + "='" + espejo_.Escapar(clave) + "'",
+                    "*", true)) {
                 Falla(clave, espejo_.MensajeError());
                 break;
             }
@@ -292,6 +287,7 @@ void clsEstandar::ExportarTabla(const std::string& Rutina) {
             ciclo.SiguienteRegistro();
         }
     }
+    ciclo.Cierra();
     Mod.BDLocal.CierraTabla(local);
     Mod.BDRemota.CierraTabla(estructura);
 }

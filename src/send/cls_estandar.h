@@ -64,9 +64,14 @@ class clsEstandar {
                              const std::string& condicion);
 
   private:
+    std::string TablaSQL() const { return kvtx8::Identificador(Tabla); }
+    std::string LlaveSQL() const { return kvtx8::Identificador(Llave); }
     bool AbreLocal();
     bool AbreEspejo();
     bool AbreAmbas();
+    // Before each row: both connections reopened (a lost one is reported and stops the export) and the
+    // current-table caption shown; the caption is returned in `titulo`.
+    bool PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo);
     // A row that could not be written: a line in the problem-records file, and the export stops.
     void Falla(const std::string& clave, const std::string& error);
     // Adds the local row to the ESPEJO table through a copy of the structure record set.

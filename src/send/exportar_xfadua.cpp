@@ -111,14 +111,14 @@ void clsEstandar::ExportarXFADUA() {
     if (!AbreAmbas()) return;
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
-    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, Tabla + " LIMIT 0")) {
+    if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
         Falla("", espejo_.MensajeError());
         return;
     }
     llaves.ObtenerLlaveUnica(espejo_, Tabla, unicas);
-    if (Mod.BDLocal.AbrirTabla(
-            local, *ConexionLocal,
-            Tabla + " WHERE FADUA >= '" + ConexionLocal->Escapar(cronos_) + "' ORDER BY " + Llave)) {
+    if (Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
+                               TablaSQL() + " WHERE FADUA >= '" + ConexionLocal->Escapar(cronos_) +
+                                   "' ORDER BY " + LlaveSQL())) {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
         for (; !local.Eof(); local.MoveNext()) {
             const std::string clave = local.Texto(Llave);
@@ -136,14 +136,15 @@ void clsEstandar::ExportarXFADUA() {
                 const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
                 if (!condicion.empty()) {
                     Registros porUnica;
-                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, Tabla + " WHERE " + condicion, Llave)) {
+                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, TablaSQL() + " WHERE " + condicion,
+                                                 Llave)) {
                         Falla(clave, espejo_.MensajeError());
                         break;
                     }
                     if (porUnica.Eof()) {
                         if (!Inserta(local, estructura, campos, Llave, clave)) break;
                         Registros otraVez;
-                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, Tabla + " WHERE " + condicion, Llave);
+                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, TablaSQL() + " WHERE " + condicion, Llave);
                         atendida = !otraVez.Eof();
                     } else {
                         const std::string suya = kvtx8::NumeroSQL(porUnica.Texto(Llave));
@@ -151,8 +152,8 @@ void clsEstandar::ExportarXFADUA() {
                         if (suya != claveSQL) {
                             if (!LlaveLibre(claveSQL, libre)) break;
                             if (libre) {
-                                if (!espejo_.Ejecutar("UPDATE " + Tabla + " SET " + Llave + "=" + claveSQL +
-                                                      " WHERE " + Llave + "=" + suya)) {
+                                if (!espejo_.Ejecutar("UPDATE " + TablaSQL() + " SET " + LlaveSQL() + "=" +
+                                                      claveSQL + " WHERE " + LlaveSQL() + "=" + suya)) {
                                     Falla(clave, espejo_.MensajeError());
                                     break;
                                 }
