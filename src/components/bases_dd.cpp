@@ -359,10 +359,10 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
     cn.Cerrar();
     MYSQL* m = mysql_init(nullptr);
     if (!m) return false;
-    unsigned espera = SegundosEspera;
+    unsigned espera = SegundosEspera, lectura = SegundosLectura;
     mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &espera);
-    mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &espera);
-    mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &espera);
+    mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &lectura);
+    mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &lectura);
     mysql_optionsv(m, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     const std::string host = cRuta.empty() ? "127.0.0.1" : cRuta;
     if (!mysql_real_connect(m, host.c_str(), cUsuario.c_str(), cPassword.c_str(), nombre.c_str(), puerto,

@@ -165,7 +165,9 @@ class BasesDD {
     std::string cMiBase;
     // The general database an empty name opens.
     std::string cBaseGeneral = "generaltarvena";
-    unsigned SegundosEspera = 10;  // connect, read and write timeouts
+    unsigned SegundosEspera = 10;  // connect timeout
+    // Read and write timeouts: a dead server is noticed, while a long query on a big table still finishes.
+    unsigned SegundosLectura = 60;
 
     // Opens (or keeps, when already open on that database and healthy) the connection.
     bool AbrirBdD(Conexion& cn, const std::string& base);
