@@ -72,6 +72,13 @@ const std::vector<Sentencias>& Simples() {
     return s;
 }
 
+// The value as an SQL number; false when it is none. An empty or garbled value read as 0 would reach every
+// row whose column holds the default 0 (gastos.Folio, a detail's header number).
+bool NumeroDe(const std::string& valor, std::string& numero) {
+    numero = kvtx8::NumeroSQL(valor);
+    return numero == kvtx8::Recorta(valor);
+}
+
 const char* const kCamposProducto[] = {"Descrip", "Linea",   "Sublinea", "UnidadMedida", "Marca",
                                        "Precio1", "Precio2", "Precio3",  "Precio4",      "Precio5"};
 
@@ -79,21 +86,27 @@ const char* const kCamposProducto[] = {"Descrip", "Linea",   "Sublinea", "Unidad
 
 void clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
     // Statements that fail (a document never sent, say) do not stop the replay.
-    const std::string id = kvtx8::NumeroSQL(identificador);
+    std::string id;
+    const bool conNumero = NumeroDe(identificador, id);
     for (const auto& s : Simples()) {
         if (s.accion != accion) continue;
+        if (!conNumero) return;
         for (const char* sql : s.sql) espejo_.Ejecutar(std::string(sql) + id);
         return;
     }
     for (const auto& d : kConDetalle) {
         if (d.accion != accion) continue;
+        if (!conNumero) return;
         Registros rs;
-        if (Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo) && !rs.Eof())
-            espejo_.Ejecutar(d.detalle + kvtx8::NumeroSQL(rs.Texto(d.campo)));
+        std::string valor;
+        if (Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo) && !rs.Eof() &&
+            NumeroDe(rs.Texto(d.campo), valor))
+            espejo_.Ejecutar(d.detalle + valor);
         espejo_.Ejecutar(d.cabecera + id);
         return;
     }
     if (accion == 34) {
+        if (!conNumero) return;
         Registros rs;
         if (Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada") && !rs.Eof())
             espejo_.Ejecutar("UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) +

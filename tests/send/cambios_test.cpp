@@ -113,3 +113,14 @@ TEST(ExportarCambios, ALostEspejoKeepsTheRestOfTheQueue) {
               std::string::npos);
     EXPECT_EQ(Cola(x), V{"2|1"});
 }
+
+TEST(ExportarCambios, AnIdentifierThatIsNoNumberDeletesNothing) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"gastos"}, true);
+    // Folio 0 is the column's default: an empty or garbled identifier must not reach those rows.
+    x.Espejo("INSERT INTO gastos (Folio,Concepto) VALUES (0,'sin folio'),(0,'otro'),(7,'siete')");
+    Encola(x, "(26,''),(27,'abc'),(26,' '),(27,'7')");
+    x.est.ExportarCambios();
+    EXPECT_EQ(Cola(x), V{});
+    EXPECT_EQ(x.FilasEspejo("SELECT Folio,Concepto FROM gastos ORDER BY Id"), (V{"0|sin folio", "0|otro"}));
+}
