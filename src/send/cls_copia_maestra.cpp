@@ -455,9 +455,11 @@ void clsCopiaMaestra::AlertasSinArchivo(int bitacora, Conexion& local, Conexion&
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
             EscribeProblema(bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO", false);
-            BorraAlerta(hub, tipo);
-            // The product send to ESPEJO is not part of this program yet: say so instead of pretending.
-            EscribeBitacora(bitacora, "Envío de productos a la empresa ESPEJO no disponible en esta versión");
+            // The product send to ESPEJO is not part of this program yet: say so, and keep the request for
+            // the version that has it instead of consuming it unserved.
+            EscribeBitacora(bitacora,
+                            "Envío de productos a la empresa ESPEJO no disponible en esta versión; "
+                            "la alerta queda pendiente");
         } else {
             EscribeProblema(bitacora, "leer_informacion",
                             kvtx8::CambXXX("Leyendo monedas desde matriz (XXX)", matriz), true);
