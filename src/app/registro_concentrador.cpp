@@ -68,6 +68,14 @@ bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>& filas, int eleg
 
 void clsDescargas::RegistrarConcentrador() {
     Mod.Prefijo.clear();
+    // A prefix freed below this folder's own (a removed duplicate) must not make it register again.
+    for (int n = 0; n <= 99; ++n) {
+        const std::string ruta = LeeRegistro(Prefijo(n) + "_Ruta");
+        if (!ruta.empty() && MismaCarpeta(ruta, Mod.Carpeta)) {
+            Mod.Prefijo = Prefijo(n);
+            return;
+        }
+    }
     for (int n = 0; n <= 99; ++n) {
         const std::string nn = Prefijo(n);
         const std::string ruta = LeeRegistro(nn + "_Ruta");

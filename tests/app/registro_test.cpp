@@ -127,3 +127,17 @@ TEST(Registro, DuplicateCompanyAsksToRemoveTheOtherCopy) {
     EXPECT_EQ(ValorDelRegistro("05_Correcto"), "S");
     EXPECT_EQ(ValorDelRegistro("05_Ruta"), Mod.Carpeta);
 }
+
+TEST(Registro, AFolderKeepsItsPrefixAfterALowerOneWasFreed) {
+    prueba::ModuloDePrueba m;
+    // This folder was registered as 01 while 00 held its old place; the duplicate check then removed 00.
+    Otro("01", Mod.Carpeta, "datos1");
+    Otro("02", "/otra/carpeta", "datos7");
+
+    clsDescargas d;
+    d.RegistrarConcentrador();
+    EXPECT_EQ(Mod.Prefijo, "01");
+    EXPECT_TRUE(m.ventana.cajas.empty());
+    EXPECT_EQ(ValorDelRegistro("00_Ruta"), "");
+    EXPECT_EQ(ValorDelRegistro("01_UltimoEnvio"), "2026-12-01 10:00:00");
+}
