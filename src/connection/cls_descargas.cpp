@@ -44,6 +44,7 @@ void Descarga(const std::string& archivo, bool& terminar) {
         fs::create_directories(carpeta, ec);
     }
     const auto& s = Mod.Sitio;
+    int descargados = 0;
     for (const auto& parte : Separa(archivo, ';')) {
         const std::string nombre = NombreSeguro(parte);
         if (nombre.empty()) {
@@ -66,8 +67,12 @@ void Descarga(const std::string& archivo, bool& terminar) {
             // An incomplete set must not end the program for the updater to install it.
             terminar = false;
             EscribeBitacora(Mod.Bitacora, "     No se descargó " + nombre + ": " + ftp.GetLastErrorMessage());
+        } else {
+            ++descargados;
         }
     }
+    // A row that names no file brings nothing for the updater to install.
+    if (descargados == 0) terminar = false;
     ftp.CloseConnection();
     Ventana().QuitaOcupado();
     MensajeSkn("Archivos descargados", kSoloOK, "Descarga terminada", 10);

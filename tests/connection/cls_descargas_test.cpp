@@ -177,6 +177,13 @@ TEST(VerificaVersiones, AnUnreachableSiteBadNamesAndMissingFilesDoNotEndTheProgr
     EXPECT_FALSE(Verifica(false, true));
     EXPECT_FALSE(fs::exists(Descargas(m) + "falta.bin"));
     EXPECT_FALSE(fs::exists(Descargas(m) + "falta.bin.parcial"));
+
+    // A row that names no file: nothing came, so nothing is being installed.
+    for (const char* archivo : {"", ";..; ;"}) {
+        prueba::EjecutaSQL(c.hub, c.base,
+                           std::string("UPDATE plugins_lista SET Archivo='") + archivo + "' WHERE Numero=11");
+        EXPECT_FALSE(Verifica(false, true)) << archivo;
+    }
 }
 
 TEST(VerificaVersiones, TheHubsMinimumForcesTheDownloadAndEndsTheProgram) {
