@@ -232,8 +232,9 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
             if (servidor.empty()) problemas = "Servidor2 vacío";
             if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
         }
+        // Port 0 is the server's default port, as the connection-data panel stores an empty field.
         const double p = kvtx8::kvVal(puerto);
-        if (!kvtx8::EsNumerico(puerto) || p < 1 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
+        if (!kvtx8::EsNumerico(puerto) || p < 0 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
             problemas +=
                 std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
         int banderas = 0;

@@ -292,6 +292,12 @@ TEST(Conectar, BadConnectionDataStopBeforeAnyServerIsTouched) {
     EXPECT_TRUE(Linea(Bitacora(m), "Datos de conexión remotos no válidos (Puerto2 no es un puerto: '33o6')"));
     EXPECT_EQ(m.ventana.avisos.back(), noLlega);
 
+    // Port 0, as the panel stores an empty port field, is the server's default port, as "Probar" takes it.
+    g.Local("UPDATE empresas SET Puerto2='0'");
+    Conecta(0);
+    EXPECT_FALSE(Linea(Bitacora(m), "Datos de conexión remotos no válidos (Puerto2 no es un puerto: '0')"));
+    EXPECT_EQ(Mod.BDRemota.cPuerto, "0");
+
     // A hub that does not answer.
     g.Local("UPDATE empresas SET Puerto2='1'");
     Conecta(0);
