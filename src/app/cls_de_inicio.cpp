@@ -260,9 +260,14 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
             Mod.AvisosAMostrar = static_cast<int16_t>(avisos > 32767    ? 32767
                                                       : avisos < -32768 ? -32768
                                                                         : avisos);
-            Mod.ManejarAvisos = static_cast<uint8_t>(numero("ManejarAvisos"));
-            Mod.ActualizAutomatica = static_cast<uint8_t>(numero("ActualizAutomatica"));
-            Mod.SoloRespaldar = static_cast<uint8_t>(numero("SoloRespaldar"));
+            // A byte: anything else stored there counts as off.
+            auto bandera = [&](const char* clave) {
+                const double v = numero(clave);
+                return static_cast<uint8_t>(v >= 0 && v <= 255 ? v : 0);
+            };
+            Mod.ManejarAvisos = bandera("ManejarAvisos");
+            Mod.ActualizAutomatica = bandera("ActualizAutomatica");
+            Mod.SoloRespaldar = bandera("SoloRespaldar");
             MuestraOpciones();
             correcto = true;
         }
