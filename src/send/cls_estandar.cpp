@@ -121,14 +121,17 @@ void clsEstandar::LlamaRutina(clsRutinas& rutinas, const std::string& Rutina, Re
     }
 }
 
+std::unique_ptr<clsRutinas> clsEstandar::CreaRutinas(const std::string& Rutina) {
+    if (Rutina.empty()) return nullptr;
+    auto rutinas = std::make_unique<clsRutinas>();
+    rutinas->BdL = ConexionLocal;
+    rutinas->BdR = &espejo_;
+    return rutinas;
+}
+
 void clsEstandar::ExportarInfo(const std::string& Rutina) {
     kvtx8::ConcentradorBasesDD llaves;
-    std::unique_ptr<clsRutinas> rutinas;
-    if (!Rutina.empty()) {
-        rutinas = std::make_unique<clsRutinas>();
-        rutinas->BdL = ConexionLocal;
-        rutinas->BdR = &espejo_;
-    }
+    std::unique_ptr<clsRutinas> rutinas = CreaRutinas(Rutina);
     auto& ciclo = Mod.Ciclo;
     ciclo.Llave = Llave;
     ciclo.Tabla = Tabla;
@@ -237,12 +240,7 @@ void clsEstandar::VerificaNuevo(const std::string& claveSQL, const std::vector<s
 }
 
 void clsEstandar::ExportarTabla(const std::string& Rutina) {
-    std::unique_ptr<clsRutinas> rutinas;
-    if (!Rutina.empty()) {
-        rutinas = std::make_unique<clsRutinas>();
-        rutinas->BdL = ConexionLocal;
-        rutinas->BdR = &espejo_;
-    }
+    std::unique_ptr<clsRutinas> rutinas = CreaRutinas(Rutina);
     auto& ciclo = Mod.Ciclo;
     ciclo.Llave = Llave;
     ciclo.Tabla = Tabla;

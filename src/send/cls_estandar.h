@@ -80,6 +80,8 @@ class clsEstandar {
                  const std::string& clave);
     // Whether no ESPEJO row has that key; false with the stop flag when the look-up fails.
     bool LlaveLibre(const std::string& claveSQL, bool& libre);
+    // The per-table routines, when the export names one.
+    std::unique_ptr<clsRutinas> CreaRutinas(const std::string& Rutina);
     void LlamaRutina(clsRutinas& rutinas, const std::string& Rutina, kvtx8::Registros& local);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,

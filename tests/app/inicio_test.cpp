@@ -14,17 +14,6 @@ bool Contiene(const std::string& texto, const std::string& parte) {
     return texto.find(parte) != std::string::npos;
 }
 
-class RelojConPaso : public prueba::RelojFalso {
-  public:
-    using RelojFalso::RelojFalso;
-    std::function<void(int)> alPausar;
-    int pausas = 0;
-    void Pausa(int ms) override {
-        RelojFalso::Pausa(ms);
-        if (alPausar) alPausar(++pausas);
-    }
-};
-
 }  // namespace
 
 TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
@@ -154,7 +143,7 @@ TEST(EsperaBaseLocal, AsksEvery305FailuresAndStopsOnNo) {
     EXPECT_EQ(e.m.reloj.pausadoMs, 610 * 1000);
 
     // The database appears during the wait: the next attempt succeeds, nothing is asked.
-    RelojConPaso reloj;
+    prueba::RelojConPaso reloj;
     Mod.ElReloj = &reloj;
     reloj.alPausar = [&](int n) {
         if (n == 3) prueba::CreaBase(e.entorno.local, "no_existe_aun");

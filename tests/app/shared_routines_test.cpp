@@ -10,18 +10,6 @@ using namespace cnc;
 
 namespace {
 
-// A clock that runs a step at every pause, so a test can change the world between attempts.
-class RelojConPaso : public prueba::RelojFalso {
-  public:
-    using RelojFalso::RelojFalso;
-    std::function<void(int)> alPausar;
-    int pausas = 0;
-    void Pausa(int ms) override {
-        RelojFalso::Pausa(ms);
-        if (alPausar) alPausar(++pausas);
-    }
-};
-
 // Nothing listens on port 1: the connection is refused at once.
 std::string PuertoCerrado() {
     return "1";
@@ -32,7 +20,7 @@ std::string PuertoCerrado() {
 TEST(AbreBase, GivesUpAfterTheWindowAndSucceedsWhenTheServerAnswersLater) {
     REQUIERE_SERVIDORES();
     prueba::ModuloDePrueba m;
-    RelojConPaso reloj({2026, 12, 8, 10, 0, 0});
+    prueba::RelojConPaso reloj({2026, 12, 8, 10, 0, 0});
     Mod.ElReloj = &reloj;
     Mod.SegundosReintento = 30;
     BasesDD bd;

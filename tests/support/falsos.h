@@ -88,6 +88,18 @@ class RelojFalso : public cnc::Reloj {
     int ms_ = 0;
 };
 
+// A fake clock that runs a step at every pause, so a test can change the world between attempts.
+class RelojConPaso : public RelojFalso {
+  public:
+    using RelojFalso::RelojFalso;
+    std::function<void(int)> alPausar;
+    int pausas = 0;
+    void Pausa(int ms) override {
+        RelojFalso::Pausa(ms);
+        if (alPausar) alPausar(++pausas);
+    }
+};
+
 class CarpetaTemporal {
   public:
     CarpetaTemporal();
