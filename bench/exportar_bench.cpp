@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
 using namespace cnc;

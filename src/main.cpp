@@ -9,8 +9,8 @@
 
 #include "app/bloqueo_de_carpeta.h"
 #include "app/cls_de_inicio.h"
-#include "app/shared_routines.h"
-#include "app/ventana_sin_ventana.h"
+#include "core/shared_routines.h"
+#include "cli/ventana_sin_ventana.h"
 #include "components/de_acceso.h"
 #include "components/utilerias.h"
 

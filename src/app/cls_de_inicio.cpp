@@ -9,7 +9,7 @@
 
 #include "app/comandos.h"
 #include "app/scheduler.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 #include "notices/notice_store.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/scheduler.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 
 namespace cnc {

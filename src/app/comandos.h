@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/puerto_ventana.h"
+#include "connection/cls_descargas.h"
+#include "core/puerto_ventana.h"
 
 namespace cnc {
 
@@ -80,8 +81,5 @@ bool Command2_Click(const DatosDeConexion& d);
 bool Command3_Click(const DatosDeConexion& d);
 void Command4_Click();
 void chkVer_Click();
-
-// frmElegirEmpresa: the window calls this on "&Aceptar" and closes when it answers true.
-bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>& filas, int elegida);
 
 }  // namespace cnc

@@ -2,7 +2,7 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_conectar.h"
 
 namespace cnc {
@@ -18,12 +18,6 @@ void IniciaCuenta(uint8_t modo) {
     Ventana().Temporizador("Timer1", true);
     Ventana().Habilitado("cmdEnviar", true);
     if (!f.Minimizada && !f.PrimeraActivacion && f.Picture1) DarleElFoco("Picture1");
-}
-
-void LeerUltimaConexion() {
-    Ventana().Texto("Label11",
-                    "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", Mod.ArchivoIni));
-    Ventana().Ceder();
 }
 
 void DarleElFoco(const std::string& control) {
@@ -109,6 +103,7 @@ void EnviarAhora(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn) {
     Ventana().Conectando(true);
     {
         clsConectar conectar;
+        conectar.IniciaCuenta = cnc::IniciaCuenta;
         conectar.Conectar(modo, rs, cn);
     }
     enConexion = false;

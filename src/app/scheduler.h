@@ -10,8 +10,6 @@ namespace cnc {
 
 // Restarts the countdown: mode 0 resets both counters, other modes keep the count running.
 void IniciaCuenta(uint8_t modo);
-// Shows the last connection of the configuration file on the window.
-void LeerUltimaConexion();
 
 // Gives a control the focus.
 void DarleElFoco(const std::string& control);

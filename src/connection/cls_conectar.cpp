@@ -1,8 +1,8 @@
 #include "connection/cls_conectar.h"
 
-#include "app/scheduler.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
 namespace cnc {
@@ -149,6 +149,7 @@ void clsConectar::EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Cone
     bool soloRecibir = modo == 4;
     int bitacora = b;
     clsCopiaMaestra copia;
+    copia.Etapas = EtapasDeRecepcion();
     copia.PasarTablasYrecibir(bitacora, espejo, local, hub, servidorLocal, matriz, soloRecibir);
 }
 
@@ -371,7 +372,7 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
     }
     Ventana().Habilitado("cmdCerrar", false);
     for (const char* c : kControles) Ventana().Habilitado(c, true);
-    IniciaCuenta(modo);
+    if (IniciaCuenta) IniciaCuenta(modo);
     Ventana().Conectando(false);
     Mod.NumeroBitacora = n + 1;
 

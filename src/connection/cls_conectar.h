@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "components/bases_dd.h"
@@ -15,6 +16,9 @@ class clsConectar {
   public:
     // The record set and connection are only passed on to the alert sender (mode 2).
     void Conectar(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn);
+
+    // Re-arms the window's countdown for the mode once the call ends (the scheduler's IniciaCuenta).
+    std::function<void(uint8_t)> IniciaCuenta;
 
     // Whether the mode's hand-over exists in this program: 0 and 4 (the send-and-receive cycle). Product
     // update (1), alerts (2) and product send (3) are not offered until theirs does.

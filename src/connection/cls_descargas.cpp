@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_ftp.h"
 
 namespace cnc {

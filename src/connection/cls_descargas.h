@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "core/puerto_ventana.h"
 
 namespace cnc {
 
@@ -30,6 +33,9 @@ class clsDescargas {
 std::string VersionDelPrograma();
 // The executable of the running auxiliary updater (a path with "qmxauxiliar" in its name); empty when none.
 std::string BuscaAuxiliar();
+
+// frmElegirEmpresa: the window calls this on "&Aceptar" and closes when it answers true.
+bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>& filas, int elegida);
 
 // Fills the module's update-site connection data (start-up).
 void PreparaDatosDelSitio();

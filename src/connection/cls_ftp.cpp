@@ -8,7 +8,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "components/utilerias.h"
 
 namespace cnc {

@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "components/fecha.h"
 #include "components/utilerias.h"
 

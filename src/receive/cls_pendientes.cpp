@@ -1,6 +1,6 @@
 #include "receive/cls_pendientes.h"
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "components/utilerias.h"
 #include "notices/notice_store.h"
 

@@ -1,4 +1,4 @@
-#include "send/etapas_recepcion.h"
+#include "receive/etapas_recepcion.h"
 
 #include <memory>
 

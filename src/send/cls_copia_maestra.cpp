@@ -4,10 +4,9 @@
 #include <cstdlib>
 #include <set>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
-#include "send/etapas_recepcion.h"
 
 namespace cnc {
 
@@ -413,7 +412,7 @@ void clsCopiaMaestra::Recibir(int bitacora, Conexion& espejo, Conexion& local, C
     LimpiaUltimosAvisos();
 
     Recepcion r{servidorLocal, hub, local, espejo, matriz};
-    for (const auto& etapa : EtapasDeRecepcion()) {
+    for (const auto& etapa : Etapas) {
         if (!AbreHub(hub)) continue;
         Ventana().Etapa(etapa.texto);
         EscribeProblema(bitacora, etapa.tabla, etapa.texto, false);

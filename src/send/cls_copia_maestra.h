@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/bases_dd.h"
+#include "send/etapas_recepcion.h"
 
 namespace cnc {
 
@@ -18,6 +19,9 @@ class clsCopiaMaestra {
     void PasarTablasYrecibir(int& bitacora, kvtx8::Conexion& espejo, kvtx8::Conexion& local,
                              kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal, std::string& matriz,
                              bool& soloRecibir);
+
+    // The intake stages run after the exports, in order.
+    std::vector<EtapaRecepcion> Etapas;
 
     // Never sent by the autoincrement and last-update stages (lower-case names).
     const std::vector<std::string> TablasExcluidas;

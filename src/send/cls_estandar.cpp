@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_rutinas.h"
 
 namespace cnc {

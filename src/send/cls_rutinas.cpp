@@ -1,6 +1,6 @@
 #include "send/cls_rutinas.h"
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
 namespace cnc {

@@ -1,5 +1,5 @@
-// The intake stages of the cycle, in their fixed order. Each intake adds its row in
-// src/receive/etapas_recepcion.cpp; a stage not built yet is simply not in the table.
+// What an intake stage of the cycle is. The table itself comes from receive/ (EtapasDeRecepcion), handed to
+// the cycle by the connection call, so the cycle does not reach up into the intake.
 #pragma once
 
 #include <functional>
@@ -23,8 +23,5 @@ struct EtapaRecepcion {
     std::string tabla;  // progress table
     std::function<void(Recepcion&)> operacion;
 };
-
-// A fresh table per cycle: the intake objects live for one cycle.
-std::vector<EtapaRecepcion> EtapasDeRecepcion();
 
 }  // namespace cnc

@@ -1,5 +1,5 @@
 // Replay of the local queue of deletions, cancellations and product changes against ESPEJO.
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
 namespace cnc {

@@ -1,5 +1,5 @@
 // Export of the rows changed at or after a cut-off timestamp.
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
 namespace cnc {

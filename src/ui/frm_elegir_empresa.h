@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "app/puerto_ventana.h"
+#include "core/puerto_ventana.h"
 
 class QTableWidget;
 

@@ -10,7 +10,7 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "ui/form1.h"
 #include "ui/ventana_qt.h"
 

@@ -6,7 +6,7 @@
 
 #include <QLabel>
 
-#include "app/puerto_ventana.h"
+#include "core/puerto_ventana.h"
 #include "ui/frm_aviso.h"
 
 class QWidget;

@@ -9,7 +9,7 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "components/utilerias.h"
 #include "support/falsos.h"
 #include "support/servidores.h"

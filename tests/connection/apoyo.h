@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "support/falsos.h"
 #include "support/servidores.h"
 

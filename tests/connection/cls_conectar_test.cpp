@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "apoyo.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "support/falsos.h"
 #include "support/servidores.h"
 

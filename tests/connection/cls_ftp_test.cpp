@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "support/falsos.h"
 #include "support/ftp.h"
 

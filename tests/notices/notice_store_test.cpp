@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "support/falsos.h"
 #include "support/servidores.h"
 

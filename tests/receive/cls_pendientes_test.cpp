@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "notices/notice_store.h"
-#include "send/etapas_recepcion.h"
+#include "receive/etapas_recepcion.h"
 #include "support/falsos.h"
 #include "support/servidores.h"
 

@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
+#include "receive/etapas_recepcion.h"
 #include "support/falsos.h"
 #include "support/servidores.h"
 
@@ -77,6 +78,7 @@ struct Ciclo {
         ventana.tablas.clear();
         int bitacora = AbreBloqueBitacora(1, true);
         clsCopiaMaestra copia;
+        copia.Etapas = EtapasDeRecepcion();
         copia.PasarTablasYrecibir(bitacora, espejo, local, hub, servidorLocal, matriz, soloRecibir);
         CierraBloqueBitacora(bitacora);
         return m.carpeta.Lee("BitacoraConcentrador.txt");

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 #include "support/falsos.h"
 #include "support/servidores.h"

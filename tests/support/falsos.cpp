@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 
 namespace prueba {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/puerto_ventana.h"
-#include "app/reloj.h"
+#include "core/puerto_ventana.h"
+#include "core/reloj.h"
 
 namespace prueba {
 

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QThread>
 
-#include "app/puerto_ventana.h"
+#include "core/puerto_ventana.h"
 #include "ui/frm_elegir_empresa.h"
 
 namespace pruebaqt {

@@ -15,7 +15,7 @@
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "app/scheduler.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "contestador.h"
 #include "support/falsos.h"
 #include "support/programa.h"

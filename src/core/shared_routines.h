@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/puerto_ventana.h"
-#include "app/reloj.h"
+#include "core/puerto_ventana.h"
+#include "core/reloj.h"
 #include "components/bases_dd.h"
 #include "components/ciclo_secuencial.h"
 #include "components/de_acceso.h"
@@ -131,6 +131,8 @@ std::string LeeRegistro(const std::string& nombre);
 uint8_t MensajeSkn(const std::string& texto, int estilo, const std::string& titulo, uint8_t opcion = 0);
 bool Pregunta(const std::string& texto, const std::string& titulo, bool noPorDefecto);
 void MuestraOpciones();
+// Shows the last connection of the configuration file on the window.
+void LeerUltimaConexion();
 void AgregaCondicion(std::string& texto, const std::string& condicion);
 
 }  // namespace cnc

@@ -1,4 +1,4 @@
-#include "app/puerto_ventana.h"
+#include "core/puerto_ventana.h"
 
 namespace cnc {
 

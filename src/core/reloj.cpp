@@ -1,4 +1,4 @@
-#include "app/reloj.h"
+#include "core/reloj.h"
 
 #include <chrono>
 #include <thread>

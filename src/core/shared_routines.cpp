@@ -1,4 +1,4 @@
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 
 #include <cmath>
 #include <cstdio>
@@ -237,6 +237,12 @@ void MuestraOpciones() {
     v.Texto("txtAvisos", std::to_string(Mod.AvisosAMostrar));
     v.MuestraOpciones(Opciones{Mod.Minutos, Mod.AvisosAMostrar, avisos, Mod.ActualizAutomatica == 1,
                                Mod.SoloRespaldar == 1});
+}
+
+void LeerUltimaConexion() {
+    Ventana().Texto("Label11",
+                    "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", Mod.ArchivoIni));
+    Ventana().Ceder();
 }
 
 void AgregaCondicion(std::string& texto, const std::string& condicion) {

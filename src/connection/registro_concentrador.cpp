@@ -1,5 +1,4 @@
-#include "app/comandos.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 
 namespace cnc {

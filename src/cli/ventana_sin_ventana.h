@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/puerto_ventana.h"
+#include "core/puerto_ventana.h"
 
 namespace cnc {
 

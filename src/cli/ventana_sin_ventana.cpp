@@ -1,11 +1,11 @@
-#include "app/ventana_sin_ventana.h"
+#include "cli/ventana_sin_ventana.h"
 
 #include <signal.h>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "app/scheduler.h"
-#include "app/shared_routines.h"
+#include "core/shared_routines.h"
 
 namespace cnc {
 
