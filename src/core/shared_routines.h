@@ -103,6 +103,27 @@ void CierraArchivo(int numero);
 void CierraArchivos();
 // Writes the text and CR LF; false when the number is closed or the write failed.
 bool ImprimeLinea(int numero, const std::string& texto);
+// A file held open by number for as long as the object lives; the number is what the line routines take.
+class ArchivoDeTexto {
+  public:
+    ArchivoDeTexto() = default;
+    ArchivoDeTexto(const std::string& ruta, ModoArchivo modo) : numero_(AbreArchivo(ruta, modo)) {}
+    ~ArchivoDeTexto() { Cierra(); }
+    ArchivoDeTexto(ArchivoDeTexto&& o) noexcept : numero_(o.numero_) { o.numero_ = 0; }
+    ArchivoDeTexto& operator=(ArchivoDeTexto&& o) noexcept {
+        if (this != &o) Cierra(), numero_ = o.numero_, o.numero_ = 0;
+        return *this;
+    }
+    ArchivoDeTexto(const ArchivoDeTexto&) = delete;
+    ArchivoDeTexto& operator=(const ArchivoDeTexto&) = delete;
+    int Numero() const { return numero_; }
+    void Cierra() {
+        if (numero_) CierraArchivo(numero_), numero_ = 0;
+    }
+
+  private:
+    int numero_ = 0;
+};
 // Program folder + name (name begins with "/" or "\").
 std::string EnCarpeta(const std::string& nombre);
 
@@ -121,6 +142,21 @@ void EscribeProblema(int archivo, const std::string& tabla, const std::string& t
 // Activity-log block: opens the log (emptied when asked), writes "Bitácora n" and the start line.
 int AbreBloqueBitacora(int numero, bool vaciar);
 void CierraBloqueBitacora(int archivo);
+// The activity-log block of one connection call, closed with its end line when the call leaves.
+class BloqueDeBitacora {
+  public:
+    BloqueDeBitacora(int numero, bool vaciar) : numero_(AbreBloqueBitacora(numero, vaciar)) {}
+    ~BloqueDeBitacora() { Cierra(); }
+    BloqueDeBitacora(const BloqueDeBitacora&) = delete;
+    BloqueDeBitacora& operator=(const BloqueDeBitacora&) = delete;
+    int Numero() const { return numero_; }
+    void Cierra() {
+        if (numero_) CierraBloqueBitacora(numero_), numero_ = 0;
+    }
+
+  private:
+    int numero_;
+};
 
 void BitacoraDeErrores(bool inicio);
 void AnotaError(const std::string& texto);

@@ -1,5 +1,7 @@
 #include "send/cls_rutinas.h"
 
+#include <cctype>
+
 #include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
@@ -19,10 +21,29 @@ std::string Num(const std::string& t) {
 
 }  // namespace
 
+const RutinaDeTabla* RutinaDe(const std::string& tabla) {
+    static const RutinaDeTabla kRutinas[] = {
+        {"sqlborrado", [](clsRutinas& r, Registros& rs) { r.SQLsBorrado(rs); }, nullptr},
+        {"anexopagosctes", [](clsRutinas& r, Registros& rs) { r.LasCxCs(rs); }, nullptr},
+        {"anexopagosprov", [](clsRutinas& r, Registros& rs) { r.LasCxPs(rs); }, nullptr},
+        {"edoctacli", [](clsRutinas& r, Registros& rs) { r.ClientesProveedores(rs, "clientes"); }, nullptr},
+        {"edoctaprov", [](clsRutinas& r, Registros& rs) { r.ClientesProveedores(rs, "proveedores"); },
+         nullptr},
+        {"historicoalmacen", [](clsRutinas& r, Registros& rs) { r.ElKardex(rs); },
+         [](clsRutinas& r) { r.PasarProductosLista(); }},
+        {"promociones", [](clsRutinas& r, Registros& rs) { r.SusProductos(rs); }, nullptr},
+        {"vendedores", [](clsRutinas& r, Registros& rs) { r.DeVendedores(rs); }, nullptr},
+    };
+    const std::string t = kvtx8::Minusculas(tabla);
+    for (const auto& r : kRutinas)
+        if (t == r.tabla) return &r;
+    return nullptr;
+}
+
 clsRutinas::clsRutinas() = default;
 
 clsRutinas::~clsRutinas() {
-    if (!Mod.Detener && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
+    if (!fallo_ && !ContextoCiclo::Detenido() && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
 }
 
 void clsRutinas::IniciaPorTabla() {
@@ -31,14 +52,14 @@ void clsRutinas::IniciaPorTabla() {
 
 bool clsRutinas::Ejecuta(Conexion& cn, const std::string& sql) {
     if (cn.Ejecutar(sql)) return true;
-    Mod.Detener = true;
+    fallo_ = true;
     return false;
 }
 
 bool clsRutinas::Abre(Registros& rs, Conexion& cn, const std::string& fuente, const std::string& campos) {
     // A look-up that failed is no "not found": acting on it could delete what exists.
     if (Mod.BDLocal.AbrirTabla(rs, cn, fuente, campos)) return true;
-    Mod.Detener = true;
+    fallo_ = true;
     return false;
 }
 
@@ -62,7 +83,7 @@ void clsRutinas::EscribeEnEspejo(const Registros& local, const std::string& fuen
     if (!Abre(suyo, *BdR, fuente)) return;
     if (suyo.Eof()) suyo.AddNew();
     clsEstandar::PasaCampos(local, suyo, campos, "");
-    if (!suyo.Update()) Mod.Detener = true;
+    if (!suyo.Update()) fallo_ = true;
 }
 
 void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente, const Registros& estructura,
@@ -73,40 +94,86 @@ void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente
     Registros nuevo = estructura;
     nuevo.AddNew();
     clsEstandar::PasaCampos(local, nuevo, campos, "");
-    if (!nuevo.Update()) Mod.Detener = true;
+    if (!nuevo.Update()) fallo_ = true;
 }
 
-bool clsRutinas::Llama(const std::string& rutina, Registros& rs) {
-    const std::string r = kvtx8::Minusculas(rutina);
-    if (r == "sqlsborrado")
-        SQLsBorrado(rs);
-    else if (r == "lascxcs")
-        LasCxCs(rs);
-    else if (r == "lascxps")
-        LasCxPs(rs);
-    else if (r == "elkardex")
-        ElKardex(rs);
-    else if (r == "susproductos")
-        SusProductos(rs);
-    else if (r == "devendedores")
-        DeVendedores(rs);
-    else if (r == "losclientes")
-        ClientesProveedores(rs, "clientes");
-    else if (r == "losproveedores")
-        ClientesProveedores(rs, "proveedores");
-    else
+bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& motivo) {
+    // Walks the text outside quoted literals and back-quoted names; a dot there names another database
+    // (or a column of one), and a second statement or a comment could hide anything.
+    std::string t = kvtx8::Recorta(sentencia);
+    while (!t.empty() && t.back() == ';') t = kvtx8::Recorta(t.substr(0, t.size() - 1));
+    const std::string inicio = "delete from ";
+    if (kvtx8::Minusculas(t.substr(0, inicio.size())) != inicio) {
+        motivo = "no es un DELETE FROM";
         return false;
+    }
+    size_t i = inicio.size();
+    while (i < t.size() && t[i] == ' ') ++i;
+    // The table: a plain or back-quoted name, not followed by a dot.
+    if (i < t.size() && t[i] == '`') {
+        for (++i; i < t.size(); ++i)
+            if (t[i] == '`') {
+                if (i + 1 < t.size() && t[i + 1] == '`') ++i;
+                else break;
+            }
+        ++i;
+    } else {
+        while (i < t.size() && (std::isalnum(static_cast<unsigned char>(t[i])) || t[i] == '_' || t[i] == '$'))
+            ++i;
+    }
+    if (i == inicio.size()) {
+        motivo = "no nombra una tabla";
+        return false;
+    }
+    char comilla = 0;
+    for (size_t k = inicio.size(); k < t.size(); ++k) {
+        const char c = t[k];
+        if (comilla) {
+            if (c == '\\' && comilla != '`') ++k;
+            else if (c == comilla) comilla = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '`') {
+            comilla = c;
+        } else if (c == ';') {
+            motivo = "contiene más de una sentencia";
+            return false;
+        } else if (c == '#' || (c == '-' && k + 1 < t.size() && t[k + 1] == '-') ||
+                   (c == '/' && k + 1 < t.size() && t[k + 1] == '*')) {
+            motivo = "contiene un comentario";
+            return false;
+        } else if (c == '.') {
+            const bool decimal = k > 0 && k + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[k - 1])) &&
+                                 std::isdigit(static_cast<unsigned char>(t[k + 1]));
+            if (!decimal) {
+                motivo = "nombra otra base de datos";
+                return false;
+            }
+        }
+    }
+    if (comilla) {
+        motivo = "tiene comillas sin cerrar";
+        return false;
+    }
     return true;
 }
 
 void clsRutinas::SQLsBorrado(Registros& rs) {
     if (!BdR || !AbreBaseEspejo(*BdR)) {
-        Mod.Detener = true;
+        fallo_ = true;
         return;
     }
-    // The statement is the local system's own record of a deletion, replayed as it stands.
+    // The local system's record of a deletion. Anything but a plain deletion in the ESPEJO itself is
+    // reported and not run: the hub account could reach every company's data.
     const std::string sentencia = rs.Texto("Sentencia");
-    if (!kvtx8::Recorta(sentencia).empty()) Ejecuta(*BdR, sentencia);
+    if (kvtx8::Recorta(sentencia).empty()) return;
+    std::string motivo;
+    if (!BorradoPermitido(sentencia, motivo)) {
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se ejecutó sqlborrado, Id " +
+                                         rs.Texto("Id") + " (" + motivo + "): " + sentencia);
+        return;
+    }
+    Ejecuta(*BdR, sentencia);
 }
 
 void clsRutinas::LasCxCs(Registros& rs) {
@@ -165,7 +232,7 @@ void clsRutinas::ElKardex(Registros& rs) {
 
     // The stock of this product is refreshed in ESPEJO after the table, or in a later run.
     if (!AbreBase(Mod.BDLocal, qmx_, "concentradorqmx")) {
-        Mod.Detener = true;
+        fallo_ = true;
         return;
     }
     Registros cola;
@@ -202,7 +269,7 @@ void clsRutinas::PasarProductosLista() {
         if (!local.Eof()) {
             if (!AbreBaseEspejo(*BdR)) {
                 // The rest stays queued too; one retry window is enough to know.
-                Mod.Detener = true;
+                fallo_ = true;
                 return;
             }
             Ventana().TablaActual("productosenkardex \n" + kvtx8::CambXXX("Producto 'XXX'", clave));
@@ -225,7 +292,7 @@ void clsRutinas::PasarProductosLista() {
     Registros aux;
     if (!Abre(aux, *BdL, "cnc_tabla_auxiliar ORDER BY Clave")) return;
     if (!aux.Eof() && !AbreBaseEspejo(*BdR)) {
-        Mod.Detener = true;
+        fallo_ = true;
         return;
     }
     for (; !aux.Eof(); aux.MoveNext()) {
@@ -248,7 +315,7 @@ void clsRutinas::PasarProductosLista() {
 void clsRutinas::ClientesProveedores(Registros& rs, const std::string& tipo) {
     if (!BdL || !BdR) return;
     if (tipo != "clientes" && tipo != "proveedores") {
-        Mod.Detener = true;
+        fallo_ = true;
         return;
     }
     const std::string tabla = "textos" + tipo;
@@ -275,7 +342,7 @@ void clsRutinas::SusProductos(Registros& rs) {
     const std::string fuente = "productosenpromocion WHERE IdPromocion = " + kvtx8::NumeroSQL(rs.Texto("Id"));
     Registros local;
     if (!Abre(local, *BdL, fuente + " ORDER BY Producto")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL(fuente + " AND Producto = 'XXX'", local.Texto("Producto"), *BdR),
                       estructura1_, campos1_);
@@ -294,14 +361,14 @@ void clsRutinas::DeVendedores(Registros& rs) {
     Registros local;
     const std::string comisiones = kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdL);
     if (!Abre(local, *BdL, comisiones + " ORDER BY Renglon")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdR) +
                           " AND Renglon=" + kvtx8::NumeroSQL(local.Texto("Renglon")),
                       estructura1_, campos1_);
     const std::string porLinea = kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdL);
     if (!Abre(local, *BdL, porLinea + " ORDER BY Linea")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdR) +
                           " AND Linea=" + kvtx8::NumeroSQL(local.Texto("Linea")),

@@ -35,7 +35,6 @@ struct Ciclo {
     prueba::Entorno e;
     prueba::ModuloDePrueba m;
     VentanaDelCiclo ventana;
-    Conexion espejo, local, hub, servidorLocal;
     std::string matriz = "matriz1";
 
     Ciclo() {
@@ -70,17 +69,20 @@ struct Ciclo {
 
     // One cycle as the connection cycle runs it; the activity log it wrote.
     std::string Corre(bool soloRecibir = false) {
-        AbreBaseLocal(local);
-        AbreBase(Mod.BDLocal, servidorLocal, "");
-        AbreBase(Mod.BDRemota, hub, "");
-        AbreBaseEspejo(espejo);
+        ContextoCiclo ctx;
+        AbreBaseLocal(ctx.local);
+        AbreBase(Mod.BDLocal, ctx.servidorLocal, "");
+        AbreBase(Mod.BDRemota, ctx.hub, "");
+        AbreBaseEspejo(ctx.espejo);
+        ctx.matriz = matriz;
+        ctx.soloRecibir = soloRecibir;
         ventana.etapas.clear();
         ventana.tablas.clear();
-        int bitacora = AbreBloqueBitacora(1, true);
-        clsCopiaMaestra copia;
-        copia.Etapas = EtapasDeRecepcion();
-        copia.PasarTablasYrecibir(bitacora, espejo, local, hub, servidorLocal, matriz, soloRecibir);
-        CierraBloqueBitacora(bitacora);
+        {
+            BloqueDeBitacora bloque(1, true);
+            ctx.bitacora = bloque.Numero();
+            clsCopiaMaestra().PasarTablasYrecibir(ctx, EtapasDeRecepcion());
+        }
         return m.carpeta.Lee("BitacoraConcentrador.txt");
     }
     bool VioEtapa(const std::string& etapa) const {

@@ -19,9 +19,7 @@ TEST(ExportarInfo, SendsEveryRowAboveTheWatermarkAndLeavesPresentOnesAlone) {
     x.est.Tabla = "gastos";
     x.est.Llave = "Id";
     x.est.UltimoFolio = 0;
-    x.est.ExportarInfo("");
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
     EXPECT_EQ(x.FilasEspejo("SELECT Id,Folio,Fecha,Concepto,Importe FROM gastos ORDER BY Id"),
               (V{"1|11|2026-01-02|luz|10.5000", "2|12|NULL|O'Brien \\ x|20.0000", "3|99|NULL|viejo|1.0000",
                  "4|14|2026-01-04|gas|40.0000", "5|15|2026-01-05|renta|50.0000"}));
@@ -36,7 +34,7 @@ TEST(ExportarInfo, SendsEveryRowAboveTheWatermarkAndLeavesPresentOnesAlone) {
     x.Local("UPDATE gastos SET Concepto='cambiado' WHERE Id=5");
     x.m.ventana.tablas.clear();
     x.est.UltimoFolio = 5;
-    x.est.ExportarInfo("");
+    x.est.ExportarInfo();
     EXPECT_EQ(x.m.ventana.tablas.front(), "GASTOS. Registro 1 de 1\nCopiando Id 6");
     EXPECT_EQ(x.FilasEspejo("SELECT Id,Concepto FROM gastos WHERE Id>=5 ORDER BY Id"),
               (V{"5|renta", "6|nuevo"}));
@@ -50,7 +48,7 @@ TEST(ExportarInfo, AUniqueKeyMatchRenumbersTheEspejoRowUnlessTheKeyIsTakenOrSmal
         "INSERT INTO lineas (Id,Linea) VALUES (2,'Abarrotes'),(3,'Bebidas'),(6,'Cremería'),(9,'Dulces')");
     x.est.Tabla = "lineas";
     x.est.Llave = "Id";
-    x.est.ExportarInfo("");
+    const Resultado r = x.est.ExportarInfo();
 
     // 4: no match, added with its key; 5: moved from 2; 6: its key is taken, nothing moves.
     // 7: the match has the larger key 9, so the row goes by key alone, and the unique key refuses it.
@@ -59,7 +57,7 @@ TEST(ExportarInfo, AUniqueKeyMatchRenumbersTheEspejoRowUnlessTheKeyIsTakenOrSmal
     EXPECT_TRUE(x.Caption("LINEAS. Registro 1 de 4\nCopiando Id 4. ( X )"));
     EXPECT_TRUE(x.Caption("LINEAS. Registro 3 de 4\nCopiando Id 6. ( X )"));
     EXPECT_TRUE(x.Caption("LINEAS. Registro 4 de 4\nCopiando Id 7. ( Nuevo )"));
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(r, Resultado::Incompleto);
     EXPECT_NE(x.Problemas().find(" .- No se copió lineas, Id 7: "), std::string::npos) << x.Problemas();
 }
 
@@ -70,8 +68,7 @@ TEST(ExportarInfo, ADownEspejoIsReportedAndStopsTheExport) {
     x.EspejoCaido();
     x.est.Tabla = "gastos";
     x.est.Llave = "Id";
-    x.est.ExportarInfo("");
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_NE(x.est.ExportarInfo(), Resultado::Completo);
     EXPECT_NE(x.Problemas().find("NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO\r\n"),
               std::string::npos);
     x.EspejoDeVuelta();
@@ -87,8 +84,7 @@ TEST(ExportarTabla, OverwritesEspejoRowsAndNeverSendsTheHubKeysOfConfigura) {
     x.Espejo("INSERT INTO configura (Dato,Contenido) VALUES ('Moneda','USD'),('cncEnviarConfigura','0')");
     x.est.Tabla = "configura";
     x.est.Llave = "Dato";
-    x.est.ExportarTabla("");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(x.est.ExportarTabla(), Resultado::Completo);
     EXPECT_EQ(x.FilasEspejo("SELECT Dato,Contenido FROM configura ORDER BY Dato"),
               (V{"cncEnviarConfigura|0", "Moneda|MXN", "Ruta|C:\\datos\\O'Hara"}));
     EXPECT_TRUE(x.Caption("CONFIGURA. Registro 1 de 2\nCopiando Dato Moneda. ( X )"));
@@ -99,7 +95,7 @@ TEST(ExportarTabla, OverwritesEspejoRowsAndNeverSendsTheHubKeysOfConfigura) {
     x.Espejo("INSERT INTO clasificactes (Clasificacion,Descripcion) VALUES ('A','viejo'),('Z','solo allá')");
     x.est.Tabla = "clasificactes";
     x.est.Llave = "Clasificacion";
-    x.est.ExportarTabla("");
+    x.est.ExportarTabla();
     EXPECT_EQ(x.FilasEspejo("SELECT Clasificacion,Descripcion FROM clasificactes ORDER BY 1"),
               (V{"A|Mayoreo", "CNC|Cadena", "Z|solo allá"}));
 }

@@ -9,11 +9,12 @@ using V = std::vector<std::string>;
 
 namespace {
 
-void Exporta(Exportacion& x, const std::string& tabla, const std::string& rutina) {
+// The table's own routine runs for each new row.
+Resultado Exporta(Exportacion& x, const std::string& tabla) {
     x.est.Tabla = tabla;
     x.est.Llave = "Id";
     x.est.UltimoFolio = 0;
-    x.est.ExportarInfo(rutina);
+    return x.est.ExportarInfo();
 }
 
 bool HayAuxiliar(Exportacion& x) {
@@ -25,7 +26,8 @@ bool HayAuxiliar(Exportacion& x) {
 TEST(LasCxCs, EachPaymentBringsTheBalanceOfItsDocument) {
     REQUIERE_SERVIDORES();
     Exportacion x({"anexopagosctes", "anexopagosprov", "cxc", "cxp", "facturas", "remisiones", "apartados",
-                   "compras", "comprasnd"});
+                   "compras", "comprasnd"},
+                  true);
     x.Local(
         "INSERT INTO anexopagosctes (Id,Cargo,Factura,Remision,Apartado) VALUES "
         "(1,0,0,0,0),(2,0,100,0,0),(3,0,0,200,0),(4,7,100,0,0),(5,0,0,0,300)");
@@ -35,9 +37,7 @@ TEST(LasCxCs, EachPaymentBringsTheBalanceOfItsDocument) {
     x.Espejo(
         "INSERT INTO cxc (Id,Tipo,Numero,Saldo) VALUES "
         "(7,'C',7,50),(20,'R',200,10),(21,'F',0,5),(22,'A',300,1)");
-    Exporta(x, "anexopagosctes", "LasCxCs");
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(Exporta(x, "anexopagosctes"), Resultado::Completo);
     EXPECT_EQ(x.FilasEspejo("SELECT COUNT(*) FROM anexopagosctes"), V{"5"});
     // The charge is found by Id; settled documents lose their balance row; a payment of nothing changes
     // nothing.
@@ -51,7 +51,7 @@ TEST(LasCxCs, EachPaymentBringsTheBalanceOfItsDocument) {
     x.Local("INSERT INTO cxp (Tipo,Numero,Saldo) VALUES ('N',400,8)");
     x.Espejo("INSERT INTO comprasnd (Numero,Saldo) VALUES (400,80)");
     x.Espejo("INSERT INTO cxp (Tipo,Numero,Saldo) VALUES ('M',500,1),('N',400,80)");
-    Exporta(x, "anexopagosprov", "LasCxPs");
+    Exporta(x, "anexopagosprov");
     EXPECT_EQ(x.FilasEspejo("SELECT Saldo FROM comprasnd"), V{"8.0000"});
     EXPECT_EQ(x.FilasEspejo("SELECT Tipo,Numero FROM cxp"), V{"N|400"});
 }
@@ -77,7 +77,7 @@ TEST(ElKardex, ProductsAreQueuedOnceAndLeaveTheQueueOnlyWhenEspejoIsReached) {
         Registros mov;
         ASSERT_TRUE(Mod.BDLocal.AbrirTabla(mov, x.local, "historicoalmacen ORDER BY Id"));
         for (; !mov.Eof(); mov.MoveNext()) r.ElKardex(mov);
-        EXPECT_FALSE(Mod.Detener);
+        EXPECT_FALSE(r.Fallo());
         EXPECT_EQ(x.FilasQmx("SELECT Clave FROM productosenkardex ORDER BY Clave"),
                   (V{"P0", "P1", "P2", "P9"}));
         EXPECT_EQ(x.FilasLocal("SELECT Clave FROM cnc_tabla_auxiliar ORDER BY Clave"), (V{"P1", "P2", "P9"}));
@@ -109,19 +109,17 @@ TEST(ElKardex, ProductsAreQueuedOnceAndLeaveTheQueueOnlyWhenEspejoIsReached) {
         Mod.BDRemota.cPuerto = "1";
         espejo.Cerrar();
         r.PasarProductosLista();
-        EXPECT_TRUE(Mod.Detener);
+        EXPECT_TRUE(r.Fallo());
         EXPECT_EQ(x.FilasQmx("SELECT Clave FROM productosenkardex"), V{"P2"});
     }
     EXPECT_TRUE(HayAuxiliar(x));
 
     // The next export of the movements finishes the job.
     x.EspejoDeVuelta();
-    Mod.Detener = false;
     x.est.Tabla = "historicoalmacen";
     x.est.Llave = "Id";
     x.est.UltimoFolio = 5;
-    x.est.ExportarInfo("ElKardex");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
     EXPECT_EQ(x.FilasQmx("SELECT COUNT(*) FROM productosenkardex"), V{"0"});
     EXPECT_EQ(x.FilasEspejo("SELECT Existencia,Precio1 FROM productos WHERE Clave='P2'"),
               V{"33.0000|66.0000"});
@@ -132,24 +130,25 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
     REQUIERE_SERVIDORES();
     Exportacion x({"edoctacli", "edoctaprov", "textosclientes", "textosproveedores", "promociones",
                    "productosenpromocion", "vendedores", "comisiones", "comisionesporlinea", "sqlborrado",
-                   "gastos"});
+                   "gastos"},
+                  true);
     x.Local("INSERT INTO edoctacli (Id,clave) VALUES (1,'C1'),(2,'C1'),(3,'C2')");
     x.Local("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','texto C1'),('C3','no va')");
     x.Espejo("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','viejo')");
-    Exporta(x, "edoctacli", "LosClientes");
+    Exporta(x, "edoctacli");
     EXPECT_EQ(x.FilasEspejo("SELECT Clave,Texto FROM textosclientes"), V{"C1|texto C1"});
     EXPECT_FALSE(HayAuxiliar(x));
 
     x.Local("INSERT INTO edoctaprov (Id,clave) VALUES (1,'O''P')");
     x.Local("INSERT INTO textosproveedores (Clave,Texto) VALUES ('O''P','del proveedor')");
-    Exporta(x, "edoctaprov", "LosProveedores");
+    Exporta(x, "edoctaprov");
     EXPECT_EQ(x.FilasEspejo("SELECT Clave,Texto FROM textosproveedores"), V{"O'P|del proveedor"});
 
     x.Local("INSERT INTO promociones (Id) VALUES (1),(2)");
     x.Local(
         "INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A'),(2,1,'B'),(3,2,'C')");
     x.Espejo("INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A')");
-    Exporta(x, "promociones", "SusProductos");
+    Exporta(x, "promociones");
     EXPECT_EQ(x.FilasEspejo("SELECT Id,IdPromocion,Producto FROM productosenpromocion ORDER BY Id"),
               (V{"1|1|A", "2|1|B", "3|2|C"}));
 
@@ -159,8 +158,7 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
         "INSERT INTO comisiones (Id,Vendedor,Renglon) VALUES (1,'V1',1),(2,'V1',2),(3,'O''V',1),(4,'V9',1)");
     x.Local("INSERT INTO comisionesporlinea (Id,Vendedor,Linea) VALUES (1,'V1',3),(2,'O''V',4)");
     x.Espejo("INSERT INTO comisiones (Id,Vendedor,Renglon) VALUES (10,'V1',1)");
-    Exporta(x, "vendedores", "DeVendedores");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(Exporta(x, "vendedores"), Resultado::Completo);
     EXPECT_EQ(x.FilasEspejo("SELECT Vendedor,Renglon FROM comisiones ORDER BY Id"),
               (V{"V1|2", "O'V|1", "V1|1"}));
     EXPECT_EQ(x.FilasEspejo("SELECT Vendedor,Linea FROM comisionesporlinea ORDER BY Id"),
@@ -168,7 +166,7 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
 
     x.Local("INSERT INTO sqlborrado (Id,Sentencia) VALUES (1,'DELETE FROM gastos WHERE Folio=5')");
     x.Espejo("INSERT INTO gastos (Folio) VALUES (5),(6)");
-    Exporta(x, "sqlborrado", "SQLsBorrado");
+    Exporta(x, "sqlborrado");
     EXPECT_EQ(x.FilasEspejo("SELECT Folio FROM gastos"), V{"6"});
     EXPECT_EQ(x.FilasEspejo("SELECT Sentencia FROM sqlborrado"), V{"DELETE FROM gastos WHERE Folio=5"});
 }
