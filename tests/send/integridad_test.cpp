@@ -1,0 +1,135 @@
+// What the exports must never lose, double or let through.
+#include <gtest/gtest.h>
+
+#include "send/cls_rutinas.h"
+#include "send/exportacion.h"
+
+using namespace cnc;
+using prueba::Exportacion;
+using V = std::vector<std::string>;
+
+namespace {
+
+// A connection of the test's own to the ESPEJO, to hold locks while the export runs.
+Conexion OtraAlEspejo(Exportacion& x) {
+    BasesDD bd;
+    prueba::Configura(bd, x.e.hub, x.e.espejo);
+    Conexion cn;
+    EXPECT_TRUE(bd.AbrirBdD(cn, x.e.espejo));
+    return cn;
+}
+
+}  // namespace
+
+TEST(ExportarCambios, ALockedRowKeepsItsChangeQueuedAndOneThatCanNeverGoIsWrittenDown) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"pedidos", "pedidosdetalle", "gastos"}, true);
+    x.Espejo("DROP TABLE gastos");
+    x.Espejo("INSERT INTO pedidos (Id) VALUES (5),(6)");
+    x.Qmx("INSERT INTO borrarycancelar (Accion,Identificador) VALUES (26,'3'),(9,'5'),(9,'6')");
+    // Lock waits end in a second instead of fifty.
+    x.Espejo("SET GLOBAL innodb_lock_wait_timeout=1");
+    struct Restaura {
+        Exportacion& x;
+        ~Restaura() { x.Espejo("SET GLOBAL innodb_lock_wait_timeout=50"); }
+    } restaura{x};
+
+    Conexion otra = OtraAlEspejo(x);
+    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otra.Ejecutar("SELECT * FROM pedidos WHERE Id=5 FOR UPDATE"));
+    EXPECT_EQ(x.est.ExportarCambios(), Resultado::Incompleto);
+    // The deletion of a table the ESPEJO lacks will never go: noted, and not queued forever. The locked one
+    // waits, with what follows it.
+    EXPECT_EQ(x.FilasQmx("SELECT Accion,Identificador FROM borrarycancelar ORDER BY Id"), (V{"9|5", "9|6"}));
+    EXPECT_NE(x.Problemas().find(" .- No se aplicó en espejo1: DELETE FROM gastos WHERE Folio=3: "),
+              std::string::npos)
+        << x.Problemas();
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM pedidos ORDER BY Id"), (V{"5", "6"}));
+
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+    EXPECT_EQ(x.est.ExportarCambios(), Resultado::Completo);
+    EXPECT_TRUE(x.FilasQmx("SELECT * FROM borrarycancelar").empty());
+    EXPECT_TRUE(x.FilasEspejo("SELECT Id FROM pedidos").empty());
+}
+
+TEST(ExportarInfo, KeysBeyond32BitsAndANegativeWatermark) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"lineas"});
+    for (auto lado : {&Exportacion::Local, &Exportacion::Espejo})
+        (x.*lado)("ALTER TABLE lineas MODIFY Id BIGINT NOT NULL AUTO_INCREMENT");
+    x.Local("INSERT INTO lineas (Id,Linea) VALUES (-3,'Negativa'),(3000000001,'Dulces'),(3000000002,'Sal')");
+    x.Espejo("INSERT INTO lineas (Id,Linea) VALUES (-7,'Vieja'),(5,'Dulces')");
+    x.est.Tabla = "lineas";
+    x.est.Llave = "Id";
+
+    // The watermark and the keys compared by the unique key keep all their digits: the row found by its
+    // name moves up to the local key.
+    x.est.UltimoFolio = 3000000000LL;
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Id,Linea FROM lineas ORDER BY Id"),
+              (V{"-7|Vieja", "3000000001|Dulces", "3000000002|Sal"}));
+
+    // A negative watermark reads as 0: not the whole table again.
+    x.Espejo("DELETE FROM lineas WHERE Id>0");
+    x.est.UltimoFolio = -7;
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Id,Linea FROM lineas ORDER BY Id"),
+              (V{"-7|Vieja", "3000000001|Dulces", "3000000002|Sal"}));
+}
+
+TEST(ExportarInfo, ARoutineCutShortRunsAtTheNextExportOfItsTable) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"anexopagosctes", "cxc", "facturas"}, true);
+    x.Local("INSERT INTO anexopagosctes (Id,Factura) VALUES (1,100),(2,100)");
+    x.Local("INSERT INTO cxc (Tipo,Numero,Saldo) VALUES ('F',100,25.5)");
+    // The routine of the first new row cannot write its balance.
+    x.Espejo("RENAME TABLE facturas TO facturas_fuera");
+    x.est.Tabla = "anexopagosctes";
+    x.est.Llave = "Id";
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Incompleto);
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM anexopagosctes"), V{"1"});
+    EXPECT_EQ(x.FilasQmx("SELECT Tabla,Clave FROM rutinaspendientes"), V{"anexopagosctes|1"});
+
+    // The next export starts after row 1, which is in ESPEJO already; its routine runs all the same.
+    x.Espejo("RENAME TABLE facturas_fuera TO facturas");
+    x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99)");
+    x.est.UltimoFolio = 1;
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2"}));
+    EXPECT_EQ(x.FilasEspejo("SELECT Saldo FROM facturas"), V{"25.5000"});
+    EXPECT_TRUE(x.FilasQmx("SELECT * FROM rutinaspendientes").empty());
+}
+
+TEST(SQLsBorrado, OnlyAPlainDeletionInTheEspejoReachesTheHub) {
+    std::string motivo;
+    for (const char* bien : {"DELETE FROM gastos WHERE Folio=5", " delete from `gastos` where Concepto='a.b; c' ;",
+                             "DELETE FROM gastos WHERE Importe>1.5 AND Usuario='O''Brien'",
+                             "DELETE FROM `raro.nombre` WHERE Id=1"})
+        EXPECT_TRUE(clsRutinas::BorradoPermitido(bien, motivo)) << bien << ": " << motivo;
+    for (const char* mal :
+         {"DELETE FROM generaltarvena.usuarios", "DELETE FROM `generaltarvena`.`usuarios`",
+          "DELETE FROM gastos; DROP TABLE productos", "UPDATE gastos SET Importe=0",
+          "DELETE FROM gastos WHERE Folio IN (SELECT Id FROM otra.t)", "DELETE FROM gastos /*!50000 , x */",
+          "DELETE FROM gastos -- x", "DELETE FROM gastos WHERE Concepto='abierta", "DELETE FROM gastos #",
+          "GRANT ALL ON *.* TO x", "DELETE gastos FROM gastos, concentradorqmx.avisos"})
+        EXPECT_FALSE(clsRutinas::BorradoPermitido(mal, motivo)) << mal;
+}
+
+TEST(SQLsBorrado, ARefusedStatementIsWrittenDownAndCountsAsSent) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"sqlborrado", "gastos"}, true);
+    x.Local(
+        "INSERT INTO sqlborrado (Id,Sentencia) VALUES (1,'DELETE FROM gastos WHERE Folio=5'),"
+        "(2,'DELETE FROM gastos; DELETE FROM productos'),(3,'DELETE FROM espejo1.gastos')");
+    x.Espejo("INSERT INTO gastos (Folio) VALUES (5),(6)");
+    x.est.Tabla = "sqlborrado";
+    x.est.Llave = "Id";
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Folio FROM gastos"), V{"6"});
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM sqlborrado ORDER BY Id"), (V{"1", "2", "3"}));
+    EXPECT_NE(x.Problemas().find("No se ejecutó sqlborrado, Id 2 (contiene más de una sentencia)"),
+              std::string::npos)
+        << x.Problemas();
+    EXPECT_NE(x.Problemas().find("No se ejecutó sqlborrado, Id 3 (nombra otra base de datos)"),
+              std::string::npos);
+}
