@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/shared_routines.h"
 #include "connection/cls_ftp.h"
+#include "connection/firma_actualizacion.h"
+#include "core/shared_routines.h"
 
 namespace cnc {
 
@@ -33,7 +34,35 @@ std::string NombreSeguro(const std::string& parte) {
     return n == "." || n == ".." ? std::string() : n;
 }
 
-void Descarga(const std::string& archivo, bool& terminar) {
+// The activity log while a connection runs; otherwise the error log, which the user reads beside it.
+void Anota(const std::string& texto) {
+    if (ArchivoAbierto(Mod.Bitacora))
+        EscribeBitacora(Mod.Bitacora, "     " + texto);
+    else
+        AnotaError(texto);
+}
+
+// Fetches the signature of a downloaded file and checks it; a file that does not verify is deleted, so the
+// updater never sees it. The signature goes too: the download folder holds only what is to be installed.
+bool Firmado(clsFTP& ftp, const std::string& local, const std::string& nombre, const std::string& llave) {
+    const std::string firma = local + kExtensionFirma;
+    if (kvtx8::HayArchivo(firma)) kvtx8::BorraArchivo(firma);
+    const bool ok = ftp.FTPDownloadFile(firma, kCarpetaRemota + nombre + kExtensionFirma) &&
+                    FirmaValida(local, firma, llave);
+    kvtx8::BorraArchivo(firma);
+    if (ok) return true;
+    kvtx8::BorraArchivo(local);
+    Anota("La firma de " + nombre + " no es válida: se borró el archivo y la actualización no se instalará");
+    MensajeSkn(
+        "El archivo " + nombre +
+            " de la actualización no trae una firma válida. Se borró y la actualización no se instalará.",
+        kCritico, "Error", 0);
+    return false;
+}
+
+// Downloads the files of the catalogue row; false when one of them failed its signature, and then nothing
+// is handed to the updater.
+bool Descarga(const std::string& archivo, bool& terminar) {
     terminar = true;
     clsFTP ftp;
     ftp.SetModePassive();
@@ -43,8 +72,14 @@ void Descarga(const std::string& archivo, bool& terminar) {
         std::error_code ec;
         fs::create_directories(carpeta, ec);
     }
+    const std::string llave = LlaveDeActualizaciones();
+    if (llave.empty())
+        Anota("Las actualizaciones no se verifican: no hay llave pública de actualizaciones");
+    else if (!EsLlavePublica(llave))
+        Anota("La llave pública de actualizaciones no es una llave: ningún archivo se aceptará");
     const auto& s = Mod.Sitio;
     int descargados = 0;
+    bool firmados = true;
     for (const auto& parte : Separa(archivo, ';')) {
         const std::string nombre = NombreSeguro(parte);
         if (nombre.empty()) {
@@ -67,6 +102,9 @@ void Descarga(const std::string& archivo, bool& terminar) {
             // An incomplete set must not end the program for the updater to install it.
             terminar = false;
             EscribeBitacora(Mod.Bitacora, "     No se descargó " + nombre + ": " + ftp.GetLastErrorMessage());
+        } else if (!llave.empty() && !Firmado(ftp, local, nombre, llave)) {
+            terminar = false;
+            firmados = false;
         } else {
             ++descargados;
         }
@@ -77,6 +115,7 @@ void Descarga(const std::string& archivo, bool& terminar) {
     Ventana().QuitaOcupado();
     MensajeSkn("Archivos descargados", kSoloOK, "Descarga terminada", 10);
     ftp.blSigue(false);
+    return firmados;
 }
 
 }  // namespace
@@ -110,10 +149,7 @@ void clsDescargas::VerificaVersiones(bool& manual, bool& forzado, bool& terminar
                 "Existe una versión más reciente de este programa. ¿Desea descargarla ahora? "
                 "(tome en cuenta que TAMBIEN debe estar actualizado Tarvena Premium a la ÚLTIMA VERSIÓN)",
                 "Descargar nueva versión", true);
-        if (descargar) {
-            Descarga(rs.Texto("Archivo"), terminar);
-            AvisaAuxiliar();
-        }
+        if (descargar && Descarga(rs.Texto("Archivo"), terminar)) AvisaAuxiliar();
     }
     rs.Cerrar();
     bd.CierraBdD(cn);
