@@ -1,5 +1,8 @@
 #include "connection/cls_descargas.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -118,6 +121,19 @@ bool Descarga(const std::string& archivo, bool& terminar) {
     return firmados;
 }
 
+// Written beside it and renamed over it: never through a link planted in its place, never seen half written.
+bool EscribeEntrega(const std::string& ruta, const std::string& texto) {
+    std::string temporal = ruta + ".XXXXXX";
+    const int f = mkostemp(temporal.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (f < 0) return false;
+    bool ok =
+        fchmod(f, 0644) == 0 && write(f, texto.data(), texto.size()) == static_cast<ssize_t>(texto.size());
+    ok = close(f) == 0 && ok;
+    ok = ok && rename(temporal.c_str(), ruta.c_str()) == 0;
+    if (!ok) unlink(temporal.c_str());
+    return ok;
+}
+
 }  // namespace
 
 std::string VersionDelPrograma() {
@@ -156,8 +172,11 @@ void clsDescargas::VerificaVersiones(bool& manual, bool& forzado, bool& terminar
 }
 
 std::string BuscaAuxiliar() {
-    std::vector<long> procesos;
+    // Only the updater installed beside this program is trusted with its files.
     std::error_code ec;
+    const fs::path programa = fs::canonical(Mod.Carpeta, ec);
+    if (ec) return {};
+    std::vector<long> procesos;
     for (fs::directory_iterator it("/proc", ec), fin; !ec && it != fin; it.increment(ec)) {
         const std::string n = it->path().filename().string();
         if (!n.empty() && std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -175,8 +194,8 @@ std::string BuscaAuxiliar() {
         if (exe.size() > borrado.size() &&
             exe.compare(exe.size() - borrado.size(), borrado.size(), borrado) == 0)
             exe.resize(exe.size() - borrado.size());
-        if (kvtx8::Minusculas(kvtx8::NombreDeArchivo(exe)).find("qmxauxiliar") != std::string::npos)
-            return exe;
+        if (kvtx8::Minusculas(kvtx8::NombreDeArchivo(exe)).find("qmxauxiliar") == std::string::npos) continue;
+        if (fs::path(exe).parent_path() == programa) return exe;
     }
     return {};
 }
@@ -191,10 +210,7 @@ void clsDescargas::AvisaAuxiliar() {
     std::string descargas = fs::absolute(EnCarpeta(kCarpetaDescargas), ec).lexically_normal().string();
     if (ec) descargas = EnCarpeta(kCarpetaDescargas);
     if (descargas.empty() || descargas.back() != '/') descargas += '/';
-    int f = AbreArchivo(carpeta + kArchivoAuxiliar, ModoArchivo::Salida);
-    ImprimeLinea(f, "-n");
-    ImprimeLinea(f, descargas);
-    CierraArchivo(f);
+    EscribeEntrega(carpeta + kArchivoAuxiliar, "-n\r\n" + descargas + "\r\n");
 }
 
 namespace {

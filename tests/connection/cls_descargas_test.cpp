@@ -359,6 +359,44 @@ TEST(VerificaVersiones, WithAPublicKeyOnlyFilesSignedByItAreKeptAndHandedOff) {
     EXPECT_EQ(Veces(m.carpeta.Lee(errores), kSinVerificar), 1u);
 }
 
+TEST(VerificaVersiones, HandsOffOnlyToAnUpdaterInTheProgramFolderAndNeverThroughALink) {
+    REQUIERE_SERVIDORES();
+    prueba::ModuloDePrueba m;
+    unsetenv(kVariableLlaveActualizaciones);
+    prueba::ServidorFTP s;
+    if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
+    ApuntaAlFTP(s);
+    apoyo::Catalogo c("1.0.0", "datos.bin");
+    s.Escribe(kPlugins + "datos.bin", prueba::Contenido(255));
+
+    // An updater that runs from elsewhere is not this program's: it is told nothing.
+    apoyo::Auxiliar ajeno;
+    EXPECT_TRUE(Verifica(false, true));
+    EXPECT_EQ(m.carpeta.Lee("Descargas/datos.bin"), prueba::Contenido(255));
+    EXPECT_FALSE(fs::exists(ajeno.Archivo("qmxAuxiliar.dat")));
+
+    // The one in the program folder is, and a link planted where its file goes is replaced, not written
+    // through, whether its target exists or not.
+    apoyo::Auxiliar propio("qmxauxiliar", m.carpeta.Ruta());
+    const std::string entrega = propio.Archivo("qmxAuxiliar.dat");
+    m.carpeta.Escribe("victima.txt", "intacto");
+    for (const char* destino : {"victima.txt", "nuevo.txt"}) {
+        SCOPED_TRACE(destino);
+        fs::remove(entrega);
+        fs::create_symlink(m.carpeta.Archivo(destino), entrega);
+        EXPECT_TRUE(Verifica(false, true));
+        EXPECT_FALSE(fs::is_symlink(entrega));
+        EXPECT_EQ(propio.Lee("qmxAuxiliar.dat"), "-n\r\n" + Descargas(m) + "\r\n");
+        EXPECT_EQ(m.carpeta.Lee("victima.txt"), "intacto");
+        EXPECT_FALSE(fs::exists(m.carpeta.Archivo("nuevo.txt")));
+    }
+    EXPECT_FALSE(fs::exists(ajeno.Archivo("qmxAuxiliar.dat")));
+    size_t sobrantes = 0;
+    for (auto& e : fs::directory_iterator(m.carpeta.Ruta()))
+        sobrantes += e.path().filename().string().rfind("qmxAuxiliar.dat.", 0) == 0;
+    EXPECT_EQ(sobrantes, 0u);
+}
+
 TEST(PreparaDatosDelSitio, KeepsThreeEncipheredValuesAndReadsThemBack) {
     prueba::ModuloDePrueba m;
     const std::string llave = "SOFTWARE\\Velnor\\QMX plugins";
