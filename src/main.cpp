@@ -11,6 +11,7 @@
 #include "app/cls_de_inicio.h"
 #include "core/shared_routines.h"
 #include "cli/ventana_sin_ventana.h"
+#include "connection/firma_actualizacion.h"
 #include "components/de_acceso.h"
 #include "components/utilerias.h"
 
@@ -61,7 +62,26 @@ int main(int argc, char** argv) {
     app.add_option("--modo", sv.modo, "Modo de la conexión de --una-vez (0 a 4)")
         ->check(CLI::Range(0, 4))
         ->needs(ou);
+    std::string crearLlaves, firmar, llaveSecreta;
+    auto* ol = app.add_option("--crear-llaves", crearLlaves,
+                              "Crea PREFIJO.publica y PREFIJO.secreta para firmar actualizaciones");
+    auto* of = app.add_option("--firmar", firmar, "Escribe ARCHIVO.firma con la llave de --llave-secreta");
+    auto* os = app.add_option("--llave-secreta", llaveSecreta, "Archivo de la llave secreta de --firmar");
+    ol->type_name("PREFIJO");
+    of->type_name("ARCHIVO");
+    os->type_name("ARCHIVO_LLAVE");
+    of->needs(os);
+    os->needs(of);
+    ol->excludes(of);
     CLI11_PARSE(app, argc, argv);
+
+    if (*ol || *of) {
+        std::string error;
+        if (*ol ? cnc::CreaLlaves(crearLlaves, error) : cnc::FirmaArchivo(firmar, llaveSecreta, error))
+            return 0;
+        std::cerr << "concentrador: " << error << "\n";
+        return 1;
+    }
 
     if (*oc || *od) {
         kvtx8::DeAcceso acceso;

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -84,12 +86,15 @@ struct Catalogo {
     }
 };
 
-// A running updater: a copy of a small program, named as the updater is, in a folder of its own.
+// A running updater: a copy of a small program, named as the updater is, in the given folder (the program's,
+// where the updater is trusted) or else in a folder of its own.
 struct Auxiliar {
-    prueba::CarpetaTemporal carpeta;
+    prueba::CarpetaTemporal propia;
+    std::string carpeta;
     pid_t pid = -1;
-    explicit Auxiliar(const std::string& nombre = "qmxauxiliar") {
-        const std::string exe = carpeta.Archivo(nombre);
+    explicit Auxiliar(const std::string& nombre = "qmxauxiliar", const std::string& donde = "")
+        : carpeta(donde.empty() ? propia.Ruta() : donde) {
+        const std::string exe = Archivo(nombre);
         std::filesystem::copy_file("/bin/sleep", exe);
         pid = fork();
         if (pid == 0) {
@@ -103,6 +108,11 @@ struct Auxiliar {
             if (!ec && p.filename() == nombre) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+    std::string Archivo(const std::string& nombre) const { return carpeta + "/" + nombre; }
+    std::string Lee(const std::string& nombre) const {
+        std::ifstream f(Archivo(nombre), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     }
     void Termina() {
         if (pid <= 0) return;
