@@ -37,6 +37,11 @@ struct ContextoCiclo {
     static bool Detenido() { return Mod.Detener || Mod.Interrumpir; }
 };
 
+// Whether the connection's last error may go away by itself (a lost connection, a lock wait, a deadlock, a
+// server busy or shutting down): the work is kept for the next cycle. Any other error never will: it is
+// written down and the work goes on.
+bool ErrorPasajero(const kvtx8::Conexion& cn);
+
 // One stage of the cycle, sending or receiving, in the order the cycle runs them.
 struct Etapa {
     enum class Mitad { Envio, Recepcion };

@@ -13,6 +13,8 @@ namespace cnc {
 namespace {
 
 constexpr const char* kFormato = "yyyy-mm-dd hh:nn:ss";
+// cncEnviarConfigura while configura is being copied: still true to every reader.
+constexpr const char* kCopiandoConfigura = "2";
 
 std::vector<std::string> ListaDeTablas(Conexion& cn) {
     std::vector<std::string> tablas;
@@ -160,8 +162,9 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
     if (!ctx.soloRecibir) {
         for (const auto& etapa : etapas) {
             if (etapa.mitad != Etapa::Mitad::Envio) continue;
-            const Resultado r = CorreEtapa(ctx, etapa);
-            if (!SigueDespuesDeTabla() || r == Resultado::Interrumpido) break;
+            // An interrupted stage leaves the next ones to end at their first table.
+            CorreEtapa(ctx, etapa);
+            SigueDespuesDeTabla();
         }
     }
 
@@ -285,12 +288,16 @@ Resultado clsCopiaMaestra::EtapaCompletas(ContextoCiclo& ctx) {
                 EscribeProblema(ctx.bitacora, tabla, "No se envía, no hay cambios", false);
                 continue;
             }
+            // Marked as being copied before the copy, and cleared only from that mark once every row went: a
+            // crash leaves it raised, a failed copy puts it back, and a change made meanwhile raises it again.
+            Mod.BDLocal.GrabaDato("cncEnviarConfigura", kCopiandoConfigura, ctx.local, "configura");
             EscribeProblema(ctx.bitacora, tabla, "Completa", false);
             const Resultado copia = CopiarTablaCompleta(ctx, tabla, t.llave);
             r = Peor(r, copia);
-            // Cleared only once every row went: a crash or a failed block keeps the changes to send.
-            if (copia == Resultado::Completo && AbreBaseLocal(ctx.local))
-                Mod.BDLocal.GrabaDato("cncEnviarConfigura", "0", ctx.local, "configura");
+            if (AbreBaseLocal(ctx.local))
+                ctx.local.Ejecutar("UPDATE configura SET Contenido=" +
+                                   ctx.local.Literal(copia == Resultado::Completo ? "0" : bandera) +
+                                   " WHERE Dato='cncEnviarConfigura' AND Contenido='" + kCopiandoConfigura + "'");
         } else {
             EscribeProblema(ctx.bitacora, tabla, "Completa", false);
             r = Peor(r, CopiarTablaCompleta(ctx, tabla, t.llave));

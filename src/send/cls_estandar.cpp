@@ -51,22 +51,26 @@ Resultado clsEstandar::Final() const {
 }
 
 bool clsEstandar::AbreAmbas() {
-    for (bool local : {true, false}) {
-        if (local ? AbreLocal() : AbreEspejo()) continue;
-        AvisaDesconexion(HandleBitacora, local);
-        resultado_ = Peor(resultado_, Resultado::SinConexion);
-        return false;
-    }
+    if (!AbreLocal()) return SinConexion(true);
+    if (!AbreEspejo()) return SinConexion(false);
     return true;
 }
 
 bool clsEstandar::PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo) {
     titulo = kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(Mod.Ciclo.RegistroActual()) + " de " +
              std::to_string(Mod.Ciclo.RegistrosTotales()) + "\nCopiando " + Llave + " " + clave;
-    if (AbreLocal()) Ventana().TablaActual(titulo);
-    if (!AbreAmbas()) return false;
+    // One retry window per lost connection, not two.
+    if (!AbreLocal()) return SinConexion(true);
+    Ventana().TablaActual(titulo);
+    if (!AbreEspejo()) return SinConexion(false);
     if (rutinas) rutinas->BdR = &espejo_;
     return true;
+}
+
+bool clsEstandar::SinConexion(bool local) {
+    AvisaDesconexion(HandleBitacora, local);
+    resultado_ = Peor(resultado_, Resultado::SinConexion);
+    return false;
 }
 
 void clsEstandar::Falla(const std::string& clave, const std::string& error) {
@@ -153,6 +157,24 @@ bool clsEstandar::QuitaRutinaPendiente(const std::string& clave) {
     return false;
 }
 
+bool clsEstandar::CierraRutina(clsRutinas& rutinas, const std::string& clave) {
+    if (rutinas.Fallo()) {
+        if (rutinas.FalloPasajero()) {
+            // Still marked: the routine runs again at the next export of the table.
+            ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Rutina de " + Tabla + ", " +
+                                             Llave + " " + clave + " pendiente para el siguiente envío");
+            const bool conectado = ConexionLocal->Abierta() && espejo_.Abierta();
+            resultado_ = Peor(resultado_, conectado ? Resultado::Incompleto : Resultado::SinConexion);
+            return false;
+        }
+        // It will never go (a table or column the ESPEJO lacks): written down, and the export goes on.
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se completó la rutina de " +
+                                         Tabla + ", " + Llave + " " + clave);
+        rutinas.OlvidaFallo();
+    }
+    return QuitaRutinaPendiente(clave);
+}
+
 bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina) {
     Registros pendientes;
     if (!Mod.BDLocal.AbrirTabla(pendientes, *ConexionLocal,
@@ -164,22 +186,25 @@ bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabl
     }
     for (; !pendientes.Eof(); pendientes.MoveNext()) {
         const std::string clave = pendientes.Texto("Clave");
-        Registros local;
-        if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
-                                    TablaSQL() + " WHERE " + LlaveSQL() + "=" + ConexionLocal->Literal(clave))) {
+        const std::string donde = " WHERE " + LlaveSQL() + "=" + ConexionLocal->Literal(clave);
+        Registros local, suyo;
+        if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal, TablaSQL() + donde)) {
             Falla(clave, ConexionLocal->MensajeError());
             return false;
         }
-        if (!local.Eof()) {
-            if (!AbreEspejo()) return AbreAmbas();
+        if (!AbreEspejo()) return SinConexion(false);
+        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, TablaSQL() + donde, Llave)) {
+            FallaEspejo(clave);
+            return false;
+        }
+        // A row that never reached ESPEJO is simply new again: the export sends it with its routine.
+        if (!local.Eof() && !suyo.Eof()) {
             rutinas.BdR = &espejo_;
             rutina.porRenglon(rutinas, local);
-            if (rutinas.Fallo()) {
-                Falla(clave, "rutina " + Tabla);
-                return false;
-            }
+            if (!CierraRutina(rutinas, clave)) return false;
+        } else if (!QuitaRutinaPendiente(clave)) {
+            return false;
         }
-        if (!QuitaRutinaPendiente(clave)) return false;
     }
     return true;
 }
@@ -225,32 +250,34 @@ Resultado clsEstandar::ExportarInfo() {
             if (rutinas && !MarcaRutinaPendiente(clave)) break;
 
             const PorUnica porUnica = AtiendePorUnica(local, unicas, estructura, campos, "", Mover::SiEsMayor);
-            if (porUnica == PorUnica::Fallo) break;
             if (porUnica == PorUnica::Insertada) Ventana().TablaActual(titulo + ". ( X )");
             bool nueva = porUnica == PorUnica::Insertada;
+            bool sigue = porUnica != PorUnica::Fallo;
             if (porUnica == PorUnica::NoAtendida) {
                 bool libre = false;
-                if (!LlaveLibre(claveSQL, libre)) break;
-                if (!libre) {
+                if (!LlaveLibre(claveSQL, libre)) {
+                    sigue = false;
+                } else if (!libre) {
                     Ventana().TablaActual(titulo + ". ( X )");
                 } else {
                     Ventana().TablaActual(titulo + ". ( Nuevo )");
                     Ventana().Ceder();
-                    if (!Inserta(local, estructura, campos, "", clave)) break;
-                    VerificaNuevo(claveSQL, campos);
-                    nueva = true;
+                    sigue = Inserta(local, estructura, campos, "", clave);
+                    if (sigue) VerificaNuevo(claveSQL, campos);
+                    nueva = sigue;
                 }
+            }
+            if (!sigue) {
+                // The row is not in ESPEJO: there is no routine to finish for it.
+                if (rutinas) QuitaRutinaPendiente(clave);
+                break;
             }
             Ventana().Ceder();
-            // A row added through its unique key is new as well: its routine runs too.
-            if (nueva && rutinas) {
-                rutina->porRenglon(*rutinas, local);
-                if (rutinas->Fallo()) {
-                    Falla(clave, "rutina " + Tabla);
-                    break;
-                }
+            if (rutinas) {
+                // A row added through its unique key is new as well: its routine runs too.
+                if (nueva) rutina->porRenglon(*rutinas, local);
+                if (!CierraRutina(*rutinas, clave)) break;
             }
-            if (rutinas && !QuitaRutinaPendiente(clave)) break;
             if (resultado_ != Resultado::Completo) break;
             ciclo.SiguienteRegistro();
         }

@@ -82,6 +82,8 @@ class clsEstandar {
     // Before each row: both connections reopened (a lost one is reported and ends the export) and the
     // current-table caption shown; the caption is returned in `titulo`.
     bool PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo);
+    // A connection that could not be opened: reported, and the export ends as SinConexion; always false.
+    bool SinConexion(bool local);
     // A row that could not be written: a line in the problem-records file, and the export ends incomplete.
     void Falla(const std::string& clave, const std::string& error);
     // A statement or look-up on ESPEJO failed: lost connection or a failed row.
@@ -103,6 +105,8 @@ class clsEstandar {
     bool MarcaRutinaPendiente(const std::string& clave);
     bool QuitaRutinaPendiente(const std::string& clave);
     bool CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina);
+    // After a row's routine: the mark goes unless the routine may still go; false ends the export.
+    bool CierraRutina(clsRutinas& rutinas, const std::string& clave);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                            const std::vector<std::string>& campos, const std::string& claveSQL);
@@ -110,6 +114,8 @@ class clsEstandar {
     // written to the problem-records file), otherwise the row stays queued.
     Resultado AplicaAccion(int accion, const std::string& identificador);
     bool EjecutaCambio(const std::string& sql, Resultado& r);
+    // A failed statement of the replay: worse `r` when it may mend itself, otherwise written down.
+    bool FallaCambio(const std::string& sql, Resultado& r);
 
     std::string cronos_;
     kvtx8::Conexion espejo_;

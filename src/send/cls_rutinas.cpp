@@ -50,16 +50,21 @@ void clsRutinas::IniciaPorTabla() {
     listasLeidas_ = false;
 }
 
+void clsRutinas::Falla(const Conexion* cn) {
+    fallo_ = true;
+    pasajero_ = pasajero_ || !cn || ErrorPasajero(*cn);
+}
+
 bool clsRutinas::Ejecuta(Conexion& cn, const std::string& sql) {
     if (cn.Ejecutar(sql)) return true;
-    fallo_ = true;
+    Falla(&cn);
     return false;
 }
 
 bool clsRutinas::Abre(Registros& rs, Conexion& cn, const std::string& fuente, const std::string& campos) {
     // A look-up that failed is no "not found": acting on it could delete what exists.
     if (Mod.BDLocal.AbrirTabla(rs, cn, fuente, campos)) return true;
-    fallo_ = true;
+    Falla(&cn);
     return false;
 }
 
@@ -83,7 +88,7 @@ void clsRutinas::EscribeEnEspejo(const Registros& local, const std::string& fuen
     if (!Abre(suyo, *BdR, fuente)) return;
     if (suyo.Eof()) suyo.AddNew();
     clsEstandar::PasaCampos(local, suyo, campos, "");
-    if (!suyo.Update()) fallo_ = true;
+    if (!suyo.Update()) Falla(BdR);
 }
 
 void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente, const Registros& estructura,
@@ -94,7 +99,7 @@ void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente
     Registros nuevo = estructura;
     nuevo.AddNew();
     clsEstandar::PasaCampos(local, nuevo, campos, "");
-    if (!nuevo.Update()) fallo_ = true;
+    if (!nuevo.Update()) Falla(BdR);
 }
 
 bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& motivo) {
@@ -160,7 +165,7 @@ bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& mot
 
 void clsRutinas::SQLsBorrado(Registros& rs) {
     if (!BdR || !AbreBaseEspejo(*BdR)) {
-        fallo_ = true;
+        Falla(nullptr);
         return;
     }
     // The local system's record of a deletion. Anything but a plain deletion in the ESPEJO itself is
@@ -232,7 +237,7 @@ void clsRutinas::ElKardex(Registros& rs) {
 
     // The stock of this product is refreshed in ESPEJO after the table, or in a later run.
     if (!AbreBase(Mod.BDLocal, qmx_, "concentradorqmx")) {
-        fallo_ = true;
+        Falla(nullptr);
         return;
     }
     Registros cola;
@@ -269,7 +274,7 @@ void clsRutinas::PasarProductosLista() {
         if (!local.Eof()) {
             if (!AbreBaseEspejo(*BdR)) {
                 // The rest stays queued too; one retry window is enough to know.
-                fallo_ = true;
+                Falla(nullptr);
                 return;
             }
             Ventana().TablaActual("productosenkardex \n" + kvtx8::CambXXX("Producto 'XXX'", clave));
@@ -292,7 +297,7 @@ void clsRutinas::PasarProductosLista() {
     Registros aux;
     if (!Abre(aux, *BdL, "cnc_tabla_auxiliar ORDER BY Clave")) return;
     if (!aux.Eof() && !AbreBaseEspejo(*BdR)) {
-        fallo_ = true;
+        Falla(nullptr);
         return;
     }
     for (; !aux.Eof(); aux.MoveNext()) {
@@ -315,7 +320,7 @@ void clsRutinas::PasarProductosLista() {
 void clsRutinas::ClientesProveedores(Registros& rs, const std::string& tipo) {
     if (!BdL || !BdR) return;
     if (tipo != "clientes" && tipo != "proveedores") {
-        fallo_ = true;
+        fallo_ = true;  // a programming error: nothing to retry
         return;
     }
     const std::string tabla = "textos" + tipo;

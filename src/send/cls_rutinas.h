@@ -42,6 +42,10 @@ class clsRutinas {
 
     // Whether a routine failed since the object was made (the export then ends incomplete).
     bool Fallo() const { return fallo_; }
+    // Whether that failure may mend itself (lost connection, lock wait): the row's routine is tried again.
+    bool FalloPasajero() const { return pasajero_; }
+    // The failure was dealt with (written down): the next row starts clean.
+    void OlvidaFallo() { fallo_ = pasajero_ = false; }
 
     // rs is the local record set positioned on the new row. Errors are kept in Fallo().
     void SQLsBorrado(kvtx8::Registros& rs);
@@ -71,6 +75,9 @@ class clsRutinas {
               const std::string& campos = "*");
 
     bool fallo_ = false;
+    bool pasajero_ = false;
+    // A failure; `cn` is the connection whose statement failed (nullptr: it could not be opened).
+    void Falla(const kvtx8::Conexion* cn);
     bool listasLeidas_ = false;
     std::vector<std::string> campos1_, campos2_;
     kvtx8::Registros estructura1_, estructura2_;

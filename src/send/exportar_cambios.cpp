@@ -86,28 +86,19 @@ const char* const kCamposProducto[] = {"Descrip", "Linea",   "Sublinea", "Unidad
 
 bool clsEstandar::EjecutaCambio(const std::string& sql, Resultado& r) {
     if (espejo_.Ejecutar(sql)) return true;
+    return FallaCambio(sql, r);
+}
+
+bool clsEstandar::FallaCambio(const std::string& sql, Resultado& r) {
     // A lock wait, a deadlock or a lost connection may go next time: the row stays queued. Anything else
     // (a table the ESPEJO lacks, say) never will: it is written down and the replay goes on.
-    switch (espejo_.UltimoError()) {
-        case 1205:  // lock wait timeout
-        case 1213:  // deadlock
-        case 1040:  // too many connections
-        case 1053:  // server shutting down
-        case 2002:
-        case 2003:
-        case 2006:
-        case 2013:
-            r = Peor(r, espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion);
-            return false;
-        default:
-            if (!espejo_.Abierta()) {
-                r = Peor(r, Resultado::SinConexion);
-                return false;
-            }
-            ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se aplicó en " +
-                                             espejo_.Base() + ": " + sql + ": " + espejo_.MensajeError());
-            return false;
+    if (ErrorPasajero(espejo_)) {
+        r = Peor(r, espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion);
+        return false;
     }
+    ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se aplicó en " + espejo_.Base() +
+                                     ": " + sql + ": " + espejo_.MensajeError());
+    return false;
 }
 
 Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
@@ -125,9 +116,10 @@ Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador
         if (!conNumero) return r;
         Registros rs;
         std::string valor;
+        // Without the header its detail cannot be found: the whole action waits, or is written down.
         if (!Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo)) {
-            // Without the header its detail cannot be found: try the whole action again next time.
-            return espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion;
+            FallaCambio(std::string("SELECT ") + d.campo + " FROM " + d.busca + id, r);
+            return r;
         }
         if (!rs.Eof() && NumeroDe(rs.Texto(d.campo), valor)) EjecutaCambio(d.detalle + valor, r);
         // The header goes only with its detail, or an orphan detail would never be found again.
@@ -138,7 +130,7 @@ Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador
         if (!conNumero) return r;
         Registros rs;
         if (!Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada"))
-            return Resultado::SinConexion;
+            return ErrorPasajero(*ConexionLocal) ? Resultado::SinConexion : Resultado::Incompleto;
         if (!rs.Eof())
             EjecutaCambio("UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) +
                               " WHERE Id=" + id,
@@ -148,7 +140,7 @@ Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador
         const std::string plantilla = "productos WHERE Clave = 'XXX' LIMIT 1";
         if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
                                     kvtx8::CambXXXSQL(plantilla, identificador, *ConexionLocal)))
-            return Resultado::SinConexion;
+            return ErrorPasajero(*ConexionLocal) ? Resultado::SinConexion : Resultado::Incompleto;
         if (local.Eof()) return r;
         std::vector<std::string> campos;
         std::vector<Valor> valores;
@@ -157,12 +149,14 @@ Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador
             campos.push_back(c);
             valores.push_back(local.Dato(c));
         }
-        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, kvtx8::CambXXXSQL(plantilla, identificador, espejo_)))
-            return espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion;
+        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, kvtx8::CambXXXSQL(plantilla, identificador, espejo_))) {
+            FallaCambio("SELECT * FROM " + kvtx8::CambXXX(plantilla, identificador), r);
+            return r;
+        }
         if (suyo.Eof()) return r;
         if (!Mod.BDRemota.ActualizaRegistro(suyo, espejo_, "productos", campos, valores,
                                             kvtx8::CambXXXSQL("Clave = 'XXX'", identificador, espejo_)))
-            return espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion;
+            FallaCambio("UPDATE productos ... WHERE " + kvtx8::CambXXX("Clave = 'XXX'", identificador), r);
     }
     // 12, 33, 35 and unknown actions: nothing to replay.
     return r;
@@ -176,8 +170,14 @@ Resultado clsEstandar::ExportarCambios() {
         return Final();
     }
     Registros cola;
+    // The queue's own failures name the queue, whatever table the exporter held before.
+    auto fallaCola = [&](const std::string& id) {
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se aplicó borrarycancelar, Id " +
+                                         id + ": " + ConexionLocal->MensajeError());
+        resultado_ = Peor(resultado_, Resultado::Incompleto);
+    };
     if (!Mod.BDLocal.AbrirTabla(cola, *ConexionLocal, "concentradorqmx.borrarycancelar ORDER BY Id")) {
-        Falla("", ConexionLocal->MensajeError());
+        fallaCola("");
         return Final();
     }
     const size_t total = cola.RecordCount();
@@ -195,7 +195,7 @@ Resultado clsEstandar::ExportarCambios() {
         }
         if (!ConexionLocal->Ejecutar("DELETE FROM concentradorqmx.borrarycancelar WHERE Id = " +
                                      kvtx8::NumeroSQL(cola.Texto("Id")))) {
-            Falla(cola.Texto("Id"), ConexionLocal->MensajeError());
+            fallaCola(cola.Texto("Id"));
             break;
         }
         cola.MoveNext();

@@ -115,6 +115,13 @@ Resultado clsEstandar::ExportarXFADUA() {
         return Final();
     }
     kvtx8::ConcentradorBasesDD().ObtenerLlaveUnica(espejo_, Tabla, unicas);
+    // A table without the column has nothing to send by time; one that cannot even be looked at failed.
+    Registros muestra;
+    if (!Mod.BDLocal.AbrirTabla(muestra, *ConexionLocal, TablaSQL() + " LIMIT 0")) {
+        Falla("", ConexionLocal->MensajeError());
+        return Final();
+    }
+    if (!muestra.TieneCampo("FADUA")) return Final();
     // In blocks by key, as the sequential reader walks any table: memory stays flat and no read outlasts
     // the read timeout, however many rows changed.
     kvtx8::CicloSecuencial ciclo;

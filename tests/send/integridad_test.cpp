@@ -82,22 +82,42 @@ TEST(ExportarInfo, ARoutineCutShortRunsAtTheNextExportOfItsTable) {
     Exportacion x({"anexopagosctes", "cxc", "facturas"}, true);
     x.Local("INSERT INTO anexopagosctes (Id,Factura) VALUES (1,100),(2,100)");
     x.Local("INSERT INTO cxc (Tipo,Numero,Saldo) VALUES ('F',100,25.5)");
-    // The routine of the first new row cannot write its balance.
-    x.Espejo("RENAME TABLE facturas TO facturas_fuera");
+    x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99)");
+    x.Espejo("SET GLOBAL innodb_lock_wait_timeout=1");
+    struct Restaura {
+        Exportacion& x;
+        ~Restaura() { x.Espejo("SET GLOBAL innodb_lock_wait_timeout=50"); }
+    } restaura{x};
     x.est.Tabla = "anexopagosctes";
     x.est.Llave = "Id";
+
+    // The routine of the first new row waits on a lock: the row went, its routine did not.
+    Conexion otra = OtraAlEspejo(x);
+    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otra.Ejecutar("SELECT * FROM facturas FOR UPDATE"));
     EXPECT_EQ(x.est.ExportarInfo(), Resultado::Incompleto);
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
     EXPECT_EQ(x.FilasEspejo("SELECT Id FROM anexopagosctes"), V{"1"});
     EXPECT_EQ(x.FilasQmx("SELECT Tabla,Clave FROM rutinaspendientes"), V{"anexopagosctes|1"});
+    EXPECT_NE(x.Problemas().find(" .- Rutina de anexopagosctes, Id 1 pendiente para el siguiente envío"),
+              std::string::npos)
+        << x.Problemas();
 
     // The next export starts after row 1, which is in ESPEJO already; its routine runs all the same.
-    x.Espejo("RENAME TABLE facturas_fuera TO facturas");
-    x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99)");
     x.est.UltimoFolio = 1;
     EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
     EXPECT_EQ(x.FilasEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2"}));
     EXPECT_EQ(x.FilasEspejo("SELECT Saldo FROM facturas"), V{"25.5000"});
     EXPECT_TRUE(x.FilasQmx("SELECT * FROM rutinaspendientes").empty());
+
+    // A routine that can never go (its table is gone) is written down and holds nothing up.
+    x.Local("INSERT INTO anexopagosctes (Id,Factura) VALUES (3,100),(4,100)");
+    x.Espejo("RENAME TABLE facturas TO facturas_fuera");
+    x.est.UltimoFolio = 2;
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2", "3", "4"}));
+    EXPECT_TRUE(x.FilasQmx("SELECT * FROM rutinaspendientes").empty());
+    EXPECT_NE(x.Problemas().find(" .- No se completó la rutina de anexopagosctes, Id 3"), std::string::npos);
 }
 
 TEST(SQLsBorrado, OnlyAPlainDeletionInTheEspejoReachesTheHub) {
