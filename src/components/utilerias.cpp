@@ -102,6 +102,22 @@ std::string NumeroSQL(std::string_view texto) {
     return t;
 }
 
+std::string NumeroDecimalSQL(std::string_view texto) {
+    return EsNumerico(texto) ? Recorta(texto) : "0";
+}
+
+std::optional<unsigned> ComoPuerto(std::string_view texto) {
+    const std::string t = Recorta(texto);
+    if (t.empty()) return std::nullopt;
+    unsigned n = 0;
+    for (char c : t) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        n = n * 10 + static_cast<unsigned>(c - '0');
+        if (n > 65535) return std::nullopt;
+    }
+    return n;
+}
+
 std::string FechaSQL(const std::string& fecha) {
     auto f = LeeFecha(fecha);
     return f ? FechaSQL(*f) : std::string();

@@ -1,5 +1,6 @@
 #include "connection/cls_conectar.h"
 
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 #include "receive/etapas_recepcion.h"
@@ -18,22 +19,6 @@ const char* const kCRLF = "\r\n";
 // The controls a connection disables and gives back.
 const char* const kControles[] = {"cmdTerminar", "Label(5)",  "lblInfo",
                                   "Command10",   "Command11", "cmdConexion"};
-
-// A stored flag as Basic would read it: a number other than 0, or a word for true.
-bool ComoBooleano(const std::string& texto) {
-    const std::string t = kvtx8::Minusculas(kvtx8::Recorta(texto));
-    if (kvtx8::EsNumerico(t)) return kvtx8::kvVal(t) != 0;
-    return t == "true" || t == "verdadero" || t == "si" || t == "sí" || t == "s";
-}
-
-// A whole number from 0 to 255, else `siNo`.
-uint8_t ComoByte(const std::string& texto, uint8_t siNo) {
-    const std::string t = kvtx8::Recorta(texto);
-    if (!kvtx8::EsNumerico(t)) return siNo;
-    const double v = kvtx8::kvVal(t);
-    if (v < 0 || v > 255 || v != static_cast<double>(static_cast<int>(v))) return siNo;
-    return static_cast<uint8_t>(v);
-}
 
 }  // namespace
 
@@ -234,8 +219,7 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
             if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
         }
         // Port 0 is the server's default port, as the connection-data panel stores an empty field.
-        const double p = kvtx8::kvVal(puerto);
-        if (!kvtx8::EsNumerico(puerto) || p < 0 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
+        if (!ComoPuerto(puerto))
             problemas +=
                 std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
         int banderas = 0;

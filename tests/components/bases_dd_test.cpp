@@ -85,7 +85,7 @@ TEST_F(BasesDDTest, ReportsTypeCodesOfTheRecordSetLayer) {
     EXPECT_EQ(bd.AutoIncremental("clientes", cn), "Id");
     EXPECT_EQ(bd.AutoIncremental("libre", cn), "");
     EXPECT_TRUE(bd.HayTabla("clientes", cn));
-    EXPECT_TRUE(bd.HayTabla("prueba_bdd.libre", cn));
+    EXPECT_TRUE(bd.HayTabla({"prueba_bdd", "libre"}, cn));
     EXPECT_FALSE(bd.HayTabla("nada", cn));
 }
 
@@ -153,6 +153,52 @@ TEST_F(BasesDDTest, UniqueKeysAndRowCopies) {
     ASSERT_TRUE(nuevo.Update());
     EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT Nombre FROM clientes WHERE Clave='E5'"), "Uno");
     EXPECT_EQ(BasesDD::NoNull(std::nullopt), "");
+}
+
+TEST_F(BasesDDTest, NamesWithDotsAndBackQuotesAreOneName) {
+    const std::string raro = "raro.nombre`x";
+    prueba::EjecutaSQL(s, "prueba_bdd",
+                       "CREATE TABLE `raro.nombre``x` (Id INT AUTO_INCREMENT PRIMARY KEY,"
+                       " Dato VARCHAR(60) UNIQUE, Contenido TEXT, Tipo CHAR(1), Descripcion VARCHAR(120));"
+                       "CREATE TABLE raro (Id INT)");
+    EXPECT_TRUE(bd.HayTabla(raro, cn));
+    EXPECT_TRUE(bd.HayTabla({"prueba_bdd", raro}, cn));
+    EXPECT_FALSE(bd.HayTabla(std::string("prueba_bdd.libre"), cn));  // a name from data is never split
+    EXPECT_EQ(bd.AutoIncremental(raro, cn), "Id");
+    ConcentradorBasesDD llaves;
+    std::vector<std::string> cols;
+    ASSERT_TRUE(llaves.ObtenerLlaveUnica(cn, raro, cols));
+    EXPECT_EQ(cols, (std::vector<std::string>{"Dato"}));
+
+    EXPECT_TRUE(bd.IniciaDato("a", "1", "N", "uno", cn, raro));
+    EXPECT_TRUE(bd.GrabaDato("b", "2", cn, raro));
+    EXPECT_EQ(bd.LeeDato("b", cn, raro), "2");
+    Registros rs;
+    ASSERT_TRUE(bd.AgregaRegistro(rs, cn, raro, {"Dato", "Contenido"}, {"c", "3"})) << cn.MensajeError();
+    ASSERT_TRUE(bd.ActualizaRegistro(rs, cn, {"prueba_bdd", raro}, {"Contenido"}, {"tres"}, "Dato='c'"));
+    EXPECT_EQ(bd.IdMaximo(cn, raro, "Id"), 3);
+
+    // A record set of that table writes back to it, in its own database.
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "`prueba_bdd`.`raro.nombre``x` WHERE Dato='a'"));
+    rs.Poner("Contenido", "uno bis");
+    ASSERT_TRUE(rs.Update()) << rs.Error();
+    EXPECT_EQ(
+        prueba::Consulta(s, "prueba_bdd", "SELECT GROUP_CONCAT(Contenido ORDER BY Id) FROM `raro.nombre``x`"),
+        "uno bis,2,tres");
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT COUNT(*) FROM raro"), "0");
+}
+
+TEST_F(BasesDDTest, OpeningRefusesWhatIsNoPort) {
+    // Cut to 16 bits this would be the server's own port: it must not be reached.
+    BasesDD otra;
+    prueba::Configura(otra, s);
+    otra.cPuerto = std::to_string(65536 + std::stoi(s.puerto));
+    Conexion c;
+    EXPECT_FALSE(otra.AbrirBdD(c, "prueba_bdd"));
+    EXPECT_FALSE(c.Abierta());
+    EXPECT_NE(c.MensajeError().find("puerto"), std::string::npos) << c.MensajeError();
+    otra.cPuerto = " " + s.puerto + " ";
+    EXPECT_TRUE(otra.AbrirBdD(c, "prueba_bdd")) << c.MensajeError();
 }
 
 TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
