@@ -104,6 +104,7 @@ void PreparaModulo(const std::string& carpeta) {
     while (c.size() > 1 && c.back() == '/') c.pop_back();
     Mod.Carpeta = c;
     Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
     Mod.SegundosReintento = 30;
     if (const char* r = std::getenv("CONCENTRADOR_REINTENTO"); r && *r && kvtx8::EsNumerico(r)) {
         double n = kvtx8::kvVal(r);
@@ -205,8 +206,16 @@ void clsDeInicio::CreaObjetos(std::string& archivoExe, bool& correcto) {
         if (!CreaComponente(c, "kvtx8")) return;
     for (const char* c : {"BasesDD", "CicloSecuencial"})
         if (!CreaComponente(c, "Kvtx8")) return;
-    PreparaDatosDelSitio();
     if (Mod.ArchivoIni.empty()) Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
+    // Without this installation's key no stored secret can be read or written.
+    if (!Mod.Acceso.LlaveLista()) {
+        Ventana().MensajeSimple("No se puede usar la llave del grupo: " + Mod.Acceso.Problema() +
+                                    ".\r\nEste programa se cerrará.",
+                                kCritico, "Atención");
+        return;
+    }
+    PreparaDatosDelSitio();
     if (!CargaConexionLocal(true)) {
         AvisaCorrecciones();
         return;

@@ -8,16 +8,19 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "components/bases_dd.h"
 
@@ -164,11 +167,26 @@ bool EscribeIni(const std::string& seccion, const std::string& clave, const std:
     ini.SetUnicode(true);
     if (HayArchivo(archivo) && ini.LoadFile(archivo.c_str()) < 0) return false;
     ini.SetValue(seccion.c_str(), clave.c_str(), valor.c_str());
+    std::string texto;
+    if (ini.Save(texto, false) < 0) return false;
+    return EscribeArchivoPrivado(archivo, texto);
+}
+
+bool EscribeArchivoPrivado(const std::string& archivo, const std::string& texto) {
     const std::string tmp = archivo + ".tmp";
-    if (ini.SaveFile(tmp.c_str(), false) < 0) return false;
-    std::error_code ec;
-    fs::rename(tmp, archivo, ec);
-    return !ec;
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, 0600) == 0;
+    for (size_t hecho = 0; ok && hecho < texto.size();) {
+        const ssize_t n = write(fd, texto.data() + hecho, texto.size() - hecho);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) hecho += static_cast<size_t>(n);
+    }
+    ok = close(fd) == 0 && ok;
+    if (ok) ok = std::rename(tmp.c_str(), archivo.c_str()) == 0;
+    if (!ok) unlink(tmp.c_str());
+    return ok;
 }
 
 bool HayArchivo(const std::string& ruta) {

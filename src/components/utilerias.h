@@ -44,6 +44,10 @@ bool EscribeIni(const std::string& seccion, const std::string& clave, const std:
 inline constexpr const char* kMascaraFecha = "##/##/####";
 inline constexpr const char* kFormatoFecha = "dd/mm/yyyy";
 
+// Replaces the whole file at once (a temporary file renamed over it); the file is readable and writable
+// by its owner only, whatever it was before.
+bool EscribeArchivoPrivado(const std::string& archivo, const std::string& texto);
+
 bool HayArchivo(const std::string& ruta);
 bool HayCarpeta(const std::string& ruta);
 bool BorraArchivo(const std::string& ruta);
