@@ -386,7 +386,13 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
         mysql_close(m);
         return false;
     }
-    mysql_query(m, kModoSql);
+    // Without its mode the session would follow the server's own: quotes, dates and defaults would differ.
+    if (mysql_query(m, kModoSql) != 0) {
+        cn.errno_ = mysql_errno(m);
+        cn.error_ = std::string("no se pudo fijar el modo SQL de la sesión: ") + mysql_error(m);
+        mysql_close(m);
+        return false;
+    }
     cn.mysql_ = m;
     cn.base_ = nombre;
     cn.servidor_ = cRuta;

@@ -17,9 +17,9 @@ std::string clsPendientes::Entrecomillar(const std::string& texto) {
 }
 
 std::string clsPendientes::LiteralDeNombre(const std::string& nombre, const Conexion& cn) {
-    const std::string escapado = cn.Escapar(nombre);
-    if (nombre.find('\'') == std::string::npos) return "'" + escapado + "'";
-    return Entrecomillar(escapado);
+    // Between apostrophes always: a name between double quotes would be a column name to a server that
+    // runs with ANSI_QUOTES.
+    return cn.Literal(nombre);
 }
 
 bool clsPendientes::AbreAmbas(Conexion& servidorLocal, Conexion& hub) {

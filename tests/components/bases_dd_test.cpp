@@ -188,7 +188,7 @@ TEST_F(BasesDDTest, NamesWithDotsAndBackQuotesAreOneName) {
     EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT COUNT(*) FROM raro"), "0");
 }
 
-TEST_F(BasesDDTest, OpeningRefusesWhatIsNoPort) {
+TEST_F(BasesDDTest, OpeningChecksThePortAndTheSessionMode) {
     // Cut to 16 bits this would be the server's own port: it must not be reached.
     BasesDD otra;
     prueba::Configura(otra, s);
@@ -199,6 +199,26 @@ TEST_F(BasesDDTest, OpeningRefusesWhatIsNoPort) {
     EXPECT_NE(c.MensajeError().find("puerto"), std::string::npos) << c.MensajeError();
     otra.cPuerto = " " + s.puerto + " ";
     EXPECT_TRUE(otra.AbrirBdD(c, "prueba_bdd")) << c.MensajeError();
+
+    // Every opening sets the session's SQL mode; a server that refuses it gives no connection. This user
+    // may run one statement an hour: the first opening spends it.
+    EXPECT_EQ(c.Escalar("SELECT @@SESSION.sql_mode"), "NO_ENGINE_SUBSTITUTION");
+    const std::string usuario = "'cnc_limitado'@'%'";
+    prueba::EjecutaSQL(
+        s, "",
+        "DROP USER IF EXISTS " + usuario + "; CREATE USER " + usuario +
+            " IDENTIFIED BY 'x' WITH MAX_QUERIES_PER_HOUR 1; GRANT SELECT ON prueba_bdd.* TO " + usuario +
+            "; FLUSH USER_RESOURCES");
+    otra.cUsuario = "cnc_limitado";
+    otra.cPassword = "x";
+    Conexion primera, segunda;
+    const bool abrio = otra.AbrirBdD(primera, "prueba_bdd");
+    const bool abrioOtraVez = otra.AbrirBdD(segunda, "prueba_bdd");
+    prueba::EjecutaSQL(s, "", "DROP USER " + usuario);
+    EXPECT_TRUE(abrio) << primera.MensajeError();
+    EXPECT_FALSE(abrioOtraVez);
+    EXPECT_FALSE(segunda.Abierta());
+    EXPECT_NE(segunda.MensajeError().find("modo SQL"), std::string::npos) << segunda.MensajeError();
 }
 
 TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
