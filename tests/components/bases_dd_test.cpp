@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "components/bases_dd.h"
 #include "components/utilerias.h"
 #include "support/servidores.h"
@@ -219,6 +221,31 @@ TEST_F(BasesDDTest, OpeningChecksThePortAndTheSessionMode) {
     EXPECT_FALSE(abrioOtraVez);
     EXPECT_FALSE(segunda.Abierta());
     EXPECT_NE(segunda.MensajeError().find("modo SQL"), std::string::npos) << segunda.MensajeError();
+}
+
+// The window program runs in the desktop's locale; in Spanish the decimal separator is a comma.
+TEST_F(BasesDDTest, NumbersReadTheSameUnderADecimalCommaLocale) {
+    const std::string antes = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "es_ES.UTF-8"))
+        GTEST_SKIP() << "no está la configuración regional es_ES.UTF-8 (scripts/test la genera como root)";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    ASSERT_TRUE(bd.Executar(cn, "UPDATE clientes SET Saldo=1234.56 WHERE Id=2"));
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes WHERE Id=2", "Saldo"));
+    const std::string saldo = rs.Texto("Saldo");
+    const double numero = rs.Numero("Saldo");
+    const double val = kvVal(" -0.5e1 "), basic = kvVal("2.5d2");
+    const bool esNumero = EsNumerico("1234.56"), conComa = EsNumerico("1234,56");
+    const std::string decimal = NumeroDecimalSQL(saldo);
+    std::setlocale(LC_ALL, antes.c_str());
+
+    EXPECT_EQ(saldo, "1234.56");
+    EXPECT_DOUBLE_EQ(numero, 1234.56);
+    EXPECT_DOUBLE_EQ(val, -5);
+    EXPECT_DOUBLE_EQ(basic, 250);
+    EXPECT_TRUE(esNumero);
+    EXPECT_FALSE(conComa);
+    EXPECT_EQ(decimal, "1234.56");
 }
 
 TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
