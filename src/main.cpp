@@ -84,7 +84,15 @@ int main(int argc, char** argv) {
     }
 
     if (*oc || *od) {
+        // The key of the installation in this folder, as the program itself would use it.
+        const std::string dondeIni =
+            carpeta.empty() ? std::filesystem::path(cnc::RutaDelPrograma()).parent_path().string() : carpeta;
         kvtx8::DeAcceso acceso;
+        acceso.UsaArchivoIni(dondeIni + cnc::kArchivoIni);
+        if (!acceso.LlaveLista()) {
+            std::cerr << "concentrador: " << acceso.Problema() << "\n";
+            return 1;
+        }
         const bool cifra = static_cast<bool>(*oc);
         const std::string valor = Entrada(cifra ? cifrar : descifrar);
         std::string r;

@@ -9,6 +9,7 @@
 
 #include "app/comandos.h"
 #include "app/scheduler.h"
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 #include "notices/notice_store.h"
@@ -21,11 +22,6 @@ namespace {
 
 const char* const kConfiguracion = "Configuración";
 const char* const kTituloCorrecciones = "Configuración";
-
-std::string Version() {
-    return std::to_string(CONCENTRADOR_VERSION_MAYOR) + "." + std::to_string(CONCENTRADOR_VERSION_MENOR) +
-           "." + std::to_string(CONCENTRADOR_VERSION_REVISION);
-}
 
 // A configuration file that exists but cannot be read as text is never rewritten.
 bool IniIlegible() {
@@ -108,6 +104,7 @@ void PreparaModulo(const std::string& carpeta) {
     while (c.size() > 1 && c.back() == '/') c.pop_back();
     Mod.Carpeta = c;
     Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
     Mod.SegundosReintento = 30;
     if (const char* r = std::getenv("CONCENTRADOR_REINTENTO"); r && *r && kvtx8::EsNumerico(r)) {
         double n = kvtx8::kvVal(r);
@@ -158,14 +155,15 @@ bool CargaConexionLocal(bool leerBasePrincipal) {
     bd.cPuerto = "3306";
     bd.cPassword = "";
     bd.cUsuario = "root";
-    if (kvtx8::kvVal(r.DatosT8X("MySQLPuerto")) == 0) r.GuardaDatosT8X("MySQLPuerto", "3306");
+    // No port, or the server's default, is written as the default port.
+    if (ComoPuerto(r.DatosT8X("MySQLPuerto")).value_or(0) == 0) r.GuardaDatosT8X("MySQLPuerto", "3306");
     if (kvtx8::Recorta(r.DatosT8X("MySQLServer")).empty())
         r.GuardaDatosT8X("MySQLServer", r.DatosT8X("servidor"));
     if (r.DatosT8X("MySQLUsuario").empty()) r.GuardaDatosT8X("MySQLUsuario", Mod.Acceso.Encripta("root"));
     if (r.DatosT8X("MySQLPassword").empty()) r.GuardaDatosT8X("MySQLPassword", Mod.Acceso.Encripta(""));
     bd.cPassword = Mod.Acceso.DesEncripta(r.DatosT8X("MySQLPassword"));
     bd.cUsuario = Mod.Acceso.DesEncripta(r.DatosT8X("MySQLUsuario"));
-    bd.cPuerto = std::to_string(static_cast<long>(kvtx8::kvVal(r.DatosT8X("MySQLPuerto"))));
+    bd.cPuerto = std::to_string(ComoPuerto(r.DatosT8X("MySQLPuerto")).value_or(3306));
     bd.cRuta = kvtx8::Recorta(r.DatosT8X("MySQLServer"));
     if (leerBasePrincipal) bd.cMiBase = LeeIniConDefecto(kConfiguracion, "Base de datos principal", "datos1");
     return true;
@@ -208,8 +206,16 @@ void clsDeInicio::CreaObjetos(std::string& archivoExe, bool& correcto) {
         if (!CreaComponente(c, "kvtx8")) return;
     for (const char* c : {"BasesDD", "CicloSecuencial"})
         if (!CreaComponente(c, "Kvtx8")) return;
-    PreparaDatosDelSitio();
     if (Mod.ArchivoIni.empty()) Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
+    // Without this installation's key no stored secret can be read or written.
+    if (!Mod.Acceso.LlaveLista()) {
+        Ventana().MensajeSimple("No se puede usar la llave del grupo: " + Mod.Acceso.Problema() +
+                                    ".\r\nEste programa se cerrará.",
+                                kCritico, "Atención");
+        return;
+    }
+    PreparaDatosDelSitio();
     if (!CargaConexionLocal(true)) {
         AvisaCorrecciones();
         return;
@@ -261,13 +267,9 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
                                                       : avisos < -32768 ? -32768
                                                                         : avisos);
             // A byte: anything else stored there counts as off.
-            auto bandera = [&](const char* clave) {
-                const double v = numero(clave);
-                return static_cast<uint8_t>(v >= 0 && v <= 255 ? v : 0);
-            };
-            Mod.ManejarAvisos = bandera("ManejarAvisos");
-            Mod.ActualizAutomatica = bandera("ActualizAutomatica");
-            Mod.SoloRespaldar = bandera("SoloRespaldar");
+            Mod.ManejarAvisos = ComoByte(bd.LeeDato("ManejarAvisos", cn));
+            Mod.ActualizAutomatica = ComoByte(bd.LeeDato("ActualizAutomatica", cn));
+            Mod.SoloRespaldar = ComoByte(bd.LeeDato("SoloRespaldar", cn));
             MuestraOpciones();
             correcto = true;
         }
@@ -283,7 +285,7 @@ void clsDeInicio::Controles(const std::string&) {
     LimpiaUltimosAvisos();
     Ventana().Texto("Label2", kvtx8::NetName());
     Ventana().Texto("Label4", std::to_string(Mod.RegistrosATomar));
-    Ventana().Texto("Form1", "Cliente del concentrador de información.   v" + Version());
+    Ventana().Texto("Form1", "Cliente del concentrador de información.   v" + VersionDelPrograma());
     Ventana().Tooltip("Command1", "Ocultar ventana, enviándola a la barra de tareas");
     Ventana().Tooltip("cmdTerminar", "Cerrar el programa");
     Ventana().Tooltip("cmdConexion", "Definir los datos de conexión al concentrador matriz");

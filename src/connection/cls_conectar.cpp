@@ -1,7 +1,8 @@
 #include "connection/cls_conectar.h"
 
-#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "core/reglas.h"
+#include "core/shared_routines.h"
 #include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
@@ -23,22 +24,6 @@ constexpr const char* kCreaRutinasPendientes =
 // The controls a connection disables and gives back.
 const char* const kControles[] = {"cmdTerminar", "Label(5)",  "lblInfo",
                                   "Command10",   "Command11", "cmdConexion"};
-
-// A stored flag as Basic would read it: a number other than 0, or a word for true.
-bool ComoBooleano(const std::string& texto) {
-    const std::string t = kvtx8::Minusculas(kvtx8::Recorta(texto));
-    if (kvtx8::EsNumerico(t)) return kvtx8::kvVal(t) != 0;
-    return t == "true" || t == "verdadero" || t == "si" || t == "sí" || t == "s";
-}
-
-// A whole number from 0 to 255, else `siNo`.
-uint8_t ComoByte(const std::string& texto, uint8_t siNo) {
-    const std::string t = kvtx8::Recorta(texto);
-    if (!kvtx8::EsNumerico(t)) return siNo;
-    const double v = kvtx8::kvVal(t);
-    if (v < 0 || v > 255 || v != static_cast<double>(static_cast<int>(v))) return siNo;
-    return static_cast<uint8_t>(v);
-}
 
 }  // namespace
 
@@ -212,8 +197,7 @@ bool clsConectar::LeeDatosEspejo(const kvtx8::Registros& rsEmpresa, int b) {
         if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
     }
     // Port 0 is the server's default port, as the connection-data panel stores an empty field.
-    const double p = kvtx8::kvVal(puerto);
-    if (!kvtx8::EsNumerico(puerto) || p < 0 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
+    if (!ComoPuerto(puerto))
         problemas += std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
     if (!problemas.empty()) {
         EscribeBitacora(b, "Datos de conexión remotos no válidos (" + problemas + ")");
@@ -239,12 +223,14 @@ std::string clsConectar::MensajeDeVersiones(int banderas, const std::string& rem
             remota + " contra " + Mod.VersionActual + kCRLF;
     }
     if (banderas & kLocalMenorAMinima) {
-        EscribeBitacora(b, std::string("Versión mínima requerida, mayor a la actual: ") + kVersionMinimaTarvena);
+        EscribeBitacora(b,
+                        std::string("Versión mínima requerida, mayor a la actual: ") + kVersionMinimaTarvena);
         mensaje = std::string("La versión de su programa es menor a la mínima requerida.") + kCRLF +
                   kVersionMinimaTarvena + " contra " + Mod.VersionActual + kCRLF;
     }
     if (banderas & kRemotaMenorAMinima) {
-        EscribeBitacora(b, std::string("Versión en el servidor, menor a la requerida: ") + kVersionMinimaTarvena);
+        EscribeBitacora(
+            b, std::string("Versión en el servidor, menor a la requerida: ") + kVersionMinimaTarvena);
         mensaje = std::string("La versión del servidor es menor a la mínima requerida.") + kCRLF +
                   kVersionMinimaTarvena + " contra " + remota + kCRLF;
     }
@@ -266,7 +252,8 @@ bool clsConectar::ValidaHub(ContextoCiclo& ctx, int& banderas, std::string& mens
     bdR.IniciaDato("CNCVERSIONMINIMA", "5.19.1", "C", "Versión mínima para el concentrador, iniciando esto",
                    ctx.hub, "paneldecontrol");
     const std::string remota = bdR.LeeDato("VersionActual", ctx.hub, "paneldecontrol");
-    if (!EsVersion(remota)) EscribeBitacora(b, "La versión de Tarvena remota no es una versión: '" + remota + "'");
+    if (!EsVersion(remota))
+        EscribeBitacora(b, "La versión de Tarvena remota no es una versión: '" + remota + "'");
     banderas = ComparaVersiones(kVersionMinimaTarvena, Mod.VersionActual, remota);
     if (banderas) mensaje = MensajeDeVersiones(banderas, remota, b);
 
@@ -278,11 +265,12 @@ bool clsConectar::ValidaHub(ContextoCiclo& ctx, int& banderas, std::string& mens
         EscribeBitacora(b, "Base de datos matriz: " + ctx.matriz);
     } else {
         EscribeBitacora(b, "No obtuvo base de datos matriz");
-        mensaje = std::string(
-                      "No se pudo obtener la base de datos MATRIZ. Esto se debe a una incorrecta definición de "
-                      "las empresas.") +
-                  kCRLF + "Una empresa MATRIZ debe tener CLASIFICACIÓN, pero no NÚMERO DE LICENCIA" + kCRLF +
-                  "ni nombre de EQUIPO en su configuración)";
+        mensaje =
+            std::string(
+                "No se pudo obtener la base de datos MATRIZ. Esto se debe a una incorrecta definición de "
+                "las empresas.") +
+            kCRLF + "Una empresa MATRIZ debe tener CLASIFICACIÓN, pero no NÚMERO DE LICENCIA" + kCRLF +
+            "ni nombre de EQUIPO en su configuración)";
     }
     rsEspejo.Cerrar();
     return true;
@@ -297,12 +285,13 @@ void clsConectar::MarcaConflicto(ContextoCiclo& ctx) {
         EscribeBitacora(b, "No conectó a la empresa remota (intento por alertar que no enviará información)");
         return;
     }
-    ctx.espejo.Ejecutar(CambXXXSQL("Update " + bdR.cBaseGeneral +
-                                       ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
-                                   bdR.cMiBase, ctx.espejo));
+    ctx.espejo.Ejecutar(CambXXXSQL(
+        "Update " + bdR.cBaseGeneral + ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
+        bdR.cMiBase, ctx.espejo));
 }
 
-void clsConectar::Valida(uint8_t modo, ContextoCiclo& ctx, std::string& mensaje, int& fallas, bool& terminar) {
+void clsConectar::Valida(uint8_t modo, ContextoCiclo& ctx, std::string& mensaje, int& fallas,
+                         bool& terminar) {
     const int b = ctx.bitacora;
     kvtx8::Registros rsEmpresa;
     if (!AbreLocal(ctx, rsEmpresa)) return;
@@ -344,9 +333,11 @@ void clsConectar::Informa(const std::string& mensaje, int fallas) {
     std::string informe = mensaje;
     if (informe.empty() && fallas) {
         if (fallas & 1) informe += "No pudo conectar a la base de datos general, remota";
-        if (fallas & 2) informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo localizar empresa MATRIZ";
+        if (fallas & 2)
+            informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo localizar empresa MATRIZ";
         if (fallas & 4)
-            informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo conectar a la base de datos ESPEJO";
+            informe +=
+                std::string(informe.empty() ? "" : kCRLF) + "No pudo conectar a la base de datos ESPEJO";
     }
     if (informe.empty()) return;
     const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;

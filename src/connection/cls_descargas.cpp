@@ -11,6 +11,7 @@
 
 #include "connection/cls_ftp.h"
 #include "connection/firma_actualizacion.h"
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 
 namespace cnc {
@@ -136,11 +137,6 @@ bool EscribeEntrega(const std::string& ruta, const std::string& texto) {
 
 }  // namespace
 
-std::string VersionDelPrograma() {
-    return std::to_string(CONCENTRADOR_VERSION_MAYOR) + "." + std::to_string(CONCENTRADOR_VERSION_MENOR) +
-           "." + std::to_string(CONCENTRADOR_VERSION_REVISION);
-}
-
 void clsDescargas::VerificaVersiones(bool& manual, bool& forzado, bool& terminar) {
     Ventana().Ceder();
     terminar = false;
@@ -265,8 +261,7 @@ void PreparaDatosDelSitio() {
     LeeValor("Dato3", comprobar);
     s.Servidor = catalogo[0];
     const std::string puerto = kvtx8::Recorta(catalogo[1]);
-    const double p = kvtx8::kvVal(puerto);
-    s.Puerto = kvtx8::EsNumerico(puerto) && p >= 1 && p <= 65535 ? static_cast<int32_t>(p) : Sitio::kPuerto;
+    s.Puerto = static_cast<int32_t>(ComoPuerto(puerto).value_or(Sitio::kPuerto));
     s.Base = catalogo[2];
     s.Usuario = catalogo[3];
     s.Password = catalogo[4];

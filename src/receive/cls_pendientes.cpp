@@ -1,7 +1,7 @@
 #include "receive/cls_pendientes.h"
 
-#include "core/shared_routines.h"
 #include "components/utilerias.h"
+#include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/ciclo.h"
 
@@ -18,9 +18,9 @@ std::string clsPendientes::Entrecomillar(const std::string& texto) {
 }
 
 std::string clsPendientes::LiteralDeNombre(const std::string& nombre, const Conexion& cn) {
-    const std::string escapado = cn.Escapar(nombre);
-    if (nombre.find('\'') == std::string::npos) return "'" + escapado + "'";
-    return Entrecomillar(escapado);
+    // Between apostrophes always: a name between double quotes would be a column name to a server that
+    // runs with ANSI_QUOTES.
+    return cn.Literal(nombre);
 }
 
 bool clsPendientes::AbreAmbas(Conexion& servidorLocal, Conexion& hub) {

@@ -20,8 +20,7 @@ class clsPendientes {
 
     // The text between double quotes.
     static std::string Entrecomillar(const std::string& texto);
-    // A user name as an SQL literal: between apostrophes, or between double quotes when it holds one;
-    // escaped by the connection either way.
+    // A user name as an SQL literal: between apostrophes, escaped by the connection.
     static std::string LiteralDeNombre(const std::string& nombre, const kvtx8::Conexion& cn);
 
   private:

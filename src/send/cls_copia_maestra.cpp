@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
@@ -23,28 +24,6 @@ std::vector<std::string> ListaDeTablas(Conexion& cn) {
     for (; !rs.Eof(); rs.MoveNext())
         if (Valor v = rs.Dato(size_t{0})) tablas.push_back(kvtx8::Minusculas(*v));
     return tablas;
-}
-
-// A key-value setting read as a Basic boolean.
-bool EsVerdadero(const std::string& valor) {
-    const std::string v = kvtx8::Minusculas(kvtx8::Recorta(valor));
-    return v == "true" || v == "verdadero" || kvtx8::kvVal(v) != 0;
-}
-
-long long DiasCiviles(int y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-long long SegundosEntre(const kvtx8::FechaHora& a, const kvtx8::FechaHora& b) {
-    auto total = [](const kvtx8::FechaHora& f) {
-        return DiasCiviles(f.anio, f.mes, f.dia) * 86400 + f.SegundosDelDia();
-    };
-    return total(b) - total(a);
 }
 
 const std::string& NombreEspejo() {
@@ -116,7 +95,8 @@ std::vector<Etapa> clsCopiaMaestra::EtapasDeEnvio() {
     using M = Etapa::Mitad;
     return {
         {M::Envio, "SQLs borrado...", "", [this](ContextoCiclo& c) { return EtapaSQLsBorrado(c); }},
-        {M::Envio, "Autoincrementales...", "", [this](ContextoCiclo& c) { return EtapaAutoincrementales(c); }},
+        {M::Envio, "Autoincrementales...", "",
+         [this](ContextoCiclo& c) { return EtapaAutoincrementales(c); }},
         {M::Envio, "Completas...", "", [this](ContextoCiclo& c) { return EtapaCompletas(c); }},
         {M::Envio, "Cambios, borrados y cancelaciones", "borrarycancelar",
          [this](ContextoCiclo& c) { return EtapaCambios(c); }},
@@ -281,15 +261,16 @@ Resultado clsCopiaMaestra::EtapaCompletas(ContextoCiclo& ctx) {
         Ventana().TablaActual(tabla);
         Ventana().Ceder();
         if (tabla == "configura") {
-            const std::string bandera = AbreBaseLocal(ctx.local)
-                                            ? Mod.BDLocal.LeeDato("cncEnviarConfigura", ctx.local, "configura")
-                                            : "";
-            if (!EsVerdadero(bandera)) {
+            const std::string bandera =
+                AbreBaseLocal(ctx.local) ? Mod.BDLocal.LeeDato("cncEnviarConfigura", ctx.local, "configura")
+                                         : "";
+            if (!ComoBooleano(bandera)) {
                 EscribeProblema(ctx.bitacora, tabla, "No se envía, no hay cambios", false);
                 continue;
             }
             // Marked as being copied before the copy, and cleared only from that mark once every row went: a
-            // crash leaves it raised, a failed copy puts it back, and a change made meanwhile raises it again.
+            // crash leaves it raised, a failed copy puts it back, and a change made meanwhile raises it
+            // again.
             Mod.BDLocal.GrabaDato("cncEnviarConfigura", kCopiandoConfigura, ctx.local, "configura");
             EscribeProblema(ctx.bitacora, tabla, "Completa", false);
             const Resultado copia = CopiarTablaCompleta(ctx, tabla, t.llave);
@@ -297,7 +278,8 @@ Resultado clsCopiaMaestra::EtapaCompletas(ContextoCiclo& ctx) {
             if (AbreBaseLocal(ctx.local))
                 ctx.local.Ejecutar("UPDATE configura SET Contenido=" +
                                    ctx.local.Literal(copia == Resultado::Completo ? "0" : bandera) +
-                                   " WHERE Dato='cncEnviarConfigura' AND Contenido='" + kCopiandoConfigura + "'");
+                                   " WHERE Dato='cncEnviarConfigura' AND Contenido='" + kCopiandoConfigura +
+                                   "'");
         } else {
             EscribeProblema(ctx.bitacora, tabla, "Completa", false);
             r = Peor(r, CopiarTablaCompleta(ctx, tabla, t.llave));
@@ -339,7 +321,7 @@ void clsCopiaMaestra::ObtenerTiemposFADUA(ContextoCiclo& ctx, const std::string&
             Registros rs;
             auto extremo = [&](const char* orden) -> std::string {
                 if (!Mod.BDLocal.AbrirTabla(rs, local,
-                                            kvtx8::Identificador(tabla) + " WHERE FADUA>=" + corte +
+                                            Identificador(tabla) + " WHERE FADUA>=" + corte +
                                                 " ORDER BY FADUA" + orden + " LIMIT 1",
                                             "FADUA") ||
                     rs.Eof())
@@ -395,8 +377,8 @@ Resultado clsCopiaMaestra::EtapaPorUltimaActualizacion(ContextoCiclo& ctx) {
         std::string llave;
         long long n = 0;
         if (TablaEnviable(ctx, tabla, llave, n, r)) {
-            EscribeProblema(ctx.bitacora, tabla, "enviando registros cuyo campo cronológico sea mayor a " + fddua,
-                            false);
+            EscribeProblema(ctx.bitacora, tabla,
+                            "enviando registros cuyo campo cronológico sea mayor a " + fddua, false);
             estandar_->Cronos(fddua);
             r = Peor(r, ExportaTabla(ctx, tabla, llave, &clsEstandar::ExportarXFADUA));
         }
@@ -453,7 +435,8 @@ void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
         if (tipo != "1" && tipo != "2") continue;
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
-            EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO", false);
+            EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",
+                            false);
             // The product send to ESPEJO is not part of this program yet: say so, and keep the request for
             // the version that has it instead of consuming it unserved.
             EscribeBitacora(ctx.bitacora,
@@ -474,8 +457,7 @@ void clsCopiaMaestra::LeerMonedasDeMatriz(ContextoCiclo& ctx) {
     Conexion& local = ctx.local;
     if (!AbreBase(Mod.BDRemota, hub, "")) return;
     Registros monedas, rs;
-    if (!Mod.BDRemota.AbrirTabla(monedas, hub, kvtx8::Identificador(ctx.matriz) + ".monedas ORDER BY Id"))
-        return;
+    if (!Mod.BDRemota.AbrirTabla(monedas, hub, Identificador(ctx.matriz, "monedas") + " ORDER BY Id")) return;
     const std::vector<std::string> columnas = {"Nombre", "Abreviacion", "Paridad", "Simbolo"};
     for (; !monedas.Eof(); monedas.MoveNext()) {
         Ventana().Ceder();
@@ -500,7 +482,8 @@ void clsCopiaMaestra::LeerMonedasDeMatriz(ContextoCiclo& ctx) {
 void clsCopiaMaestra::GrabaFechaDeEnvio(ContextoCiclo& ctx) {
     Conexion& hub = ctx.hub;
     if (!AbreBase(Mod.BDRemota, hub, "")) return;
-    EscribeProblema(ctx.bitacora, "empresas", "Graba fecha y hora, finalización de envío de información", false);
+    EscribeProblema(ctx.bitacora, "empresas", "Graba fecha y hora, finalización de envío de información",
+                    false);
     const kvtx8::FechaHora ahora = Ahora();
     // An open connection is only known to be lost at its next statement: the registry follows the hub.
     if (!hub.Ejecutar("UPDATE empresas SET FechaUltimoEnvio='" + kvtx8::Formato(ahora, "yyyy-mm-dd") +

@@ -106,7 +106,8 @@ bool clsEstandar::LlaveLibre(const std::string& claveSQL, bool& libre) {
     return true;
 }
 
-clsEstandar::PorUnica clsEstandar::AtiendePorUnica(const Registros& local, const std::vector<std::string>& unicas,
+clsEstandar::PorUnica clsEstandar::AtiendePorUnica(const Registros& local,
+                                                   const std::vector<std::string>& unicas,
                                                    const Registros& estructura,
                                                    const std::vector<std::string>& campos,
                                                    const std::string& excepto, Mover mover) {
@@ -142,16 +143,18 @@ clsEstandar::PorUnica clsEstandar::AtiendePorUnica(const Registros& local, const
 }
 
 bool clsEstandar::MarcaRutinaPendiente(const std::string& clave) {
-    if (ConexionLocal->Ejecutar("INSERT IGNORE INTO " + std::string(kPendientes) + " (Tabla, Clave) VALUES (" +
-                                ConexionLocal->Literal(Tabla) + "," + ConexionLocal->Literal(clave) + ")"))
+    if (ConexionLocal->Ejecutar("INSERT IGNORE INTO " + std::string(kPendientes) +
+                                " (Tabla, Clave) VALUES (" + ConexionLocal->Literal(Tabla) + "," +
+                                ConexionLocal->Literal(clave) + ")"))
         return true;
     Falla(clave, ConexionLocal->MensajeError());
     return false;
 }
 
 bool clsEstandar::QuitaRutinaPendiente(const std::string& clave) {
-    if (ConexionLocal->Ejecutar("DELETE FROM " + std::string(kPendientes) + " WHERE Tabla=" +
-                                ConexionLocal->Literal(Tabla) + " AND Clave=" + ConexionLocal->Literal(clave)))
+    if (ConexionLocal->Ejecutar("DELETE FROM " + std::string(kPendientes) +
+                                " WHERE Tabla=" + ConexionLocal->Literal(Tabla) +
+                                " AND Clave=" + ConexionLocal->Literal(clave)))
         return true;
     Falla(clave, ConexionLocal->MensajeError());
     return false;
@@ -177,10 +180,10 @@ bool clsEstandar::CierraRutina(clsRutinas& rutinas, const std::string& clave) {
 
 bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina) {
     Registros pendientes;
-    if (!Mod.BDLocal.AbrirTabla(pendientes, *ConexionLocal,
-                                std::string(kPendientes) + " WHERE Tabla=" + ConexionLocal->Literal(Tabla) +
-                                    " ORDER BY Clave",
-                                "Clave")) {
+    if (!Mod.BDLocal.AbrirTabla(
+            pendientes, *ConexionLocal,
+            std::string(kPendientes) + " WHERE Tabla=" + ConexionLocal->Literal(Tabla) + " ORDER BY Clave",
+            "Clave")) {
         Falla("", ConexionLocal->MensajeError());
         return false;
     }
@@ -249,7 +252,8 @@ Resultado clsEstandar::ExportarInfo() {
             // The insert and the routine are one unit: the mark survives a crash between them.
             if (rutinas && !MarcaRutinaPendiente(clave)) break;
 
-            const PorUnica porUnica = AtiendePorUnica(local, unicas, estructura, campos, "", Mover::SiEsMayor);
+            const PorUnica porUnica =
+                AtiendePorUnica(local, unicas, estructura, campos, "", Mover::SiEsMayor);
             if (porUnica == PorUnica::Insertada) Ventana().TablaActual(titulo + ". ( X )");
             bool nueva = porUnica == PorUnica::Insertada;
             bool sigue = porUnica != PorUnica::Fallo;

@@ -14,11 +14,6 @@ constexpr const char* kCreaAuxiliar =
     "(Clave))";
 constexpr const char* kBorraAuxiliar = "DROP TABLE IF EXISTS cnc_tabla_auxiliar";
 
-// A checked number for SQL (decimals too): the text when it is a number, otherwise 0.
-std::string Num(const std::string& t) {
-    return kvtx8::EsNumerico(t) ? kvtx8::Recorta(t) : "0";
-}
-
 }  // namespace
 
 const RutinaDeTabla* RutinaDe(const std::string& tabla) {
@@ -118,8 +113,10 @@ bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& mot
     if (i < t.size() && t[i] == '`') {
         for (++i; i < t.size(); ++i)
             if (t[i] == '`') {
-                if (i + 1 < t.size() && t[i + 1] == '`') ++i;
-                else break;
+                if (i + 1 < t.size() && t[i + 1] == '`')
+                    ++i;
+                else
+                    break;
             }
         ++i;
     } else {
@@ -134,8 +131,10 @@ bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& mot
     for (size_t k = inicio.size(); k < t.size(); ++k) {
         const char c = t[k];
         if (comilla) {
-            if (c == '\\' && comilla != '`') ++k;
-            else if (c == comilla) comilla = 0;
+            if (c == '\\' && comilla != '`')
+                ++k;
+            else if (c == comilla)
+                comilla = 0;
             continue;
         }
         if (c == '\'' || c == '"' || c == '`') {
@@ -148,7 +147,8 @@ bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& mot
             motivo = "contiene un comentario";
             return false;
         } else if (c == '.') {
-            const bool decimal = k > 0 && k + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[k - 1])) &&
+            const bool decimal = k > 0 && k + 1 < t.size() &&
+                                 std::isdigit(static_cast<unsigned char>(t[k - 1])) &&
                                  std::isdigit(static_cast<unsigned char>(t[k + 1]));
             if (!decimal) {
                 motivo = "nombra otra base de datos";
@@ -219,8 +219,8 @@ void clsRutinas::Pagos(Registros& rs, bool clientes) {
     Registros saldo;
     if (!Abre(saldo, *BdL, saldos + donde, "Saldo")) return;
     if (!saldo.Eof())
-        Ejecuta(*BdR, "UPDATE " + tabla + " SET Saldo=" + Num(saldo.Texto("Saldo")) + " WHERE " + llave +
-                          "=" + numero);
+        Ejecuta(*BdR, "UPDATE " + tabla + " SET Saldo=" + kvtx8::NumeroDecimalSQL(saldo.Texto("Saldo")) +
+                          " WHERE " + llave + "=" + numero);
     else
         Ejecuta(*BdR, "DELETE FROM " + saldos + donde);
 }
@@ -258,12 +258,12 @@ void clsRutinas::ElKardex(Registros& rs) {
 
 void clsRutinas::PasarProductosLista() {
     if (!BdL || !BdR) return;
-    const std::string base = BdL->Base();
+    const std::string productos = kvtx8::Identificador(BdL->Base(), "productos");
     Registros cola;
     if (!Abre(cola, *BdL,
-              "concentradorqmx.productosenkardex LEFT JOIN " + base +
-                  ".productos ON productosenkardex.Clave=productos.Clave ORDER BY Clave",
-              "productosenkardex.Clave," + base + ".productos.Existencia"))
+              "concentradorqmx.productosenkardex LEFT JOIN " + productos +
+                  " ON productosenkardex.Clave=productos.Clave ORDER BY Clave",
+              "productosenkardex.Clave," + productos + ".Existencia"))
         return;
     for (; !cola.Eof(); cola.MoveNext()) {
         const std::string clave = cola.Texto("Clave");
@@ -283,9 +283,9 @@ void clsRutinas::PasarProductosLista() {
             if (!Abre(suyo, *BdR, kvtx8::CambXXXSQL("productos WHERE Clave='XXX' LIMIT 1", clave, *BdR),
                       "Id"))
                 return;
-            if (!suyo.Eof() &&
-                !Ejecuta(*BdR, "UPDATE productos SET Existencia=" + Num(local.Texto("Existencia")) +
-                                   " WHERE Id=" + kvtx8::NumeroSQL(suyo.Texto("Id"))))
+            if (!suyo.Eof() && !Ejecuta(*BdR, "UPDATE productos SET Existencia=" +
+                                                  kvtx8::NumeroDecimalSQL(local.Texto("Existencia")) +
+                                                  " WHERE Id=" + kvtx8::NumeroSQL(suyo.Texto("Id"))))
                 return;
         }
         BdL->Ejecutar(kvtx8::CambXXXSQL("DELETE FROM concentradorqmx.productosenkardex WHERE Clave='XXX'",
@@ -307,11 +307,13 @@ void clsRutinas::PasarProductosLista() {
                   "Existencia,Costo,CostoProm,Precio1,Precio2,Precio3,Precio4,Precio5"))
             return;
         if (p.Eof()) continue;
-        std::string sql = "UPDATE productos SET Existencia=" + Num(p.Texto("Existencia")) +
-                          ",Costo=" + Num(p.Texto("Costo")) + ",CostoProm=" + Num(p.Texto("CostoProm"));
+        std::string sql =
+            "UPDATE productos SET Existencia=" + kvtx8::NumeroDecimalSQL(p.Texto("Existencia")) +
+            ",Costo=" + kvtx8::NumeroDecimalSQL(p.Texto("Costo")) +
+            ",CostoProm=" + kvtx8::NumeroDecimalSQL(p.Texto("CostoProm"));
         for (int i = 1; i <= 5; ++i) {
             const std::string c = "Precio" + std::to_string(i);
-            sql += "," + c + "=" + Num(p.Texto(c));
+            sql += "," + c + "=" + kvtx8::NumeroDecimalSQL(p.Texto(c));
         }
         if (!Ejecuta(*BdR, sql + kvtx8::CambXXXSQL(" WHERE Clave='XXX'", clave, *BdR))) return;
     }

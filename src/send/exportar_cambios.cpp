@@ -132,9 +132,9 @@ Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador
         if (!Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada"))
             return ErrorPasajero(*ConexionLocal) ? Resultado::SinConexion : Resultado::Incompleto;
         if (!rs.Eof())
-            EjecutaCambio("UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) +
-                              " WHERE Id=" + id,
-                          r);
+            EjecutaCambio(
+                "UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) + " WHERE Id=" + id,
+                r);
     } else if (accion == 36) {
         Registros local, suyo;
         const std::string plantilla = "productos WHERE Clave = 'XXX' LIMIT 1";
@@ -172,8 +172,9 @@ Resultado clsEstandar::ExportarCambios() {
     Registros cola;
     // The queue's own failures name the queue, whatever table the exporter held before.
     auto fallaCola = [&](const std::string& id) {
-        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se aplicó borrarycancelar, Id " +
-                                         id + ": " + ConexionLocal->MensajeError());
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") +
+                                         " .- No se aplicó borrarycancelar, Id " + id + ": " +
+                                         ConexionLocal->MensajeError());
         resultado_ = Peor(resultado_, Resultado::Incompleto);
     };
     if (!Mod.BDLocal.AbrirTabla(cola, *ConexionLocal, "concentradorqmx.borrarycancelar ORDER BY Id")) {
@@ -188,7 +189,8 @@ Resultado clsEstandar::ExportarCambios() {
         Ventana().Ceder();
         // What is left stays queued for the next cycle.
         if (!AbreAmbas()) break;
-        const Resultado r = AplicaAccion(static_cast<int>(cola.Entero("Accion")), cola.Texto("Identificador"));
+        const Resultado r =
+            AplicaAccion(static_cast<int>(cola.Entero("Accion")), cola.Texto("Identificador"));
         if (r != Resultado::Completo) {
             resultado_ = Peor(resultado_, r);
             break;

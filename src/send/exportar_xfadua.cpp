@@ -1,6 +1,6 @@
 // Export of the rows changed at or after a cut-off timestamp.
-#include "core/shared_routines.h"
 #include "components/ciclo_secuencial.h"
+#include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
 namespace cnc {
@@ -24,7 +24,7 @@ void clsEstandar::FormateaValor(const std::string& valor, int tipo, std::string&
         case kvtx8::adUnsignedBigInt:
         case kvtx8::adNumeric:
             comilla.clear();
-            texto = kvtx8::EsNumerico(valor) ? kvtx8::Recorta(valor) : "0";
+            texto = kvtx8::NumeroDecimalSQL(valor);
             break;
         case kvtx8::adDate:
         case kvtx8::adDBDate:

@@ -183,6 +183,25 @@ TEST(LeeUsuarios, AppliesChangesUnderLocalKeysAndRemovesByName) {
     EXPECT_EQ(e.Avisos(1).size(), 1u);
 }
 
+TEST(LeeUsuarios, NamesWithQuotesAreLiteralsWhateverTheSessionsQuoteMode) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    const std::string obrien = "O'Brien \"x\" \\";
+    e.Local("INSERT INTO usuarios (Id,Usuario,Nombre,AlE) VALUES (9," + Lit(obrien) +
+            ",'',''),(10,'O','','')");
+    e.Hub("INSERT INTO usuarios (Id,Usuario,Nombre,Grupo,AlE) VALUES (60," + Lit(obrien) + ",'','','');" +
+          e.EnCola(60, "espejo1", 1));
+    // A session where double quotes enclose names, not texts.
+    ASSERT_TRUE(AbreBase(Mod.BDLocal, e.servidorLocal, ""));
+    ASSERT_TRUE(e.servidorLocal.Ejecutar("SET SESSION sql_mode='ANSI_QUOTES'"));
+
+    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.EnLocal("SELECT Id FROM usuarios ORDER BY Id"), Lista{"10"});
+    EXPECT_EQ(e.EnHub("SELECT FechaLeidos FROM concentradorqmx.listausuarios"), Lista{"2026-12-08"});
+    EXPECT_EQ(e.m.carpeta.Lee("ErrorAlLeer.txt"), "");
+}
+
 TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
     REQUIERE_SERVIDORES();
     if (!std::getenv("CNC_PRUEBA_DIR")) GTEST_SKIP() << "sin carpeta de los servidores de prueba";

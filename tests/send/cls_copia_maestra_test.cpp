@@ -461,14 +461,16 @@ TEST(PasarTablasYrecibir, ALocalReadThatFailsMidTableKeepsTheCutOffAndTheNextCyc
     };
     c.Corre();
     EXPECT_TRUE(roto);
-    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"), std::vector<std::string>{"50"});
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"),
+              std::vector<std::string>{"50"});
     EXPECT_EQ(c.FDDUA(), "2018-08-01 00:00:00");
     EXPECT_TRUE(Contiene(c.m.carpeta.Lee("RegistrosConProblema.txt"), " .- No se copió gastos, Id : "));
 
     c.Local("ALTER TABLE gastos CHANGE FADUA2 FADUA DATETIME NULL");
     c.ventana.alMostrarTabla = nullptr;
     c.Corre();
-    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"), std::vector<std::string>{"0"});
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"),
+              std::vector<std::string>{"0"});
     EXPECT_NE(c.FDDUA(), "2018-08-01 00:00:00");
 }
 

@@ -122,9 +122,10 @@ TEST(ExportarInfo, ARoutineCutShortRunsAtTheNextExportOfItsTable) {
 
 TEST(SQLsBorrado, OnlyAPlainDeletionInTheEspejoReachesTheHub) {
     std::string motivo;
-    for (const char* bien : {"DELETE FROM gastos WHERE Folio=5", " delete from `gastos` where Concepto='a.b; c' ;",
-                             "DELETE FROM gastos WHERE Importe>1.5 AND Usuario='O''Brien'",
-                             "DELETE FROM `raro.nombre` WHERE Id=1"})
+    for (const char* bien :
+         {"DELETE FROM gastos WHERE Folio=5", " delete from `gastos` where Concepto='a.b; c' ;",
+          "DELETE FROM gastos WHERE Importe>1.5 AND Usuario='O''Brien'",
+          "DELETE FROM `raro.nombre` WHERE Id=1"})
         EXPECT_TRUE(clsRutinas::BorradoPermitido(bien, motivo)) << bien << ": " << motivo;
     for (const char* mal :
          {"DELETE FROM generaltarvena.usuarios", "DELETE FROM `generaltarvena`.`usuarios`",

@@ -128,10 +128,10 @@ TEST(ElKardex, ProductsAreQueuedOnceAndLeaveTheQueueOnlyWhenEspejoIsReached) {
 
 TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
     REQUIERE_SERVIDORES();
-    Exportacion x({"edoctacli", "edoctaprov", "textosclientes", "textosproveedores", "promociones",
-                   "productosenpromocion", "vendedores", "comisiones", "comisionesporlinea", "sqlborrado",
-                   "gastos"},
-                  true);
+    Exportacion x(
+        {"edoctacli", "edoctaprov", "textosclientes", "textosproveedores", "promociones",
+         "productosenpromocion", "vendedores", "comisiones", "comisionesporlinea", "sqlborrado", "gastos"},
+        true);
     x.Local("INSERT INTO edoctacli (Id,clave) VALUES (1,'C1'),(2,'C1'),(3,'C2')");
     x.Local("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','texto C1'),('C3','no va')");
     x.Espejo("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','viejo')");
