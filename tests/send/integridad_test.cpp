@@ -154,3 +154,45 @@ TEST(SQLsBorrado, ARefusedStatementIsWrittenDownAndCountsAsSent) {
     EXPECT_NE(x.Problemas().find("No se ejecutó sqlborrado, Id 3 (nombra otra base de datos)"),
               std::string::npos);
 }
+
+TEST(SQLsBorrado, ADeletionThatCanNeverRunDoesNotHoldBackTheOnesAfterIt) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"sqlborrado", "gastos"}, true);
+    // Row 1 names a table the ESPEJO lacks: it fails every time.
+    x.Local("INSERT INTO sqlborrado (Id,Sentencia) VALUES (1,'DELETE FROM noexiste WHERE Id=1')");
+    x.est.Tabla = "sqlborrado";
+    x.est.Llave = "Id";
+    x.est.ExportarInfo();
+
+    x.Local("INSERT INTO sqlborrado (Id,Sentencia) VALUES (2,'DELETE FROM gastos WHERE Folio=5')");
+    x.Espejo("INSERT INTO gastos (Folio) VALUES (5),(6)");
+    for (int ciclo = 0; ciclo < 3; ++ciclo) {
+        x.est.UltimoFolio = std::stoll(x.FilasEspejo("SELECT MAX(Id) FROM sqlborrado").at(0));
+        x.est.ExportarInfo();
+    }
+    EXPECT_EQ(x.FilasEspejo("SELECT Id FROM sqlborrado ORDER BY Id"), (V{"1", "2"}));
+    EXPECT_EQ(x.FilasEspejo("SELECT Folio FROM gastos"), V{"6"});
+}
+
+TEST(ExportarCambios, AHeaderTableTheEspejoLacksDoesNotHoldBackTheQueue) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"ordenes", "ordenesdetalle", "recepciones"}, true);
+    x.Espejo("DROP TABLE ordenes");
+    x.Espejo("INSERT INTO recepciones (Id) VALUES (1)");
+    x.Qmx("INSERT INTO borrarycancelar (Accion,Identificador) VALUES (1,'11'),(2,'1')");
+    EXPECT_EQ(x.est.ExportarCambios(), Resultado::Completo);
+    EXPECT_EQ(x.FilasEspejo("SELECT Cancelada FROM recepciones"), V{"1"});
+    EXPECT_TRUE(x.FilasQmx("SELECT * FROM borrarycancelar").empty());
+}
+
+TEST(ExportarXFADUA, ATableWithoutFaduaIsPassedOver) {
+    REQUIERE_SERVIDORES();
+    Exportacion x({"gastos"}, true);
+    for (auto lado : {&Exportacion::Local, &Exportacion::Espejo}) (x.*lado)("ALTER TABLE gastos DROP FADUA");
+    x.est.Tabla = "gastos";
+    x.est.Llave = "Id";
+    x.est.Cronos("2026-01-01 00:00:00");
+    // Nothing to send by time: the cycle stays free to move its cut-off.
+    EXPECT_EQ(x.est.ExportarXFADUA(), Resultado::Completo);
+    EXPECT_EQ(x.Problemas().find("No se copió gastos"), std::string::npos) << x.Problemas();
+}
