@@ -193,24 +193,6 @@ class PuertoVentana {
     virtual void Tooltip(Control, const std::string& /*texto*/) {}
     // Timer1 (1 s, countdown) and Timer2 (300 ms, blink): the window fires Timer1_Timer/Timer2_Timer.
     virtual void Temporizador(Control, bool /*activo*/) {}
-    // Callers that still name a control by its design name; an unknown name does nothing.
-    void Texto(const std::string& nombre, const std::string& t) {
-        Control c;
-        if (PorNombre(nombre, c)) Texto(c, t);
-    }
-    void Visible(const std::string& nombre, bool b) {
-        Control c;
-        if (PorNombre(nombre, c)) Visible(c, b);
-    }
-    void Temporizador(const std::string& nombre, bool b) {
-        Control c;
-        if (PorNombre(nombre, c)) Temporizador(c, b);
-    }
-    static bool PorNombre(const std::string& nombre, Control& c) {
-        for (int i = 0; i < kNumeroDeControles; ++i)
-            if (nombre == NombreDe(static_cast<Control>(i))) return c = static_cast<Control>(i), true;
-        return false;
-    }
     virtual void Bip() {}
     // Window state: restored to normal and brought to the front, or minimised (hidden to the tray).
     virtual void Restaura() {}
