@@ -277,18 +277,19 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     if (Mod.RegistrosATomar < 100) Mod.RegistrosATomar = 100;
     if (Mod.AvisosAMostrar < 1) Mod.AvisosAMostrar = 0;
     const bool avisos = Mod.ManejarAvisos == 1;
-    for (const char* c : {"Command7", "Command5", "Label(6)", "txtAvisos"}) Ventana().Habilitado(c, avisos);
+    for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
+        Ventana().Habilitado(c, avisos);
     cn.Cerrar();
 }
 
 void clsDeInicio::Controles(const std::string&) {
     LimpiaUltimosAvisos();
-    Ventana().Texto("Label2", kvtx8::NetName());
-    Ventana().Texto("Label4", std::to_string(Mod.RegistrosATomar));
-    Ventana().Texto("Form1", "Cliente del concentrador de información.   v" + VersionDelPrograma());
-    Ventana().Tooltip("Command1", "Ocultar ventana, enviándola a la barra de tareas");
-    Ventana().Tooltip("cmdTerminar", "Cerrar el programa");
-    Ventana().Tooltip("cmdConexion", "Definir los datos de conexión al concentrador matriz");
+    Ventana().Texto(Control::Label2, kvtx8::NetName());
+    Ventana().Texto(Control::Label4, std::to_string(Mod.RegistrosATomar));
+    Ventana().Texto(Control::Form1, "Cliente del concentrador de información.   v" + VersionDelPrograma());
+    Ventana().Tooltip(Control::Command1, "Ocultar ventana, enviándola a la barra de tareas");
+    Ventana().Tooltip(Control::cmdTerminar, "Cerrar el programa");
+    Ventana().Tooltip(Control::cmdConexion, "Definir los datos de conexión al concentrador matriz");
 }
 
 std::string ArchivoDeArranque() {
@@ -330,11 +331,11 @@ void clsDeInicio::DatosConexion(bool& presentes) {
         !rs.Eof()) {
         const std::string servidor = Mod.Acceso.DesEncripta(rs.Texto("Servidor2"), 1);
         const std::string base = Mod.Acceso.DesEncripta(rs.Texto("BaseDeDatos3"), 2);
-        Ventana().Texto("txtConecte(0)", servidor);
-        Ventana().Texto("txtConecte(2)", std::to_string(rs.Entero("Puerto2")));
-        Ventana().Texto("txtConecte(3)", Mod.Acceso.DesEncripta(rs.Texto("Usuario2"), 3));
-        Ventana().Texto("txtConecte(4)", Mod.Acceso.DesEncripta(rs.Texto("Conexion2"), 4));
-        Ventana().Texto("txtConecte(1)", base);
+        Ventana().Texto(Control::txtConecte_0, servidor);
+        Ventana().Texto(Control::txtConecte_2, std::to_string(rs.Entero("Puerto2")));
+        Ventana().Texto(Control::txtConecte_3, Mod.Acceso.DesEncripta(rs.Texto("Usuario2"), 3));
+        Ventana().Texto(Control::txtConecte_4, Mod.Acceso.DesEncripta(rs.Texto("Conexion2"), 4));
+        Ventana().Texto(Control::txtConecte_1, base);
         presentes = !kvtx8::Recorta(base).empty() && !kvtx8::Recorta(servidor).empty();
     }
     rs.Cerrar();
@@ -349,8 +350,8 @@ void clsDeInicio::MouseMove(int, int, int x, int) {
     if (x != 514 && x != 517) return;
     Form1().Minimizada = false;
     Ventana().Restaura();
-    Ventana().Visible("Form1", true);
-    if (Form1().Picture1) DarleElFoco("Picture1");
+    Ventana().Visible(Control::Form1, true);
+    if (Form1().Picture1) DarleElFoco(Control::Picture1);
 }
 
 void clsDeInicio::MataObjetos() {
@@ -361,16 +362,15 @@ void clsDeInicio::MataObjetos() {
 void MuestraConexion() {
     EstadoForm1& f = Form1();
     f.Picture4 = false;
-    Ventana().Visible("Picture4", false);
     f.Picture2 = true;
-    Ventana().Visible("Picture2", true);
-    DarleElFoco("txtConecte(0)");
+    Ventana().MuestraPanel(Panel::Conexion);
+    DarleElFoco(Control::txtConecte_0);
 }
 
 bool Arranque(bool conectarAlInicio) {
     EstadoForm1& f = Form1();
     clsDeInicio inicio;
-    Ventana().Texto("Label(13)", "");
+    Ventana().Estado("");
     Mod.TipoSucursal = 250;
     Mod.FormatoFechaHora = "yyyy-mm-dd hh:nn:ss";
     f.PrimeraActivacion = true;
@@ -396,7 +396,7 @@ bool Arranque(bool conectarAlInicio) {
     }
     // A one-shot run is a scripted one: it does not ask to start at every login.
     if (conectarAlInicio) RegistraArranqueAutomatico();
-    Ventana().Texto("Label3", Mod.BDLocal.cMiBase);
+    Ventana().Texto(Control::Label3, Mod.BDLocal.cMiBase);
     if (LeeRegistro(Mod.Prefijo + "_BaseDeDatos") != Mod.BDLocal.cMiBase) descargas.GrabaBaseDeDatos();
     bool empresaCorrecta = false;
     descargas.EmpresaCorrecta(empresaCorrecta);

@@ -14,21 +14,22 @@ namespace {
 EstadoForm1 estado;
 
 // The buttons "Configurar" hides while the settings panel is open.
-const char* const kBotonesDelPanel[] = {"Command5", "Command6",  "Command10", "Command13",
-                                        "Command7", "Command12", "Command14"};
+const Control kBotonesDelPanel[] = {Control::Command5,  Control::Command6, Control::Command10,
+                                    Control::Command13, Control::Command7, Control::Command12,
+                                    Control::Command14};
 
 void FocoPrincipal() {
-    if (estado.Picture1) DarleElFoco("Picture1");
+    if (estado.Picture1) DarleElFoco(Control::Picture1);
 }
 
 void DetenTimer1() {
     estado.Timer1 = false;
-    Ventana().Temporizador("Timer1", false);
+    Ventana().Temporizador(Control::Timer1, false);
 }
 
 void ArrancaTimer1() {
     estado.Timer1 = true;
-    Ventana().Temporizador("Timer1", true);
+    Ventana().Temporizador(Control::Timer1, true);
 }
 
 // The four send commands: the question, then one connection of the mode.
@@ -44,7 +45,7 @@ void Envio(const std::string& pregunta, uint8_t modo) {
         FocoPrincipal();
         return;
     }
-    Ventana().Texto("lblInfo", "");
+    Ventana().Texto(Control::lblInfo, "");
     Ventana().Ceder();
     EnviarAhora(modo);
 }
@@ -80,10 +81,10 @@ void Form_Activate() {
 void Form_Resize(bool minimizada) {
     estado.Minimizada = minimizada;
     if (minimizada) {
-        Ventana().Visible("Form1", false);
+        Ventana().Visible(Control::Form1, false);
         clsDeInicio().PonerSystray();
     } else {
-        Ventana().Visible("Form1", true);
+        Ventana().Visible(Control::Form1, true);
     }
 }
 
@@ -103,7 +104,7 @@ void Form_Unload() {
     if (estado.Descargada) return;
     estado.Descargada = true;
     DetenTimer1();
-    if (estado.Timer2) estado.Timer2 = false, Ventana().Temporizador("Timer2", false);
+    if (estado.Timer2) estado.Timer2 = false, Ventana().Temporizador(Control::Timer2, false);
     Ventana().QuitaAviso();
     if (!Mod.ArchivoIni.empty())
         kvtx8::EscribeIni("Configuración", "Solamente respaldar en ESPEJO",
@@ -130,10 +131,8 @@ void Command14_Click() {
 
 void Command11_Click() {
     estado.Timer2 = true;
-    Ventana().Temporizador("Timer2", true);
-    Ventana().Texto("Label(7)", "Buscando actualizaciones");
     estado.Label7Visible = true;
-    Ventana().Visible("Label(7)", true);
+    Ventana().IndicadorOcupado("Buscando actualizaciones");
     DetenTimer1();
     clsDescargas descargas;
     bool manual = true, forzado = false, terminar = false;
@@ -143,14 +142,13 @@ void Command11_Click() {
         return;
     }
     estado.Timer2 = false;
-    Ventana().Temporizador("Timer2", false);
     estado.Label7Visible = false;
-    Ventana().Visible("Label(7)", false);
+    Ventana().QuitaIndicadorOcupado();
     Ventana().Bip();
     MensajeSkn("Versión del concentrador comprobada. No hay versión más nueva.", 0, "Verificación terminada",
                10);
     ArrancaTimer1();
-    DarleElFoco("Picture1");
+    DarleElFoco(Control::Picture1);
 }
 
 void Command13_Click() {
@@ -160,11 +158,10 @@ void Command13_Click() {
         return;
     }
     estado.Picture1 = false;
-    Ventana().Visible("Picture1", false);
-    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, false);
     estado.Picture4 = true;
-    Ventana().Visible("Picture4", true);
-    DarleElFoco("txtMinutos");
+    Ventana().MuestraPanel(Panel::Opciones);
+    for (Control b : kBotonesDelPanel) Ventana().Visible(b, false);
+    DarleElFoco(Control::txtMinutos);
 }
 
 void cmdCerrar_Click() {
@@ -209,8 +206,8 @@ bool txtAvisos_Validate(const std::string& texto) {
 }
 
 void chkAvisos_Click(bool marcado) {
-    Ventana().Habilitado("Label(9)", marcado);
-    Ventana().Habilitado("txtAvisos", marcado);
+    Ventana().Habilitado(Control::Label_9, marcado);
+    Ventana().Habilitado(Control::txtAvisos, marcado);
 }
 
 bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool chkAvisos, bool chkActualiza,
@@ -218,12 +215,12 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
     // The fields' own checks may not have run (a click straight from another field).
     if (!EnRango(minutos, 1, 999)) {
         Ventana().Bip();
-        DarleElFoco("txtMinutos");
+        DarleElFoco(Control::txtMinutos);
         return false;
     }
     if (!EnRango(avisos, 0, 9999)) {
         Ventana().Bip();
-        DarleElFoco("txtAvisos");
+        DarleElFoco(Control::txtAvisos);
         return false;
     }
     Conexion cn;
@@ -248,10 +245,9 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
 
 void cmdRegresar_Click() {
     estado.Picture1 = true;
-    Ventana().Visible("Picture1", true);
     estado.Picture4 = false;
-    Ventana().Visible("Picture4", false);
-    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, true);
+    Ventana().MuestraPanel(Panel::Principal);
+    for (Control b : kBotonesDelPanel) Ventana().Visible(b, true);
     // Edits not saved with "Grabar" are dropped, so the panel and the settings agree.
     MuestraOpciones();
     ArrancaTimer1();
@@ -310,15 +306,14 @@ bool Command3_Click(const DatosDeConexion& d) {
 
 void Command4_Click() {
     estado.Picture2 = false;
-    Ventana().Visible("Picture2", false);
     estado.Picture4 = true;
-    Ventana().Visible("Picture4", true);
+    Ventana().MuestraPanel(Panel::Opciones);
 }
 
 void chkVer_Click() {
     estado.UsuarioVisible = !estado.UsuarioVisible;
-    Ventana().Enmascarado("txtConecte(3)", !estado.UsuarioVisible);
-    Ventana().Enmascarado("txtConecte(4)", !estado.UsuarioVisible);
+    Ventana().Enmascarado(Control::txtConecte_3, !estado.UsuarioVisible);
+    Ventana().Enmascarado(Control::txtConecte_4, !estado.UsuarioVisible);
 }
 
 }  // namespace cnc

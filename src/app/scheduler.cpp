@@ -38,12 +38,12 @@ void IniciaCuenta(uint8_t modo) {
     EstadoForm1& f = Form1();
     if (modo == 0) f.Segundos = 0, f.Minutos = 0;
     f.Timer1 = true;
-    Ventana().Temporizador("Timer1", true);
-    Ventana().Habilitado("cmdEnviar", true);
-    if (!f.Minimizada && !f.PrimeraActivacion && f.Picture1) DarleElFoco("Picture1");
+    Ventana().Temporizador(Control::Timer1, true);
+    Ventana().Habilitado(Control::cmdEnviar, true);
+    if (!f.Minimizada && !f.PrimeraActivacion && f.Picture1) DarleElFoco(Control::Picture1);
 }
 
-void DarleElFoco(const std::string& control) {
+void DarleElFoco(Control control) {
     Ventana().Foco(control);
 }
 
@@ -75,7 +75,7 @@ void Timer1_Timer() {
     }
     int h, m, s;
     TiempoRestante(h, m, s);
-    Ventana().Texto("lblInfo", TextoTiempoRestante(h, m, s));
+    Ventana().Texto(Control::lblInfo, TextoTiempoRestante(h, m, s));
     Ventana().Ceder();
     if (f.Timer1 && !f.Descargada && f.Minutos >= Mod.Minutos) EnviarAhora(0);
     enTick = false;
@@ -84,7 +84,7 @@ void Timer1_Timer() {
 void Timer2_Timer() {
     EstadoForm1& f = Form1();
     f.Label7Visible = !f.Label7Visible;
-    Ventana().Visible("Label(7)", f.Label7Visible);
+    Ventana().Visible(Control::Label_7, f.Label7Visible);
 }
 
 void RevisaAlertas() {

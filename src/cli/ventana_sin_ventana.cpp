@@ -109,23 +109,31 @@ void VentanaSinVentana::Ceder() {
     }
 }
 
-void VentanaSinVentana::Texto(const std::string& control, const std::string& texto) {
-    if (control == "lblInfo") {
-        // One line a minute is enough for a log.
-        const auto p = texto.find(" min. ");
-        const std::string minuto = p == std::string::npos ? texto : texto.substr(0, p);
-        if (texto.empty() || minuto == ultimoMinuto_) return;
-        ultimoMinuto_ = minuto;
-        Linea("Para envio automatico faltan: " + texto);
-    } else if (control == "Label11" || control == "Label(13)" || control == "Form1") {
-        if (!texto.empty()) Linea(EnLineas(texto));
-    } else if (control == "Label3") {
-        Linea("Base de datos: " + texto);
+void VentanaSinVentana::Texto(Control control, const std::string& texto) {
+    switch (control) {
+        case Control::lblInfo: {
+            // One line a minute is enough for a log.
+            const auto p = texto.find(" min. ");
+            const std::string minuto = p == std::string::npos ? texto : texto.substr(0, p);
+            if (texto.empty() || minuto == ultimoMinuto_) return;
+            ultimoMinuto_ = minuto;
+            Linea("Para envio automatico faltan: " + texto);
+            break;
+        }
+        case Control::Label11:
+        case Control::Form1:
+            if (!texto.empty()) Linea(EnLineas(texto));
+            break;
+        case Control::Label3:
+            Linea("Base de datos: " + texto);
+            break;
+        default:
+            break;
     }
 }
 
-void VentanaSinVentana::Visible(const std::string& control, bool visible) {
-    if (control == "Picture2" && visible)
+void VentanaSinVentana::MuestraPanel(Panel p) {
+    if (p == Panel::Conexion)
         Linea("faltan los datos de conexión a la empresa ESPEJO en la empresa " + Mod.BDLocal.cMiBase +
               " de la base de datos general (grábelos con la ventana del programa)");
 }

@@ -33,8 +33,8 @@ class VentanaSinVentana : public PuertoVentana {
     // Where a window would let events run, a pending SIGINT/SIGTERM acts as a confirmed "&Interrumpir"
     // and asks the program to end.
     void Ceder() override;
-    void Texto(const std::string& control, const std::string& texto) override;
-    void Visible(const std::string& control, bool visible) override;
+    void MuestraPanel(Panel p) override;
+    void Texto(Control control, const std::string& texto) override;
     bool AbreDocumento(const std::string& ruta) override;
     int ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) override;
 

@@ -22,8 +22,8 @@ constexpr const char* kCreaRutinasPendientes =
     "Clave VARCHAR(64) NOT NULL DEFAULT '', PRIMARY KEY (Tabla, Clave))";
 
 // The controls a connection disables and gives back.
-const char* const kControles[] = {"cmdTerminar", "Label(5)",  "lblInfo",
-                                  "Command10",   "Command11", "cmdConexion"};
+const Control kControles[] = {Control::cmdTerminar, Control::Label_5,   Control::lblInfo,
+                              Control::Command10,   Control::Command11, Control::cmdConexion};
 
 }  // namespace
 
@@ -341,8 +341,9 @@ void clsConectar::Informa(const std::string& mensaje, int fallas) {
     }
     if (informe.empty()) return;
     const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
-    Ventana().Texto("Label11", "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", ini) +
-                                   kCRLF + informe);
+    Ventana().Texto(
+        Control::Label11,
+        "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", ini) + kCRLF + informe);
     MostrarAviso(informe);
 }
 
@@ -355,10 +356,10 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
     Ventana().Estado("");
     LeerUltimaConexion();
     Ventana().Conectando(true);
-    Ventana().Habilitado("cmdCerrar", true);
-    for (const char* c : kControles) Ventana().Habilitado(c, false);
-    Ventana().Habilitado("cmdEnviar", false);
-    Ventana().Temporizador("Timer1", false);
+    Ventana().Habilitado(Control::cmdCerrar, true);
+    for (Control c : kControles) Ventana().Habilitado(c, false);
+    Ventana().Habilitado(Control::cmdEnviar, false);
+    Ventana().Temporizador(Control::Timer1, false);
 
     // 2. One block of the activity log; the file starts again every fifth call after the first.
     int n = Mod.NumeroBitacora;
@@ -390,8 +391,8 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
         Ventana().Descarga();
         return;
     }
-    Ventana().Habilitado("cmdCerrar", false);
-    for (const char* c : kControles) Ventana().Habilitado(c, true);
+    Ventana().Habilitado(Control::cmdCerrar, false);
+    for (Control c : kControles) Ventana().Habilitado(c, true);
     if (IniciaCuenta) IniciaCuenta(modo);
     Ventana().Conectando(false);
     Mod.NumeroBitacora = n + 1;

@@ -52,12 +52,12 @@ void ElegirEmpresa() {
 bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>& filas, int elegida) {
     if (filas.empty()) return true;
     if (elegida < 0 || elegida >= static_cast<int>(filas.size())) {
-        Ventana().Foco("mfgReja");
+        Ventana().Foco(Control::mfgReja);
         return false;
     }
     const FilaEmpresa& f = filas[elegida];
     if (!Pregunta("¿Es correcta la empresa elegida?\r\n(" + f.empresa + ")", "Empresa", true)) {
-        Ventana().Foco("mfgReja");
+        Ventana().Foco(Control::mfgReja);
         return false;
     }
     Mod.BDLocal.cMiBase = f.baseDeDatos;

@@ -121,14 +121,12 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
         ArchivoDeTexto(archivo, kvtx8::HayArchivo(archivo) ? ModoArchivo::Agregar : ModoArchivo::Salida);
     Mod.Detener = false;
     Mod.Interrumpir = false;
-    Ventana().Texto("Label(7)", "Enviando información... ");
-    Ventana().Visible("Label(7)", true);
-    Ventana().Temporizador("Timer2", true);
-    Ventana().Visible("Progreso", true);
+    Ventana().IndicadorOcupado("Enviando información... ");
+    Ventana().ProgresoVisible(true);
     EscribeBitacora(ctx.bitacora, "Inicia envío de información");
     // The notice windows (clsPostits.DescargarPostIts) are put away here once they exist.
     Ventana().TablaActual("");
-    Ventana().Visible("TablaActual", true);
+    Ventana().TablaActualVisible(true);
 
     clsEstandar estandar;
     estandar.HandleBitacora = ctx.problemas.Numero();
@@ -157,12 +155,11 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
 
     Mod.Detener = false;
     Ventana().TablaActual("");
-    Ventana().Visible("TablaActual", false);
+    Ventana().TablaActualVisible(false);
     // The unread notices (clsPostits.LeerPostits) are shown here once the notice windows exist.
     EscribeBitacora(ctx.bitacora, "Finaliza envío de información");
-    Ventana().Temporizador("Timer2", false);
-    Ventana().Visible("Label(7)", false);
-    Ventana().Visible("Progreso", false);
+    Ventana().QuitaIndicadorOcupado();
+    Ventana().ProgresoVisible(false);
     ctx.problemas.Cierra();
     estandar_ = nullptr;
 }

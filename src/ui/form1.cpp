@@ -330,11 +330,6 @@ cnc::DatosDeConexion Form1::LeeConexion() const {
     return d;
 }
 
-QWidget* Form1::Control(const QString& nombre) const {
-    if (nombre == objectName()) return const_cast<Form1*>(this);
-    return findChild<QWidget*>(nombre);
-}
-
 void Form1::IconoEnBandeja(bool poner) {
     if (!poner) {
         bandeja_->hide();

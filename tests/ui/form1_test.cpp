@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
@@ -198,6 +199,56 @@ TEST_F(Form1Qt, PanelsNavigateAndFieldsAreCheckedOnLeaving) {
     EXPECT_TRUE(Visible("Command13"));
     EXPECT_TRUE(form->Timer1()->isActive());
     EXPECT_EQ(minutos->text(), "15");
+    form->Timer1()->stop();
+}
+
+// Every control the engine names is the window's widget of that design name, and what a cycle shows lands on
+// the captions of the progress area.
+TEST_F(Form1Qt, EveryControlTheEngineNamesIsAWidgetAndOnePanelShowsAtATime) {
+    Muestra();
+    std::set<std::string> nombres;
+    for (int i = 0; i < cnc::kNumeroDeControles; ++i) {
+        const auto c = static_cast<cnc::Control>(i);
+        const std::string nombre = cnc::NombreDe(c);
+        EXPECT_TRUE(nombres.insert(nombre).second) << "two controls named " << nombre;
+        if (c == cnc::Control::Timer1 || c == cnc::Control::Timer2 || c == cnc::Control::mfgReja) continue;
+        QWidget* w = puerto->Widget(c);
+        ASSERT_NE(w, nullptr) << nombre;
+        EXPECT_EQ(w->objectName().toStdString(), nombre);
+    }
+
+    cnc::Mod.Ventana->IndicadorOcupado("Enviando información... ");
+    cnc::Mod.Ventana->ProgresoVisible(true);
+    cnc::Mod.Ventana->Etapa("Completas...");
+    cnc::Mod.Ventana->TablaActual("productos");
+    cnc::Mod.Ventana->Progreso("Producto P1");
+    cnc::Mod.Ventana->Estado("GRUPOS\r\nGrupo 'Almacén'");
+    EXPECT_TRUE(Visible("Label(7)"));
+    EXPECT_EQ(W<QLabel>("Label(7)")->text(), QString::fromUtf8("Enviando información... "));
+    EXPECT_TRUE(form->Timer2()->isActive());
+    EXPECT_TRUE(Visible("Progreso"));
+    EXPECT_EQ(W<QLabel>("Etapa")->text(), "Completas...");
+    EXPECT_EQ(W<QLabel>("TablaActual")->text(), "productos");
+    EXPECT_EQ(W<QLabel>("lblEstatus")->text(), "Producto P1");
+    EXPECT_EQ(W<QLabel>("Label(13)")->text(), QString::fromUtf8("GRUPOS\nGrupo 'Almacén'"));
+    cnc::Mod.Ventana->QuitaIndicadorOcupado();
+    cnc::Mod.Ventana->ProgresoVisible(false);
+    EXPECT_FALSE(Visible("Label(7)"));
+    EXPECT_FALSE(form->Timer2()->isActive());
+    EXPECT_FALSE(Visible("Progreso"));
+
+    // The panels share one place: the connection data asked for at start-up cover the main commands, and
+    // each way back leaves one panel.
+    const auto solo = [&](const char* panel) {
+        for (const char* p : {"Picture1", "Picture2", "Picture4"})
+            EXPECT_EQ(Visible(p), std::string(p) == panel) << p << " with " << panel << " shown";
+    };
+    cnc::MuestraConexion();
+    solo("Picture2");
+    cnc::Command4_Click();
+    solo("Picture4");
+    cnc::cmdRegresar_Click();
+    solo("Picture1");
     form->Timer1()->stop();
 }
 
