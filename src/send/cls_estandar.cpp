@@ -317,7 +317,7 @@ void clsEstandar::VerificaNuevo(const std::string& claveSQL, const std::vector<s
     if (distintos.empty()) return;
     ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Diferencias en " + Tabla + ", " +
                                      Llave + " " + claveSQL + " y " + std::to_string(ultimo));
-    Mod.BDRemota.ActualizaRegistro(suyo, espejo_, Tabla, distintos, valores, Llave + "=" + claveSQL);
+    Mod.BDRemota.ActualizaRegistro(suyo, espejo_, Tabla, distintos, valores, LlaveSQL() + "=" + claveSQL);
 }
 
 Resultado clsEstandar::ExportarTabla() {
