@@ -1,5 +1,7 @@
 #include "components/bases_dd.h"
 
+#include <charconv>
+
 #include <errmsg.h>
 #include <mysql.h>
 
@@ -244,8 +246,19 @@ Valor Registros::Dato(std::string_view nombre) const {
 std::string Registros::Texto(std::string_view nombre) const {
     return Dato(nombre).value_or("");
 }
+namespace {
+// A whole number read exactly (keys go beyond the 53 bits a double keeps); anything else as Basic's Val.
+long long EnteroExacto(std::string_view texto) {
+    const std::string t = Recorta(texto);
+    long long n = 0;
+    const auto [fin, error] = std::from_chars(t.data(), t.data() + t.size(), n);
+    if (error == std::errc() && fin == t.data() + t.size() && !t.empty()) return n;
+    return static_cast<long long>(kvVal(t));
+}
+}  // namespace
+
 long long Registros::Entero(std::string_view nombre) const {
-    return static_cast<long long>(kvVal(Texto(nombre)));
+    return EnteroExacto(Texto(nombre));
 }
 double Registros::Numero(std::string_view nombre) const {
     return kvVal(Texto(nombre));
@@ -496,7 +509,7 @@ bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const NombreTabla& 
 
 long long BasesDD::IdMaximo(Conexion& cn, const NombreTabla& tabla, const std::string& campo) {
     Valor v = cn.Escalar("SELECT MAX(" + Identificador(campo) + ") FROM " + tabla.SQL());
-    return v ? static_cast<long long>(kvVal(*v)) : 0;
+    return v ? EnteroExacto(*v) : 0;
 }
 
 long long BasesDD::LastId(Conexion& cn, const NombreTabla& tabla, const std::string& campo) {

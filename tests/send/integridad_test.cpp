@@ -69,6 +69,15 @@ TEST(ExportarInfo, KeysBeyond32BitsAndANegativeWatermark) {
     EXPECT_EQ(x.FilasEspejo("SELECT Id,Linea FROM lineas ORDER BY Id"),
               (V{"-7|Vieja", "3000000001|Dulces", "3000000002|Sal"}));
 
+    // Beyond the 53 bits a double keeps, keys are still read to the last digit.
+    x.Local("INSERT INTO lineas (Id,Linea) VALUES (9007199254740993,'Grande')");
+    x.est.UltimoFolio = Mod.BDRemota.IdMaximo(x.est.ConexionEspejo(), "lineas", "Id");
+    EXPECT_EQ(x.est.UltimoFolio, 3000000002LL);
+    EXPECT_EQ(x.est.ExportarInfo(), Resultado::Completo);
+    EXPECT_EQ(Mod.BDRemota.IdMaximo(x.est.ConexionEspejo(), "lineas", "Id"), 9007199254740993LL);
+    x.Local("DELETE FROM lineas WHERE Id=9007199254740993");
+    x.Espejo("DELETE FROM lineas WHERE Id=9007199254740993");
+
     // A negative watermark reads as 0: not the whole table again.
     x.Espejo("DELETE FROM lineas WHERE Id>0");
     x.est.UltimoFolio = -7;
