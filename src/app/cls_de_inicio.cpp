@@ -361,6 +361,8 @@ void clsDeInicio::MataObjetos() {
 
 void MuestraConexion() {
     EstadoForm1& f = Form1();
+    // It takes the place of whichever panel showed: at start-up the main one, else the settings.
+    f.Picture1 = false;
     f.Picture4 = false;
     f.Picture2 = true;
     Ventana().MuestraPanel(Panel::Conexion);
