@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "escenario.h"
+
+using namespace cnc;
+using prueba::Escenario;
+
+namespace {
+
+bool Contiene(const std::string& texto, const std::string& parte) {
+    return texto.find(parte) != std::string::npos;
+}
+
+// A trigger on the local hub settings that refuses one key, as a server with a damaged or locked row would.
+void RechazaAjuste(Escenario& e, const std::string& momento, const std::string& dato) {
+    e.Local("concentradorqmx", "CREATE TRIGGER rechaza_" + dato + " BEFORE " + momento +
+                                   " ON configuracion FOR EACH ROW IF NEW.Dato='" + dato +
+                                   "' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='ajuste bloqueado'; "
+                                   "END IF");
+}
+
+}  // namespace
+
+TEST(Configuracion, ASettingThatCannotBeCreatedIsLoggedAndTheFileValueUsed) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Ini("Avisos a mostrar", "7");
+    RechazaAjuste(e, "INSERT", "AvisosAmostrar");
+    ASSERT_TRUE(e.CreaObjetos());
+    EXPECT_FALSE(e.HuboCaja("Atención"));
+    EXPECT_EQ(Mod.AvisosAMostrar, 7);
+    EXPECT_EQ(e.m.ventana.textos["Label13"], "7");
+    // The settings after the refused one are still created.
+    EXPECT_EQ(e.Ajuste("AvisosAmostrar"), "");
+    EXPECT_EQ(e.Ajuste("ManejarAvisos"), "1");
+    EXPECT_EQ(e.Ajuste("SoloRespaldar"), "0");
+    EXPECT_EQ(e.Ajuste("FDDUA"), "2018-08-01 00:00:00");
+    const std::string errores = e.m.carpeta.Lee("ErrorAlLeer.txt");
+    EXPECT_TRUE(Contiene(errores, "\"AvisosAmostrar\"")) << errores;
+    EXPECT_TRUE(Contiene(errores, "ajuste bloqueado")) << errores;
+    EXPECT_FALSE(Contiene(errores, "\"Minutos\"")) << errores;
+}
