@@ -259,32 +259,34 @@ void cmdConexion_Click() {
 
 bool Command2_Click(const DatosDeConexion& d) {
     Conexion cn;
-    bool grabado = false;
+    std::string problema;
     if (AbreBase(Mod.BDLocal, cn, "")) {
         Registros rs;
-        if (Mod.BDLocal.AbrirTabla(
+        if (!Mod.BDLocal.AbrirTabla(
                 rs, cn, kvtx8::CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", Mod.BDLocal.cMiBase, cn), "*",
-                true) &&
-            !rs.Eof()) {
+                true)) {
+            problema = "no se pudo leer la tabla de empresas: " + cn.MensajeError();
+        } else if (rs.Eof()) {
+            problema = "no se encontró la empresa " + Mod.BDLocal.cMiBase +
+                       " en la base de datos general del servidor local.";
+        } else {
             rs.Poner("Servidor2", Mod.Acceso.Encripta(d.servidor, 1));
             rs.Poner("Puerto2", NumeroEntero(d.puerto));
             rs.Poner("Usuario2", Mod.Acceso.Encripta(d.usuario, 3));
             rs.Poner("Conexion2", Mod.Acceso.Encripta(d.password, 4));
             rs.Poner("BaseDeDatos3", Mod.Acceso.Encripta(d.base, 2));
-            grabado = rs.Update();
+            if (!rs.Update()) problema = "el servidor no aceptó el cambio: " + rs.Error();
         }
         rs.Cerrar();
         cn.Cerrar();
+    } else {
+        problema = "no se pudo abrir la base de datos general del servidor local.";
     }
-    // Leaving the panel as if saved would lose what was typed.
-    if (!grabado) {
-        Ventana().MensajeSimple("No se grabaron los datos de conexión: no se encontró la empresa " +
-                                    Mod.BDLocal.cMiBase + " en la base de datos general del servidor local.",
-                                kCritico, "Alerta");
-        return false;
-    }
+    // The panel is left either way; its fields keep what was typed for another try.
+    if (!problema.empty())
+        Ventana().MensajeSimple("No se grabaron los datos de conexión: " + problema, kCritico, "Alerta");
     Command4_Click();
-    return true;
+    return problema.empty();
 }
 
 bool Command3_Click(const DatosDeConexion& d) {

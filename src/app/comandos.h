@@ -75,7 +75,7 @@ void cmdConexion_Click();
 struct DatosDeConexion {
     std::string servidor, base, puerto, usuario, password;
 };
-// True when the company row was updated.
+// True when the company row was updated; otherwise the box says why. The panel is left either way.
 bool Command2_Click(const DatosDeConexion& d);
 // "Probar": true when the connection opened.
 bool Command3_Click(const DatosDeConexion& d);

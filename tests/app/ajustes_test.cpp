@@ -40,3 +40,24 @@ TEST(Configuracion, ASettingThatCannotBeCreatedIsLoggedAndTheFileValueUsed) {
     EXPECT_TRUE(Contiene(errores, "ajuste bloqueado")) << errores;
     EXPECT_FALSE(Contiene(errores, "\"Minutos\"")) << errores;
 }
+
+TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    ASSERT_TRUE(CargaConexionLocal(true));
+    e.Local("generaltarvena", "INSERT INTO empresas (BaseDeDatos, NombreComercial) VALUES ('otra', 'Otra')");
+    // As at a first start: the connection data asked for over the main panel.
+    MuestraConexion();
+    const auto& hub = e.entorno.hub;
+    EXPECT_FALSE(Command2_Click({hub.host, "espejo1", hub.puerto, hub.usuario, hub.password}));
+    ASSERT_EQ(e.m.ventana.cajas.size(), 1u);
+    EXPECT_EQ(e.m.ventana.cajas[0].titulo, "Alerta");
+    EXPECT_TRUE(Contiene(e.m.ventana.cajas[0].texto, "no se encontró la empresa datos1"))
+        << e.m.ventana.cajas[0].texto;
+    EXPECT_FALSE(Form1().Picture2);
+    EXPECT_TRUE(Form1().Picture4);
+    EXPECT_FALSE(e.m.ventana.visibles["Picture2"]);
+    EXPECT_TRUE(e.m.ventana.visibles["Picture4"]);
+    EXPECT_EQ(prueba::Filas(e.entorno.local, "generaltarvena", "SELECT BaseDeDatos, Servidor2 FROM empresas"),
+              std::vector<std::string>{"otra|"});
+}
