@@ -226,21 +226,34 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
     Conexion cn;
     if (!AbreBase(Mod.BDLocal, cn, "concentradorqmx")) return false;
     BasesDD& bd = Mod.BDLocal;
-    bool grabado = bd.GrabaDato("Minutos", NumeroEntero(minutos), cn) &&
-                   bd.GrabaDato("AvisosAmostrar", NumeroEntero(avisos), cn) &&
-                   bd.GrabaDato("ManejarAvisos", chkAvisos ? "1" : "0", cn) &&
-                   bd.GrabaDato("ActualizAutomatica", chkActualiza ? "1" : "0", cn) &&
-                   bd.GrabaDato("SoloRespaldar", chkSoloRespaldar ? "1" : "0", cn);
-    if (grabado) {
-        bool correcto = false;
-        clsDeInicio().LeerConfiguracion(correcto);
-        Correcciones().clear();  // reported at start-up only
-        MuestraOpciones();
-        estado.Segundos = 0;
-        cmdRegresar_Click();
-    }
+    // Each setting on its own: one that fails must not keep the others from being stored.
+    const struct {
+        const char* clave;
+        const char* nombre;
+        std::string valor;
+    } ajustes[] = {
+        {"Minutos", "Intervalo (min.) para enviar información", NumeroEntero(minutos)},
+        {"AvisosAmostrar", "Avisos a mostrar", NumeroEntero(avisos)},
+        {"ManejarAvisos", "Manejar avisos", chkAvisos ? "1" : "0"},
+        {"ActualizAutomatica", "Buscar actualizaciones automáticamente", chkActualiza ? "1" : "0"},
+        {"SoloRespaldar", "Solamente RESPALDAR en empresa espejo", chkSoloRespaldar ? "1" : "0"},
+    };
+    std::string fallidos;
+    for (const auto& a : ajustes)
+        if (!bd.GrabaDato(a.clave, a.valor, cn))
+            fallidos += std::string("\r\n") + a.nombre + " (" + a.clave + "): " + cn.MensajeError();
     cn.Cerrar();
-    return grabado;
+    // What the panel and the summary show afterwards is what the server holds.
+    bool correcto = false;
+    clsDeInicio().LeerConfiguracion(correcto);
+    Correcciones().clear();  // reported at start-up only
+    MuestraOpciones();
+    estado.Segundos = 0;
+    cmdRegresar_Click();
+    if (!fallidos.empty())
+        MensajeSkn("No se pudieron grabar estos ajustes; conservan el valor que tenían:" + fallidos, kCritico,
+                   "Alerta");
+    return fallidos.empty();
 }
 
 void cmdRegresar_Click() {

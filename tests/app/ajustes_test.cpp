@@ -41,6 +41,33 @@ TEST(Configuracion, ASettingThatCannotBeCreatedIsLoggedAndTheFileValueUsed) {
     EXPECT_FALSE(Contiene(errores, "\"Minutos\"")) << errores;
 }
 
+TEST(PanelDeAjustes, EverySettingIsWrittenAndTheOneThatFailedIsNamed) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    ASSERT_TRUE(e.CreaObjetos());
+    RechazaAjuste(e, "UPDATE", "AvisosAmostrar");
+    Form1().Picture1 = false, Form1().Picture4 = true;
+    e.m.ventana.cajas.clear();
+    EXPECT_FALSE(cmdGrabar_Click("20", "3", false, false, true));
+    EXPECT_EQ(e.Ajuste("Minutos"), "20");
+    EXPECT_EQ(e.Ajuste("AvisosAmostrar"), "10");
+    EXPECT_EQ(e.Ajuste("ManejarAvisos"), "0");
+    EXPECT_EQ(e.Ajuste("ActualizAutomatica"), "0");
+    EXPECT_EQ(e.Ajuste("SoloRespaldar"), "1");
+    // Read back: the panel and the summary show what the server holds.
+    EXPECT_EQ(Mod.Minutos, 20);
+    EXPECT_EQ(Mod.AvisosAMostrar, 10);
+    EXPECT_EQ(Mod.SoloRespaldar, 1);
+    EXPECT_EQ(e.m.ventana.textos["txtAvisos"], "10");
+    EXPECT_TRUE(Form1().Picture1);
+    EXPECT_FALSE(Form1().Picture4);
+    ASSERT_EQ(e.m.ventana.cajas.size(), 1u);
+    const auto& caja = e.m.ventana.cajas[0];
+    EXPECT_EQ(caja.titulo, "Alerta");
+    EXPECT_TRUE(Contiene(caja.texto, "Avisos a mostrar (AvisosAmostrar): ajuste bloqueado")) << caja.texto;
+    EXPECT_FALSE(Contiene(caja.texto, "Minutos")) << caja.texto;
+}
+
 TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
     REQUIERE_SERVIDORES();
     Escenario e;
