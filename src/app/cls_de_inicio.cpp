@@ -274,8 +274,8 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
             const double n = kvtx8::kvVal(bd.LeeDato("AvisosAmostrar", cn));
             Mod.AvisosAMostrar = static_cast<int16_t>(n > 32767 ? 32767 : n < -32768 ? -32768 : n);
         }
+        if (manejar) Mod.ManejarAvisos = ManejarAvisosDe(bd.LeeDato("ManejarAvisos", cn));
         // A byte: anything else stored there counts as off.
-        if (manejar) Mod.ManejarAvisos = ComoByte(bd.LeeDato("ManejarAvisos", cn));
         if (actualiza) Mod.ActualizAutomatica = ComoByte(bd.LeeDato("ActualizAutomatica", cn));
         if (respaldar) Mod.SoloRespaldar = ComoByte(bd.LeeDato("SoloRespaldar", cn));
         MuestraOpciones();
@@ -283,7 +283,7 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     }
     if (Mod.RegistrosATomar < 100) Mod.RegistrosATomar = 100;
     if (Mod.AvisosAMostrar < 1) Mod.AvisosAMostrar = 0;
-    const bool avisos = Mod.ManejarAvisos == 1;
+    const bool avisos = AvisosManejados();
     for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
         Ventana().Habilitado(c, avisos);
     cn.Cerrar();

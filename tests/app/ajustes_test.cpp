@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "escenario.h"
+#include "notices/notice_store.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -87,4 +88,31 @@ TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
     EXPECT_TRUE(e.m.ventana.visibles["Picture4"]);
     EXPECT_EQ(prueba::Filas(e.entorno.local, "generaltarvena", "SELECT BaseDeDatos, Servidor2 FROM empresas"),
               std::vector<std::string>{"otra|"});
+}
+
+// The stored setting decides alone: 1 is handled, anything else is not, for every reader alike.
+TEST(Avisos, HandledMeansTheStoredOneForTheStoreTheControlsAndTheSummary) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    ASSERT_TRUE(e.CreaObjetos());
+    for (const std::string guardado : {"2", "1"}) {
+        const bool maneja = guardado == "1";
+        e.Local("concentradorqmx",
+                "UPDATE configuracion SET Contenido='" + guardado + "' WHERE Dato='ManejarAvisos'");
+        ASSERT_TRUE(e.CreaObjetos());
+        EXPECT_EQ(e.m.ventana.habilitados["Command7"], maneja) << guardado;
+        EXPECT_EQ(e.m.ventana.marcados["chkAvisos"], maneja) << guardado;
+        EXPECT_EQ(e.m.ventana.textos["Label(10)"], maneja ? "Sí maneja avisos." : "No maneja avisos.")
+            << guardado;
+        Conexion cn;
+        ASSERT_TRUE(AbreBase(Mod.BDLocal, cn, ""));
+        LimpiaUltimosAvisos();
+        GrabarAviso(cn, "Aviso con " + guardado, 3);
+        cn.Cerrar();
+        // A notice raised while notices are not handled is kept as already read.
+        EXPECT_EQ(prueba::Consulta(e.entorno.local, "concentradorqmx",
+                                   "SELECT Leido FROM avisos ORDER BY Id DESC LIMIT 1"),
+                  maneja ? "0" : "1")
+            << guardado;
+    }
 }
