@@ -244,39 +244,46 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     Conexion cn;
     if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {
         BasesDD& bd = Mod.BDLocal;
-        bool iniciados =
-            bd.IniciaDato("Minutos", std::to_string(Mod.Minutos), "N", "Minutos para envío", cn) &&
-            bd.IniciaDato("AvisosAmostrar", std::to_string(Mod.AvisosAMostrar), "N", "Avisos a mostrar",
-                          cn) &&
-            bd.IniciaDato("ManejarAvisos", std::to_string(Mod.ManejarAvisos), "N", "Manejar avisos", cn) &&
-            bd.IniciaDato("ActualizAutomatica", std::to_string(Mod.ActualizAutomatica), "N",
-                          "Actualización automática", cn) &&
-            bd.IniciaDato("SoloRespaldar", std::to_string(Mod.SoloRespaldar), "N",
-                          "Solamente respaldar en ESPEJO", cn) &&
-            bd.IniciaDato("FDDUA", "2018-08-01 00:00:00", "C", "Fecha Definida De Ultima Actualización", cn);
-        if (iniciados) {
-            auto numero = [&](const char* clave) { return kvtx8::kvVal(bd.LeeDato(clave, cn)); };
-            double minutos = numero("Minutos");
+        // A setting that cannot be created keeps the file's value; only a missing schema ends the start-up.
+        const auto inicia = [&](const char* clave, const std::string& valor, const char* tipo,
+                                const char* descripcion) {
+            if (bd.IniciaDato(clave, valor, tipo, descripcion, cn)) return true;
+            AnotaError("No se pudo crear el ajuste \"" + std::string(clave) + "\" en concentradorqmx (" +
+                       cn.MensajeError() + "); se usa " + valor);
+            return false;
+        };
+        const bool minutos = inicia("Minutos", std::to_string(Mod.Minutos), "N", "Minutos para envío");
+        const bool avisos =
+            inicia("AvisosAmostrar", std::to_string(Mod.AvisosAMostrar), "N", "Avisos a mostrar");
+        const bool manejar =
+            inicia("ManejarAvisos", std::to_string(Mod.ManejarAvisos), "N", "Manejar avisos");
+        const bool actualiza = inicia("ActualizAutomatica", std::to_string(Mod.ActualizAutomatica), "N",
+                                      "Actualización automática");
+        const bool respaldar =
+            inicia("SoloRespaldar", std::to_string(Mod.SoloRespaldar), "N", "Solamente respaldar en ESPEJO");
+        inicia("FDDUA", "2018-08-01 00:00:00", "C", "Fecha Definida De Ultima Actualización");
+        if (minutos) {
+            const double n = kvtx8::kvVal(bd.LeeDato("Minutos", cn));
             // An interval below one minute would start a connection on every tick.
-            if (minutos >= 1 && minutos <= 32767)
-                Mod.Minutos = static_cast<int16_t>(minutos);
+            if (n >= 1 && n <= 32767)
+                Mod.Minutos = static_cast<int16_t>(n);
             else
                 Corrige("\"Minutos\" de concentradorqmx no es válido; se usa " + std::to_string(Mod.Minutos));
-            double avisos = numero("AvisosAmostrar");
-            Mod.AvisosAMostrar = static_cast<int16_t>(avisos > 32767    ? 32767
-                                                      : avisos < -32768 ? -32768
-                                                                        : avisos);
-            // A byte: anything else stored there counts as off.
-            Mod.ManejarAvisos = ComoByte(bd.LeeDato("ManejarAvisos", cn));
-            Mod.ActualizAutomatica = ComoByte(bd.LeeDato("ActualizAutomatica", cn));
-            Mod.SoloRespaldar = ComoByte(bd.LeeDato("SoloRespaldar", cn));
-            MuestraOpciones();
-            correcto = true;
         }
+        if (avisos) {
+            const double n = kvtx8::kvVal(bd.LeeDato("AvisosAmostrar", cn));
+            Mod.AvisosAMostrar = static_cast<int16_t>(n > 32767 ? 32767 : n < -32768 ? -32768 : n);
+        }
+        if (manejar) Mod.ManejarAvisos = ManejarAvisosDe(bd.LeeDato("ManejarAvisos", cn));
+        // A byte: anything else stored there counts as off.
+        if (actualiza) Mod.ActualizAutomatica = ComoByte(bd.LeeDato("ActualizAutomatica", cn));
+        if (respaldar) Mod.SoloRespaldar = ComoByte(bd.LeeDato("SoloRespaldar", cn));
+        MuestraOpciones();
+        correcto = true;
     }
     if (Mod.RegistrosATomar < 100) Mod.RegistrosATomar = 100;
     if (Mod.AvisosAMostrar < 1) Mod.AvisosAMostrar = 0;
-    const bool avisos = Mod.ManejarAvisos == 1;
+    const bool avisos = AvisosManejados();
     for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
         Ventana().Habilitado(c, avisos);
     cn.Cerrar();
@@ -361,6 +368,8 @@ void clsDeInicio::MataObjetos() {
 
 void MuestraConexion() {
     EstadoForm1& f = Form1();
+    // It takes the place of whichever panel showed: at start-up the main one, else the settings.
+    f.Picture1 = false;
     f.Picture4 = false;
     f.Picture2 = true;
     Ventana().MuestraPanel(Panel::Conexion);

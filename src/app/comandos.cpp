@@ -226,21 +226,34 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
     Conexion cn;
     if (!AbreBase(Mod.BDLocal, cn, "concentradorqmx")) return false;
     BasesDD& bd = Mod.BDLocal;
-    bool grabado = bd.GrabaDato("Minutos", NumeroEntero(minutos), cn) &&
-                   bd.GrabaDato("AvisosAmostrar", NumeroEntero(avisos), cn) &&
-                   bd.GrabaDato("ManejarAvisos", chkAvisos ? "1" : "0", cn) &&
-                   bd.GrabaDato("ActualizAutomatica", chkActualiza ? "1" : "0", cn) &&
-                   bd.GrabaDato("SoloRespaldar", chkSoloRespaldar ? "1" : "0", cn);
-    if (grabado) {
-        bool correcto = false;
-        clsDeInicio().LeerConfiguracion(correcto);
-        Correcciones().clear();  // reported at start-up only
-        MuestraOpciones();
-        estado.Segundos = 0;
-        cmdRegresar_Click();
-    }
+    // Each setting on its own: one that fails must not keep the others from being stored.
+    const struct {
+        const char* clave;
+        const char* nombre;
+        std::string valor;
+    } ajustes[] = {
+        {"Minutos", "Intervalo (min.) para enviar información", NumeroEntero(minutos)},
+        {"AvisosAmostrar", "Avisos a mostrar", NumeroEntero(avisos)},
+        {"ManejarAvisos", "Manejar avisos", chkAvisos ? "1" : "0"},
+        {"ActualizAutomatica", "Buscar actualizaciones automáticamente", chkActualiza ? "1" : "0"},
+        {"SoloRespaldar", "Solamente RESPALDAR en empresa espejo", chkSoloRespaldar ? "1" : "0"},
+    };
+    std::string fallidos;
+    for (const auto& a : ajustes)
+        if (!bd.GrabaDato(a.clave, a.valor, cn))
+            fallidos += std::string("\r\n") + a.nombre + " (" + a.clave + "): " + cn.MensajeError();
     cn.Cerrar();
-    return grabado;
+    // What the panel and the summary show afterwards is what the server holds.
+    bool correcto = false;
+    clsDeInicio().LeerConfiguracion(correcto);
+    Correcciones().clear();  // reported at start-up only
+    MuestraOpciones();
+    estado.Segundos = 0;
+    cmdRegresar_Click();
+    if (!fallidos.empty())
+        MensajeSkn("No se pudieron grabar estos ajustes; conservan el valor que tenían:" + fallidos, kCritico,
+                   "Alerta");
+    return fallidos.empty();
 }
 
 void cmdRegresar_Click() {
@@ -259,32 +272,34 @@ void cmdConexion_Click() {
 
 bool Command2_Click(const DatosDeConexion& d) {
     Conexion cn;
-    bool grabado = false;
+    std::string problema;
     if (AbreBase(Mod.BDLocal, cn, "")) {
         Registros rs;
-        if (Mod.BDLocal.AbrirTabla(
+        if (!Mod.BDLocal.AbrirTabla(
                 rs, cn, kvtx8::CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", Mod.BDLocal.cMiBase, cn), "*",
-                true) &&
-            !rs.Eof()) {
+                true)) {
+            problema = "no se pudo leer la tabla de empresas: " + cn.MensajeError();
+        } else if (rs.Eof()) {
+            problema = "no se encontró la empresa " + Mod.BDLocal.cMiBase +
+                       " en la base de datos general del servidor local.";
+        } else {
             rs.Poner("Servidor2", Mod.Acceso.Encripta(d.servidor, 1));
             rs.Poner("Puerto2", NumeroEntero(d.puerto));
             rs.Poner("Usuario2", Mod.Acceso.Encripta(d.usuario, 3));
             rs.Poner("Conexion2", Mod.Acceso.Encripta(d.password, 4));
             rs.Poner("BaseDeDatos3", Mod.Acceso.Encripta(d.base, 2));
-            grabado = rs.Update();
+            if (!rs.Update()) problema = "el servidor no aceptó el cambio: " + rs.Error();
         }
         rs.Cerrar();
         cn.Cerrar();
+    } else {
+        problema = "no se pudo abrir la base de datos general del servidor local.";
     }
-    // Leaving the panel as if saved would lose what was typed.
-    if (!grabado) {
-        Ventana().MensajeSimple("No se grabaron los datos de conexión: no se encontró la empresa " +
-                                    Mod.BDLocal.cMiBase + " en la base de datos general del servidor local.",
-                                kCritico, "Alerta");
-        return false;
-    }
+    // The panel is left either way; its fields keep what was typed for another try.
+    if (!problema.empty())
+        Ventana().MensajeSimple("No se grabaron los datos de conexión: " + problema, kCritico, "Alerta");
     Command4_Click();
-    return true;
+    return problema.empty();
 }
 
 bool Command3_Click(const DatosDeConexion& d) {

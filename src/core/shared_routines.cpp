@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "core/reglas.h"
+
 namespace cnc {
 
 Modulo Mod;
@@ -218,9 +220,17 @@ bool Pregunta(const std::string& texto, const std::string& titulo, bool noPorDef
     return MensajeSkn(texto, kSiNo + kPregunta + (noPorDefecto ? kSegundoBoton : 0), titulo, 0) == kSi;
 }
 
+uint8_t ManejarAvisosDe(std::string_view guardado) {
+    return ComoByte(guardado) == 1 ? 1 : 0;
+}
+
+bool AvisosManejados() {
+    return Mod.ManejarAvisos == 1;
+}
+
 void MuestraOpciones() {
     PuertoVentana& v = Ventana();
-    const bool avisos = Mod.ManejarAvisos == 1;
+    const bool avisos = AvisosManejados();
     v.Texto(Control::Label12, std::to_string(Mod.Minutos));
     v.Texto(Control::Label13, avisos ? std::to_string(Mod.AvisosAMostrar) : "* * *");
     v.Texto(Control::Label_10, std::string(avisos ? "Sí" : "No") + " maneja avisos.");

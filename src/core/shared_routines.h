@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/puerto_ventana.h"
 #include "core/reloj.h"
@@ -167,6 +168,10 @@ std::string LeeRegistro(const std::string& nombre);
 uint8_t MensajeSkn(const std::string& texto, int estilo, const std::string& titulo, uint8_t opcion = 0);
 bool Pregunta(const std::string& texto, const std::string& titulo, bool noPorDefecto);
 void MuestraOpciones();
+// Notices are handled only when the setting holds 1. The setting is read through ManejarAvisosDe, so the
+// module value is 0 or 1 and the notice store, the controls and the summary agree on it.
+uint8_t ManejarAvisosDe(std::string_view guardado);
+bool AvisosManejados();
 // Shows the last connection of the configuration file on the window.
 void LeerUltimaConexion();
 void AgregaCondicion(std::string& texto, const std::string& condicion);

@@ -70,6 +70,8 @@ QFrame* Panel(const QString& nombre) {
     auto* p = new QFrame;
     p->setObjectName(nombre);
     p->setFrameShape(QFrame::StyledPanel);
+    // The panels share one place: each paints its own background, so none shows through another.
+    p->setAutoFillBackground(true);
     // The engine gives the focus to a panel, so a panel must be able to hold it.
     p->setFocusPolicy(Qt::StrongFocus);
     return p;

@@ -503,3 +503,70 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
 }
 
 }  // namespace
+
+#include <QScreen>
+#include <cstdlib>
+
+namespace {
+
+// What a new installation meets: the company's row without ESPEJO data. The connection-data panel takes
+// the place of the main one, and every way on from there leaves exactly one panel, the engine's record of
+// the panels agreeing with what the window shows. A panel also covers whatever lies beneath it.
+TEST_F(Form1Qt, AFirstStartAsksForTheConnectionDataAndEveryStepShowsOnePanel) {
+    REQUIERE_SERVIDORES();
+    if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
+    prueba::GrupoDemo grupo;
+    prueba::EjecutaSQL(grupo.local, "generaltarvena",
+                       "UPDATE empresas SET Servidor2='', BaseDeDatos3='' WHERE BaseDeDatos='datos1'");
+    Contestador operador;
+    const auto solo = [&](const char* panel, const char* paso) {
+        for (const char* p : {"Picture1", "Picture2", "Picture4"})
+            EXPECT_EQ(Visible(p), std::string(p) == panel) << p << " after " << paso;
+        const cnc::EstadoForm1& f = cnc::Form1();
+        EXPECT_EQ(f.Picture1, Visible("Picture1")) << paso;
+        EXPECT_EQ(f.Picture2, Visible("Picture2")) << paso;
+        EXPECT_EQ(f.Picture4, Visible("Picture4")) << paso;
+    };
+
+    ASSERT_TRUE(Arranca(grupo, operador));
+    EXPECT_FALSE(cnc::Form1().DatosPresentes);
+    solo("Picture2", "start-up");
+    EXPECT_EQ(Foco(), W("txtConecte(0)"));
+    if (const char* captura = std::getenv("CONCENTRADOR_CAPTURA")) {
+        QCoreApplication::processEvents();
+        form->screen()->grabWindow(0).save(captura);
+    }
+
+    // Drawn over the main panel, the connection data hide its buttons wholly.
+    auto* p1 = W("Picture1");
+    auto* p2 = W("Picture2");
+    const QRect lugar(p2->mapTo(form.get(), QPoint(0, 0)), p2->size());
+    const QImage sola = form->grab(lugar).toImage();
+    p1->show();
+    const QImage encima = form->grab(lugar).toImage();
+    p1->hide();
+    EXPECT_EQ(sola, encima) << "the main panel shows through the connection data";
+
+    QTest::mouseClick(W("Command4"), Qt::LeftButton);
+    solo("Picture4", "Cancelar");
+    QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
+    solo("Picture1", "Regresar");
+
+    // Through "Configurar": the data typed and stored, then back to the main panel.
+    QTest::mouseClick(W("Command13"), Qt::LeftButton);
+    solo("Picture4", "Configurar");
+    QTest::mouseClick(W("cmdConexion"), Qt::LeftButton);
+    solo("Picture2", "Datos de conexión");
+    W<QLineEdit>("txtConecte(0)")->setText("127.0.0.1");
+    W<QLineEdit>("txtConecte(1)")->setText(QString::fromStdString(grupo.espejo));
+    QTest::mouseClick(W("Command2"), Qt::LeftButton);
+    solo("Picture4", "Grabar");
+    QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
+    solo("Picture1", "Regresar");
+    bool presentes = false;
+    cnc::clsDeInicio().DatosConexion(presentes);
+    EXPECT_TRUE(presentes);
+    form->Timer1()->stop();
+}
+
+}  // namespace
