@@ -73,7 +73,7 @@ bool RegistraAviso(Conexion& cn, const std::string& texto, int tipo) {
         rs.Poner("Hora", kvtx8::Formato(t, "hh:nn:ss"));
         rs.Poner("Metodo", std::to_string(metodo));
         rs.Poner("TipoAviso", std::to_string(tipo));
-        if (!Mod.ManejarAvisos) {
+        if (!AvisosManejados()) {
             // Kept for the report, never shown.
             rs.Poner("Leido", "1");
             rs.Poner("FechaLeido", kvtx8::Formato(t, "yyyy-mm-dd"));
