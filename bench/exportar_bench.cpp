@@ -1,6 +1,8 @@
 // Export speed against the two test servers, side by side in one run:
 //   ExportarInfo into an empty ESPEJO table, ExportarXFADUA of the same rows into the full table, and a bulk
 //   copy (mysqldump --no-create-info piped into mysql) as the baseline.
+//   Also the peak memory of each, and of reading the changed rows in one query against the sequential reader's
+//   blocks, which is what keeps the timestamp export flat however many rows changed.
 // Usage: scripts/test-servers start DIR && source DIR/env && build/bench/exportar_bench [rows]
 #include <chrono>
 #include <cstdio>
@@ -8,6 +10,9 @@
 #include <map>
 #include <string>
 
+#include <fstream>
+
+#include "components/ciclo_secuencial.h"
 #include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
@@ -99,20 +104,36 @@ std::map<std::string, long long> Estado(Conexion& cn) {
     return r;
 }
 
+// Peak resident memory of the process since the last reset, in MiB (Linux: VmHWM, reset through clear_refs).
+void ReiniciaPico() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+double PicoMiB() {
+    std::ifstream f("/proc/self/status");
+    std::string linea;
+    while (std::getline(f, linea))
+        if (linea.rfind("VmHWM:", 0) == 0) return std::atof(linea.c_str() + 6) / 1024.0;
+    return 0;
+}
+
 struct Medida {
     std::string nombre;
     double segundos = 0;
+    double picoMiB = 0;
     std::map<std::string, long long> delta;
     long long filas = 0;
 };
 
 template <typename F>
 Medida Mide(const std::string& nombre, long long filas, Conexion& estado, F&& f) {
-    Medida m{nombre, 0, {}, filas};
+    Medida m{nombre, 0, 0, {}, filas};
     auto antes = Estado(estado);
+    ReiniciaPico();
+    const double base = PicoMiB();
     auto t0 = std::chrono::steady_clock::now();
     f();
     m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    m.picoMiB = PicoMiB() - base;
     auto despues = Estado(estado);
     // The two status reads themselves count as questions; leave them out.
     for (auto& [k, v] : despues) m.delta[k] = v - antes[k] - (k == "Questions" ? 1 : 0);
@@ -171,6 +192,25 @@ int main(int argc, char** argv) {
     });
     const std::string trasXfadua = Cuenta(espejo, "SELECT COUNT(*) FROM articulos");
 
+    // Reading the same changed rows: all in one record set, against blocks of Limite rows.
+    const std::string cambio = "FADUA >= '2025-12-31 00:00:00'";
+    Medida todo = Mide("lectura en una consulta", filas, estado, [&] {
+        Registros rs;
+        BasesDD bd;
+        bd.AbrirTabla(rs, local, "articulos WHERE " + cambio + " ORDER BY Id");
+        for (; !rs.Eof(); rs.MoveNext()) {
+        }
+    });
+    Medida bloques = Mide("lectura por bloques", filas, estado, [&] {
+        Registros rs;
+        kvtx8::CicloSecuencial ciclo;
+        ciclo.Tabla = "articulos";
+        ciclo.Llave = "Id";
+        ciclo.Condicion = cambio;
+        if (ciclo.AbrirTabla(rs, local, limite))
+            while (!ciclo.Eof()) ciclo.SiguienteRegistro();
+    });
+
     const std::string credencial = "MYSQL_PWD='" + Var("CNC_PRUEBA_PASSWORD") + "' ";
     const std::string usuario = " -h127.0.0.1 -u'" + Var("CNC_PRUEBA_USUARIO") + "' ";
     const std::string volcar = credencial + "mysqldump --no-defaults --no-create-info --skip-triggers" +
@@ -197,16 +237,18 @@ int main(int argc, char** argv) {
         "ESPEJO igual a la local: %s\n",
         trasInfo.c_str(), trasXfadua.c_str(), trasVolcado.c_str(), iguales ? "sí" : "NO");
     std::printf("Limite (filas por bloque): %d\n\n", limite);
-    std::printf("%-30s %9s %11s %12s %9s %9s %9s %10s\n", "", "segundos", "filas/s", "vs. base", "select/f",
-                "insert/f", "update/f", "sentenc/f");
-    for (const Medida* m : {&info, &xfadua, &base}) {
+    std::printf("%-30s %9s %11s %12s %9s %9s %9s %10s %9s\n", "", "segundos", "filas/s", "vs. base", "select/f",
+                "insert/f", "update/f", "sentenc/f", "MiB pico");
+    for (const Medida* m : {&info, &xfadua, &base, &todo, &bloques}) {
         const double fs = m->filas / m->segundos;
         const double porFila = 1.0 / static_cast<double>(m->filas);
-        std::printf("%-30s %9.2f %11.0f %11.1fx %9.3f %9.3f %9.3f %10.3f\n", m->nombre.c_str(), m->segundos,
-                    fs, m->segundos / base.segundos, m->delta.at("Com_select") * porFila,
+        std::printf("%-30s %9.2f %11.0f %11.1fx %9.3f %9.3f %9.3f %10.3f %9.1f\n", m->nombre.c_str(),
+                    m->segundos, fs, m->segundos / base.segundos, m->delta.at("Com_select") * porFila,
                     m->delta.at("Com_insert") * porFila, m->delta.at("Com_update") * porFila,
-                    m->delta.at("Questions") * porFila);
+                    m->delta.at("Questions") * porFila, m->picoMiB);
     }
+    std::printf("Memoria de la lectura: una consulta / por bloques = %.1fx\n",
+                bloques.picoMiB > 0 ? todo.picoMiB / bloques.picoMiB : 0.0);
     std::printf(
         "\n(\"vs. base\": veces el tiempo de la copia masiva; por fila: sentencias que recibió el hub)\n");
 
