@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "app/scheduler.h"
-#include "escenario.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -22,6 +24,7 @@ int Conexiones(const prueba::VentanaGrabadora& v) {
 // The local connection data loaded, the countdown running from zero.
 struct Cuenta : Escenario {
     Cuenta() {
+        Instalacion();
         EXPECT_TRUE(CargaConexionLocal(true));
         Mod.Minutos = 15;
         Form1().PrimeraActivacion = false;
@@ -155,7 +158,7 @@ TEST(Comandos, UpdateSearchSettingsAccessAndCloseBox) {
     REQUIERE_SERVIDORES();
     Cuenta c;
     // An update site without a catalogue entry: nothing newer.
-    const auto& hub = c.entorno.hub;
+    const auto& hub = c.hub;
     Mod.Sitio.Servidor = hub.host, Mod.Sitio.Puerto = std::stoi(hub.puerto), Mod.Sitio.Usuario = hub.usuario;
     Mod.Sitio.Password = hub.password, Mod.Sitio.Base = "concentradorqmx";
     Command11_Click();
