@@ -4,8 +4,9 @@
 
 #include <filesystem>
 
-#include "apoyo.h"
 #include "connection/cls_conectar.h"
+#include "support/actualizacion.h"
+#include "support/escenario.h"
 #include "support/ftp.h"
 
 using namespace cnc;
@@ -33,7 +34,7 @@ void ApuntaAlFTP(const prueba::ServidorFTP& s) {
     Mod.Sitio.Comprobar = s.Host();
 }
 
-std::string Descargas(const prueba::ModuloDePrueba& m) {
+std::string Descargas(const prueba::ModuloAislado& m) {
     return m.carpeta.Ruta() + "/Descargas/";
 }
 
@@ -41,8 +42,8 @@ std::string Descargas(const prueba::ModuloDePrueba& m) {
 
 TEST(VerificaVersiones, AsksOnlyWhenItShouldAndIsSilentWithoutACatalogue) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Catalogo c("6.3.0", "concentrador");
+    prueba::ModuloAislado m;
+    prueba::Catalogo c("6.3.0", "concentrador");
 
     // Automatic search off and nobody asked: not even the catalogue is tried.
     Mod.ActualizAutomatica = 0;
@@ -81,17 +82,17 @@ TEST(VerificaVersiones, AsksOnlyWhenItShouldAndIsSilentWithoutACatalogue) {
 
 TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpdater) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("6.4.0", "concentrador;leeme con espacio.txt;datos.bin");
+    prueba::Catalogo c("6.4.0", "concentrador;leeme con espacio.txt;datos.bin");
     s.Escribe(kPlugins + "concentrador", prueba::Contenido(1000));
     s.Escribe(kPlugins + "leeme con espacio.txt", "léame\r\n");
     s.Escribe(kPlugins + "datos.bin", prueba::Contenido(255));
     fs::create_directories(Descargas(m));
     m.carpeta.Escribe("Descargas/concentrador", std::string(5000, 'v'));  // an older, longer copy
-    apoyo::Auxiliar auxiliar;
+    prueba::Auxiliar auxiliar;
 
     m.ventana.respuestas = {kSi};
     EXPECT_TRUE(Verifica(true, false));
@@ -108,7 +109,7 @@ TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpda
     EXPECT_EQ(auxiliar.carpeta.Lee("qmxAuxiliar.dat"), "-n\r\n" + Descargas(m) + "\r\n");
 
     // Forced, with an older version on the site, and an updater with the Windows name: no question.
-    apoyo::Auxiliar exe("qmxAuxiliar.exe");
+    prueba::Auxiliar exe("qmxAuxiliar.exe");
     auxiliar.Termina();
     prueba::EjecutaSQL(c.hub, c.base,
                        "UPDATE plugins_lista SET Version='1.0.0', Archivo='datos.bin' WHERE Numero=11");
@@ -133,11 +134,11 @@ TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpda
 
 TEST(VerificaVersiones, AnUnreachableSiteBadNamesAndMissingFilesDoNotEndTheProgram) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("1.0.0", "a.bin;b.bin;c.bin");
+    prueba::Catalogo c("1.0.0", "a.bin;b.bin;c.bin");
 
     // The site does not answer: one "Error" box per file.
     Mod.Sitio.Comprobar = "127.0.0.1:1";
@@ -188,26 +189,23 @@ TEST(VerificaVersiones, AnUnreachableSiteBadNamesAndMissingFilesDoNotEndTheProgr
 
 TEST(VerificaVersiones, TheHubsMinimumForcesTheDownloadAndEndsTheProgram) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::Escenario g;
+    auto& m = g.m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Grupo g;
-    apoyo::Catalogo c("9.0.0", "concentrador");
+    g.Grupo();
+    prueba::Catalogo c("9.0.0", "concentrador");
     s.Escribe(kPlugins + "concentrador", prueba::Contenido(300));
-    prueba::EjecutaSQL(g.e.hub, "concentradorqmx",
-                       "UPDATE configuracion SET Contenido='9.0.0' WHERE Dato='VERSIONMINIMA'");
-    apoyo::Auxiliar auxiliar;
+    g.Hub("concentradorqmx", "UPDATE configuracion SET Contenido='9.0.0' WHERE Dato='VERSIONMINIMA'");
+    prueba::Auxiliar auxiliar;
 
-    uint8_t modo = 0;
-    kvtx8::Registros rs;
-    kvtx8::Conexion cn;
-    clsConectar().Conectar(modo, rs, cn);
+    g.Ciclo(0);
     const std::string b = m.carpeta.Lee("BitacoraConcentrador.txt");
     for (const char* l : {"     Actual  : 6.3.0", "     Indicada: 9.0.0", "     Descargará la nueva versión",
                           "     Descarga terminada", "*** Fin de bitácora"})
-        EXPECT_TRUE(apoyo::Linea(b, l)) << l;
-    EXPECT_FALSE(apoyo::Linea(b, "Base de datos matriz: matriz1"));
+        EXPECT_TRUE(prueba::Linea(b, l)) << l;
+    EXPECT_FALSE(prueba::Linea(b, "Base de datos matriz: matriz1"));
     EXPECT_TRUE(Mod.TerminarPrograma);
     EXPECT_EQ(m.ventana.descargas, 1);
     EXPECT_TRUE(m.ventana.conectando.back());  // the window is not handed back: the program ends
@@ -220,15 +218,14 @@ TEST(VerificaVersiones, TheHubsMinimumForcesTheDownloadAndEndsTheProgram) {
 
     // The site's files did not all come: the connection goes on as usual.
     s.Mata();
-    modo = 4;
-    clsConectar().Conectar(modo, rs, cn);
+    g.Ciclo(4);
     EXPECT_FALSE(Mod.TerminarPrograma);
-    EXPECT_TRUE(apoyo::Linea(m.carpeta.Lee("BitacoraConcentrador.txt"), "Base de datos matriz: matriz1"));
+    EXPECT_TRUE(prueba::Linea(m.carpeta.Lee("BitacoraConcentrador.txt"), "Base de datos matriz: matriz1"));
     EXPECT_FALSE(m.ventana.conectando.back());
 }
 
 TEST(PreparaDatosDelSitio, KeepsThreeEncipheredValuesAndReadsThemBack) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     const std::string llave = "SOFTWARE\\Velnor\\QMX plugins";
     PreparaDatosDelSitio();
     const auto s = Mod.Sitio;

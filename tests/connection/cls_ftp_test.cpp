@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/shared_routines.h"
-#include "support/falsos.h"
+#include "support/escenario.h"
 #include "support/ftp.h"
 
 using namespace cnc;
@@ -26,7 +26,7 @@ struct Avance {
 }  // namespace
 
 TEST(clsFTP, DownloadsInBlocksFindsNamesWithSpacesAndLeavesMissingFilesAlone) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     s.Escribe(kPlugins + "exacto.bin", prueba::Contenido(510));
@@ -80,7 +80,7 @@ TEST(clsFTP, DownloadsInBlocksFindsNamesWithSpacesAndLeavesMissingFilesAlone) {
 }
 
 TEST(clsFTP, ErrorTextsOfAFailedLoginAndOfTheServersRefusals) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     clsFTP ftp;
@@ -104,7 +104,7 @@ TEST(clsFTP, ErrorTextsOfAFailedLoginAndOfTheServersRefusals) {
 }
 
 TEST(clsFTP, UploadsRenamesFoldersListingsAndDeletions) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     clsFTP ftp;
@@ -157,7 +157,7 @@ TEST(clsFTP, UploadsRenamesFoldersListingsAndDeletions) {
 }
 
 TEST(clsFTP, ADroppedTransferLeavesNoFileBehind) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     // Far more than the sockets buffer, so most of it is still on the server when it dies.
