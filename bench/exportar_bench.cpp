@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         e.Llave = "Id";
         e.UltimoFolio = 0;
         e.Limite = limite;
-        e.ExportarInfo("");
+        e.ExportarInfo();
     });
     const std::string trasInfo = Cuenta(espejo, "SELECT COUNT(*) FROM articulos");
 

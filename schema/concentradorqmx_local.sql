@@ -34,6 +34,16 @@ CREATE TABLE IF NOT EXISTS productosenkardex (
   PRIMARY KEY (Clave)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
+-- New rows of the exports whose per-table routine has not run yet: a crash
+-- between a row's insert in the ESPEJO and its routine leaves the row here,
+-- and the next export of the table runs the routine first.
+-- The program also creates it (same definition) before every run.
+CREATE TABLE IF NOT EXISTS rutinaspendientes (
+  Tabla VARCHAR(64) NOT NULL DEFAULT '',
+  Clave VARCHAR(64) NOT NULL DEFAULT '',
+  PRIMARY KEY (Tabla, Clave)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
 -- Notices. Aviso and Usuario hold ENCODE() output (binary) with the row's
 -- pass string Metodo (3..180). A new row is shown unplaced (x = y = 0)
 -- with a 300 x 240 px window (twips) in post-it yellow (&HC0FFFF).

@@ -9,6 +9,7 @@
 
 #include "app/comandos.h"
 #include "app/scheduler.h"
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
 #include "notices/notice_store.h"
@@ -21,11 +22,6 @@ namespace {
 
 const char* const kConfiguracion = "Configuración";
 const char* const kTituloCorrecciones = "Configuración";
-
-std::string Version() {
-    return std::to_string(CONCENTRADOR_VERSION_MAYOR) + "." + std::to_string(CONCENTRADOR_VERSION_MENOR) +
-           "." + std::to_string(CONCENTRADOR_VERSION_REVISION);
-}
 
 // A configuration file that exists but cannot be read as text is never rewritten.
 bool IniIlegible() {
@@ -108,6 +104,7 @@ void PreparaModulo(const std::string& carpeta) {
     while (c.size() > 1 && c.back() == '/') c.pop_back();
     Mod.Carpeta = c;
     Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
     Mod.SegundosReintento = 30;
     if (const char* r = std::getenv("CONCENTRADOR_REINTENTO"); r && *r && kvtx8::EsNumerico(r)) {
         double n = kvtx8::kvVal(r);
@@ -158,14 +155,15 @@ bool CargaConexionLocal(bool leerBasePrincipal) {
     bd.cPuerto = "3306";
     bd.cPassword = "";
     bd.cUsuario = "root";
-    if (kvtx8::kvVal(r.DatosT8X("MySQLPuerto")) == 0) r.GuardaDatosT8X("MySQLPuerto", "3306");
+    // No port, or the server's default, is written as the default port.
+    if (ComoPuerto(r.DatosT8X("MySQLPuerto")).value_or(0) == 0) r.GuardaDatosT8X("MySQLPuerto", "3306");
     if (kvtx8::Recorta(r.DatosT8X("MySQLServer")).empty())
         r.GuardaDatosT8X("MySQLServer", r.DatosT8X("servidor"));
     if (r.DatosT8X("MySQLUsuario").empty()) r.GuardaDatosT8X("MySQLUsuario", Mod.Acceso.Encripta("root"));
     if (r.DatosT8X("MySQLPassword").empty()) r.GuardaDatosT8X("MySQLPassword", Mod.Acceso.Encripta(""));
     bd.cPassword = Mod.Acceso.DesEncripta(r.DatosT8X("MySQLPassword"));
     bd.cUsuario = Mod.Acceso.DesEncripta(r.DatosT8X("MySQLUsuario"));
-    bd.cPuerto = std::to_string(static_cast<long>(kvtx8::kvVal(r.DatosT8X("MySQLPuerto"))));
+    bd.cPuerto = std::to_string(ComoPuerto(r.DatosT8X("MySQLPuerto")).value_or(3306));
     bd.cRuta = kvtx8::Recorta(r.DatosT8X("MySQLServer"));
     if (leerBasePrincipal) bd.cMiBase = LeeIniConDefecto(kConfiguracion, "Base de datos principal", "datos1");
     return true;
@@ -208,8 +206,16 @@ void clsDeInicio::CreaObjetos(std::string& archivoExe, bool& correcto) {
         if (!CreaComponente(c, "kvtx8")) return;
     for (const char* c : {"BasesDD", "CicloSecuencial"})
         if (!CreaComponente(c, "Kvtx8")) return;
-    PreparaDatosDelSitio();
     if (Mod.ArchivoIni.empty()) Mod.ArchivoIni = EnCarpeta(kArchivoIni);
+    Mod.Acceso.UsaArchivoIni(Mod.ArchivoIni);
+    // Without this installation's key no stored secret can be read or written.
+    if (!Mod.Acceso.LlaveLista()) {
+        Ventana().MensajeSimple("No se puede usar la llave del grupo: " + Mod.Acceso.Problema() +
+                                    ".\r\nEste programa se cerrará.",
+                                kCritico, "Atención");
+        return;
+    }
+    PreparaDatosDelSitio();
     if (!CargaConexionLocal(true)) {
         AvisaCorrecciones();
         return;
@@ -238,55 +244,59 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     Conexion cn;
     if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {
         BasesDD& bd = Mod.BDLocal;
-        bool iniciados =
-            bd.IniciaDato("Minutos", std::to_string(Mod.Minutos), "N", "Minutos para envío", cn) &&
-            bd.IniciaDato("AvisosAmostrar", std::to_string(Mod.AvisosAMostrar), "N", "Avisos a mostrar",
-                          cn) &&
-            bd.IniciaDato("ManejarAvisos", std::to_string(Mod.ManejarAvisos), "N", "Manejar avisos", cn) &&
-            bd.IniciaDato("ActualizAutomatica", std::to_string(Mod.ActualizAutomatica), "N",
-                          "Actualización automática", cn) &&
-            bd.IniciaDato("SoloRespaldar", std::to_string(Mod.SoloRespaldar), "N",
-                          "Solamente respaldar en ESPEJO", cn) &&
-            bd.IniciaDato("FDDUA", "2018-08-01 00:00:00", "C", "Fecha Definida De Ultima Actualización", cn);
-        if (iniciados) {
-            auto numero = [&](const char* clave) { return kvtx8::kvVal(bd.LeeDato(clave, cn)); };
-            double minutos = numero("Minutos");
+        // A setting that cannot be created keeps the file's value; only a missing schema ends the start-up.
+        const auto inicia = [&](const char* clave, const std::string& valor, const char* tipo,
+                                const char* descripcion) {
+            if (bd.IniciaDato(clave, valor, tipo, descripcion, cn)) return true;
+            AnotaError("No se pudo crear el ajuste \"" + std::string(clave) + "\" en concentradorqmx (" +
+                       cn.MensajeError() + "); se usa " + valor);
+            return false;
+        };
+        const bool minutos = inicia("Minutos", std::to_string(Mod.Minutos), "N", "Minutos para envío");
+        const bool avisos =
+            inicia("AvisosAmostrar", std::to_string(Mod.AvisosAMostrar), "N", "Avisos a mostrar");
+        const bool manejar =
+            inicia("ManejarAvisos", std::to_string(Mod.ManejarAvisos), "N", "Manejar avisos");
+        const bool actualiza = inicia("ActualizAutomatica", std::to_string(Mod.ActualizAutomatica), "N",
+                                      "Actualización automática");
+        const bool respaldar =
+            inicia("SoloRespaldar", std::to_string(Mod.SoloRespaldar), "N", "Solamente respaldar en ESPEJO");
+        inicia("FDDUA", "2018-08-01 00:00:00", "C", "Fecha Definida De Ultima Actualización");
+        if (minutos) {
+            const double n = kvtx8::kvVal(bd.LeeDato("Minutos", cn));
             // An interval below one minute would start a connection on every tick.
-            if (minutos >= 1 && minutos <= 32767)
-                Mod.Minutos = static_cast<int16_t>(minutos);
+            if (n >= 1 && n <= 32767)
+                Mod.Minutos = static_cast<int16_t>(n);
             else
                 Corrige("\"Minutos\" de concentradorqmx no es válido; se usa " + std::to_string(Mod.Minutos));
-            double avisos = numero("AvisosAmostrar");
-            Mod.AvisosAMostrar = static_cast<int16_t>(avisos > 32767    ? 32767
-                                                      : avisos < -32768 ? -32768
-                                                                        : avisos);
-            // A byte: anything else stored there counts as off.
-            auto bandera = [&](const char* clave) {
-                const double v = numero(clave);
-                return static_cast<uint8_t>(v >= 0 && v <= 255 ? v : 0);
-            };
-            Mod.ManejarAvisos = bandera("ManejarAvisos");
-            Mod.ActualizAutomatica = bandera("ActualizAutomatica");
-            Mod.SoloRespaldar = bandera("SoloRespaldar");
-            MuestraOpciones();
-            correcto = true;
         }
+        if (avisos) {
+            const double n = kvtx8::kvVal(bd.LeeDato("AvisosAmostrar", cn));
+            Mod.AvisosAMostrar = static_cast<int16_t>(n > 32767 ? 32767 : n < -32768 ? -32768 : n);
+        }
+        if (manejar) Mod.ManejarAvisos = ManejarAvisosDe(bd.LeeDato("ManejarAvisos", cn));
+        // A byte: anything else stored there counts as off.
+        if (actualiza) Mod.ActualizAutomatica = ComoByte(bd.LeeDato("ActualizAutomatica", cn));
+        if (respaldar) Mod.SoloRespaldar = ComoByte(bd.LeeDato("SoloRespaldar", cn));
+        MuestraOpciones();
+        correcto = true;
     }
     if (Mod.RegistrosATomar < 100) Mod.RegistrosATomar = 100;
     if (Mod.AvisosAMostrar < 1) Mod.AvisosAMostrar = 0;
-    const bool avisos = Mod.ManejarAvisos == 1;
-    for (const char* c : {"Command7", "Command5", "Label(6)", "txtAvisos"}) Ventana().Habilitado(c, avisos);
+    const bool avisos = AvisosManejados();
+    for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
+        Ventana().Habilitado(c, avisos);
     cn.Cerrar();
 }
 
 void clsDeInicio::Controles(const std::string&) {
     LimpiaUltimosAvisos();
-    Ventana().Texto("Label2", kvtx8::NetName());
-    Ventana().Texto("Label4", std::to_string(Mod.RegistrosATomar));
-    Ventana().Texto("Form1", "Cliente del concentrador de información.   v" + Version());
-    Ventana().Tooltip("Command1", "Ocultar ventana, enviándola a la barra de tareas");
-    Ventana().Tooltip("cmdTerminar", "Cerrar el programa");
-    Ventana().Tooltip("cmdConexion", "Definir los datos de conexión al concentrador matriz");
+    Ventana().Texto(Control::Label2, kvtx8::NetName());
+    Ventana().Texto(Control::Label4, std::to_string(Mod.RegistrosATomar));
+    Ventana().Texto(Control::Form1, "Cliente del concentrador de información.   v" + VersionDelPrograma());
+    Ventana().Tooltip(Control::Command1, "Ocultar ventana, enviándola a la barra de tareas");
+    Ventana().Tooltip(Control::cmdTerminar, "Cerrar el programa");
+    Ventana().Tooltip(Control::cmdConexion, "Definir los datos de conexión al concentrador matriz");
 }
 
 std::string ArchivoDeArranque() {
@@ -328,11 +338,11 @@ void clsDeInicio::DatosConexion(bool& presentes) {
         !rs.Eof()) {
         const std::string servidor = Mod.Acceso.DesEncripta(rs.Texto("Servidor2"), 1);
         const std::string base = Mod.Acceso.DesEncripta(rs.Texto("BaseDeDatos3"), 2);
-        Ventana().Texto("txtConecte(0)", servidor);
-        Ventana().Texto("txtConecte(2)", std::to_string(rs.Entero("Puerto2")));
-        Ventana().Texto("txtConecte(3)", Mod.Acceso.DesEncripta(rs.Texto("Usuario2"), 3));
-        Ventana().Texto("txtConecte(4)", Mod.Acceso.DesEncripta(rs.Texto("Conexion2"), 4));
-        Ventana().Texto("txtConecte(1)", base);
+        Ventana().Texto(Control::txtConecte_0, servidor);
+        Ventana().Texto(Control::txtConecte_2, std::to_string(rs.Entero("Puerto2")));
+        Ventana().Texto(Control::txtConecte_3, Mod.Acceso.DesEncripta(rs.Texto("Usuario2"), 3));
+        Ventana().Texto(Control::txtConecte_4, Mod.Acceso.DesEncripta(rs.Texto("Conexion2"), 4));
+        Ventana().Texto(Control::txtConecte_1, base);
         presentes = !kvtx8::Recorta(base).empty() && !kvtx8::Recorta(servidor).empty();
     }
     rs.Cerrar();
@@ -347,8 +357,8 @@ void clsDeInicio::MouseMove(int, int, int x, int) {
     if (x != 514 && x != 517) return;
     Form1().Minimizada = false;
     Ventana().Restaura();
-    Ventana().Visible("Form1", true);
-    if (Form1().Picture1) DarleElFoco("Picture1");
+    Ventana().Visible(Control::Form1, true);
+    if (Form1().Picture1) DarleElFoco(Control::Picture1);
 }
 
 void clsDeInicio::MataObjetos() {
@@ -358,17 +368,18 @@ void clsDeInicio::MataObjetos() {
 
 void MuestraConexion() {
     EstadoForm1& f = Form1();
+    // It takes the place of whichever panel showed: at start-up the main one, else the settings.
+    f.Picture1 = false;
     f.Picture4 = false;
-    Ventana().Visible("Picture4", false);
     f.Picture2 = true;
-    Ventana().Visible("Picture2", true);
-    DarleElFoco("txtConecte(0)");
+    Ventana().MuestraPanel(Panel::Conexion);
+    DarleElFoco(Control::txtConecte_0);
 }
 
 bool Arranque(bool conectarAlInicio) {
     EstadoForm1& f = Form1();
     clsDeInicio inicio;
-    Ventana().Texto("Label(13)", "");
+    Ventana().Estado("");
     Mod.TipoSucursal = 250;
     Mod.FormatoFechaHora = "yyyy-mm-dd hh:nn:ss";
     f.PrimeraActivacion = true;
@@ -394,7 +405,7 @@ bool Arranque(bool conectarAlInicio) {
     }
     // A one-shot run is a scripted one: it does not ask to start at every login.
     if (conectarAlInicio) RegistraArranqueAutomatico();
-    Ventana().Texto("Label3", Mod.BDLocal.cMiBase);
+    Ventana().Texto(Control::Label3, Mod.BDLocal.cMiBase);
     if (LeeRegistro(Mod.Prefijo + "_BaseDeDatos") != Mod.BDLocal.cMiBase) descargas.GrabaBaseDeDatos();
     bool empresaCorrecta = false;
     descargas.EmpresaCorrecta(empresaCorrecta);

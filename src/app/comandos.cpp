@@ -14,21 +14,22 @@ namespace {
 EstadoForm1 estado;
 
 // The buttons "Configurar" hides while the settings panel is open.
-const char* const kBotonesDelPanel[] = {"Command5", "Command6",  "Command10", "Command13",
-                                        "Command7", "Command12", "Command14"};
+const Control kBotonesDelPanel[] = {Control::Command5,  Control::Command6, Control::Command10,
+                                    Control::Command13, Control::Command7, Control::Command12,
+                                    Control::Command14};
 
 void FocoPrincipal() {
-    if (estado.Picture1) DarleElFoco("Picture1");
+    if (estado.Picture1) DarleElFoco(Control::Picture1);
 }
 
 void DetenTimer1() {
     estado.Timer1 = false;
-    Ventana().Temporizador("Timer1", false);
+    Ventana().Temporizador(Control::Timer1, false);
 }
 
 void ArrancaTimer1() {
     estado.Timer1 = true;
-    Ventana().Temporizador("Timer1", true);
+    Ventana().Temporizador(Control::Timer1, true);
 }
 
 // The four send commands: the question, then one connection of the mode.
@@ -44,7 +45,7 @@ void Envio(const std::string& pregunta, uint8_t modo) {
         FocoPrincipal();
         return;
     }
-    Ventana().Texto("lblInfo", "");
+    Ventana().Texto(Control::lblInfo, "");
     Ventana().Ceder();
     EnviarAhora(modo);
 }
@@ -80,10 +81,10 @@ void Form_Activate() {
 void Form_Resize(bool minimizada) {
     estado.Minimizada = minimizada;
     if (minimizada) {
-        Ventana().Visible("Form1", false);
+        Ventana().Visible(Control::Form1, false);
         clsDeInicio().PonerSystray();
     } else {
-        Ventana().Visible("Form1", true);
+        Ventana().Visible(Control::Form1, true);
     }
 }
 
@@ -103,7 +104,7 @@ void Form_Unload() {
     if (estado.Descargada) return;
     estado.Descargada = true;
     DetenTimer1();
-    if (estado.Timer2) estado.Timer2 = false, Ventana().Temporizador("Timer2", false);
+    if (estado.Timer2) estado.Timer2 = false, Ventana().Temporizador(Control::Timer2, false);
     Ventana().QuitaAviso();
     if (!Mod.ArchivoIni.empty())
         kvtx8::EscribeIni("Configuración", "Solamente respaldar en ESPEJO",
@@ -130,10 +131,8 @@ void Command14_Click() {
 
 void Command11_Click() {
     estado.Timer2 = true;
-    Ventana().Temporizador("Timer2", true);
-    Ventana().Texto("Label(7)", "Buscando actualizaciones");
     estado.Label7Visible = true;
-    Ventana().Visible("Label(7)", true);
+    Ventana().IndicadorOcupado("Buscando actualizaciones");
     DetenTimer1();
     clsDescargas descargas;
     bool manual = true, forzado = false, terminar = false;
@@ -143,14 +142,13 @@ void Command11_Click() {
         return;
     }
     estado.Timer2 = false;
-    Ventana().Temporizador("Timer2", false);
     estado.Label7Visible = false;
-    Ventana().Visible("Label(7)", false);
+    Ventana().QuitaIndicadorOcupado();
     Ventana().Bip();
     MensajeSkn("Versión del concentrador comprobada. No hay versión más nueva.", 0, "Verificación terminada",
                10);
     ArrancaTimer1();
-    DarleElFoco("Picture1");
+    DarleElFoco(Control::Picture1);
 }
 
 void Command13_Click() {
@@ -160,11 +158,10 @@ void Command13_Click() {
         return;
     }
     estado.Picture1 = false;
-    Ventana().Visible("Picture1", false);
-    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, false);
     estado.Picture4 = true;
-    Ventana().Visible("Picture4", true);
-    DarleElFoco("txtMinutos");
+    Ventana().MuestraPanel(Panel::Opciones);
+    for (Control b : kBotonesDelPanel) Ventana().Visible(b, false);
+    DarleElFoco(Control::txtMinutos);
 }
 
 void cmdCerrar_Click() {
@@ -209,8 +206,8 @@ bool txtAvisos_Validate(const std::string& texto) {
 }
 
 void chkAvisos_Click(bool marcado) {
-    Ventana().Habilitado("Label(9)", marcado);
-    Ventana().Habilitado("txtAvisos", marcado);
+    Ventana().Habilitado(Control::Label_9, marcado);
+    Ventana().Habilitado(Control::txtAvisos, marcado);
 }
 
 bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool chkAvisos, bool chkActualiza,
@@ -218,40 +215,52 @@ bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool
     // The fields' own checks may not have run (a click straight from another field).
     if (!EnRango(minutos, 1, 999)) {
         Ventana().Bip();
-        DarleElFoco("txtMinutos");
+        DarleElFoco(Control::txtMinutos);
         return false;
     }
     if (!EnRango(avisos, 0, 9999)) {
         Ventana().Bip();
-        DarleElFoco("txtAvisos");
+        DarleElFoco(Control::txtAvisos);
         return false;
     }
     Conexion cn;
     if (!AbreBase(Mod.BDLocal, cn, "concentradorqmx")) return false;
     BasesDD& bd = Mod.BDLocal;
-    bool grabado = bd.GrabaDato("Minutos", NumeroEntero(minutos), cn) &&
-                   bd.GrabaDato("AvisosAmostrar", NumeroEntero(avisos), cn) &&
-                   bd.GrabaDato("ManejarAvisos", chkAvisos ? "1" : "0", cn) &&
-                   bd.GrabaDato("ActualizAutomatica", chkActualiza ? "1" : "0", cn) &&
-                   bd.GrabaDato("SoloRespaldar", chkSoloRespaldar ? "1" : "0", cn);
-    if (grabado) {
-        bool correcto = false;
-        clsDeInicio().LeerConfiguracion(correcto);
-        Correcciones().clear();  // reported at start-up only
-        MuestraOpciones();
-        estado.Segundos = 0;
-        cmdRegresar_Click();
-    }
+    // Each setting on its own: one that fails must not keep the others from being stored.
+    const struct {
+        const char* clave;
+        const char* nombre;
+        std::string valor;
+    } ajustes[] = {
+        {"Minutos", "Intervalo (min.) para enviar información", NumeroEntero(minutos)},
+        {"AvisosAmostrar", "Avisos a mostrar", NumeroEntero(avisos)},
+        {"ManejarAvisos", "Manejar avisos", chkAvisos ? "1" : "0"},
+        {"ActualizAutomatica", "Buscar actualizaciones automáticamente", chkActualiza ? "1" : "0"},
+        {"SoloRespaldar", "Solamente RESPALDAR en empresa espejo", chkSoloRespaldar ? "1" : "0"},
+    };
+    std::string fallidos;
+    for (const auto& a : ajustes)
+        if (!bd.GrabaDato(a.clave, a.valor, cn))
+            fallidos += std::string("\r\n") + a.nombre + " (" + a.clave + "): " + cn.MensajeError();
     cn.Cerrar();
-    return grabado;
+    // What the panel and the summary show afterwards is what the server holds.
+    bool correcto = false;
+    clsDeInicio().LeerConfiguracion(correcto);
+    Correcciones().clear();  // reported at start-up only
+    MuestraOpciones();
+    estado.Segundos = 0;
+    cmdRegresar_Click();
+    if (!fallidos.empty())
+        MensajeSkn("No se pudieron grabar estos ajustes; conservan el valor que tenían:" + fallidos, kCritico,
+                   "Alerta");
+    return fallidos.empty();
 }
 
 void cmdRegresar_Click() {
     estado.Picture1 = true;
-    Ventana().Visible("Picture1", true);
     estado.Picture4 = false;
-    Ventana().Visible("Picture4", false);
-    for (const char* b : kBotonesDelPanel) Ventana().Visible(b, true);
+    Ventana().MuestraPanel(Panel::Principal);
+    for (Control b : kBotonesDelPanel) Ventana().Visible(b, true);
     // Edits not saved with "Grabar" are dropped, so the panel and the settings agree.
     MuestraOpciones();
     ArrancaTimer1();
@@ -263,32 +272,34 @@ void cmdConexion_Click() {
 
 bool Command2_Click(const DatosDeConexion& d) {
     Conexion cn;
-    bool grabado = false;
+    std::string problema;
     if (AbreBase(Mod.BDLocal, cn, "")) {
         Registros rs;
-        if (Mod.BDLocal.AbrirTabla(
+        if (!Mod.BDLocal.AbrirTabla(
                 rs, cn, kvtx8::CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", Mod.BDLocal.cMiBase, cn), "*",
-                true) &&
-            !rs.Eof()) {
+                true)) {
+            problema = "no se pudo leer la tabla de empresas: " + cn.MensajeError();
+        } else if (rs.Eof()) {
+            problema = "no se encontró la empresa " + Mod.BDLocal.cMiBase +
+                       " en la base de datos general del servidor local.";
+        } else {
             rs.Poner("Servidor2", Mod.Acceso.Encripta(d.servidor, 1));
             rs.Poner("Puerto2", NumeroEntero(d.puerto));
             rs.Poner("Usuario2", Mod.Acceso.Encripta(d.usuario, 3));
             rs.Poner("Conexion2", Mod.Acceso.Encripta(d.password, 4));
             rs.Poner("BaseDeDatos3", Mod.Acceso.Encripta(d.base, 2));
-            grabado = rs.Update();
+            if (!rs.Update()) problema = "el servidor no aceptó el cambio: " + rs.Error();
         }
         rs.Cerrar();
         cn.Cerrar();
+    } else {
+        problema = "no se pudo abrir la base de datos general del servidor local.";
     }
-    // Leaving the panel as if saved would lose what was typed.
-    if (!grabado) {
-        Ventana().MensajeSimple("No se grabaron los datos de conexión: no se encontró la empresa " +
-                                    Mod.BDLocal.cMiBase + " en la base de datos general del servidor local.",
-                                kCritico, "Alerta");
-        return false;
-    }
+    // The panel is left either way; its fields keep what was typed for another try.
+    if (!problema.empty())
+        Ventana().MensajeSimple("No se grabaron los datos de conexión: " + problema, kCritico, "Alerta");
     Command4_Click();
-    return true;
+    return problema.empty();
 }
 
 bool Command3_Click(const DatosDeConexion& d) {
@@ -310,15 +321,14 @@ bool Command3_Click(const DatosDeConexion& d) {
 
 void Command4_Click() {
     estado.Picture2 = false;
-    Ventana().Visible("Picture2", false);
     estado.Picture4 = true;
-    Ventana().Visible("Picture4", true);
+    Ventana().MuestraPanel(Panel::Opciones);
 }
 
 void chkVer_Click() {
     estado.UsuarioVisible = !estado.UsuarioVisible;
-    Ventana().Enmascarado("txtConecte(3)", !estado.UsuarioVisible);
-    Ventana().Enmascarado("txtConecte(4)", !estado.UsuarioVisible);
+    Ventana().Enmascarado(Control::txtConecte_3, !estado.UsuarioVisible);
+    Ventana().Enmascarado(Control::txtConecte_4, !estado.UsuarioVisible);
 }
 
 }  // namespace cnc

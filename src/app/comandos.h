@@ -65,7 +65,8 @@ void Command7_Click();
 bool txtMinutos_Validate(const std::string& texto);
 bool txtAvisos_Validate(const std::string& texto);
 void chkAvisos_Click(bool marcado);
-// True when the settings were stored (the panel then closes).
+// True when all five settings were stored. Once the hub schema opens the panel closes on the settings the
+// server holds, and the operator is told which ones were not stored.
 bool cmdGrabar_Click(const std::string& minutos, const std::string& avisos, bool chkAvisos, bool chkActualiza,
                      bool chkSoloRespaldar);
 void cmdRegresar_Click();
@@ -75,7 +76,7 @@ void cmdConexion_Click();
 struct DatosDeConexion {
     std::string servidor, base, puerto, usuario, password;
 };
-// True when the company row was updated.
+// True when the company row was updated; otherwise the box says why. The panel is left either way.
 bool Command2_Click(const DatosDeConexion& d);
 // "Probar": true when the connection opened.
 bool Command3_Click(const DatosDeConexion& d);

@@ -1,26 +1,49 @@
 #include "app/scheduler.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
-#include "core/shared_routines.h"
 #include "connection/cls_conectar.h"
+#include "core/shared_routines.h"
 
 namespace cnc {
 
 namespace {
 bool enConexion = false;
+
+// The alert poll makes one attempt at the local server, never AbreBase's retry window: that would hold the
+// window half a minute at every poll while the server is down. After a failure it waits longer each time
+// (10 s, 20 s... up to five minutes); once an attempt succeeds it polls every five seconds again.
+constexpr int kPrimeraEspera = 10, kEsperaMaxima = 300;
+struct {
+    int segundos = 0;  // 0: no failure pending
+    long long desde = 0;
+} espera;
+
+long long EnSegundos(const kvtx8::FechaHora& f) {
+    using namespace std::chrono;
+    const long long dias = sys_days{year{f.anio} / f.mes / f.dia}.time_since_epoch().count();
+    return dias * 86400 + f.SegundosDelDia();
 }
+
+bool TocaIntento(long long ahora) {
+    // A clock set back does not stretch the wait.
+    return espera.segundos == 0 || ahora < espera.desde || ahora - espera.desde >= espera.segundos;
+}
+}  // namespace
 
 void IniciaCuenta(uint8_t modo) {
     EstadoForm1& f = Form1();
     if (modo == 0) f.Segundos = 0, f.Minutos = 0;
     f.Timer1 = true;
-    Ventana().Temporizador("Timer1", true);
-    Ventana().Habilitado("cmdEnviar", true);
-    if (!f.Minimizada && !f.PrimeraActivacion && f.Picture1) DarleElFoco("Picture1");
+    Ventana().Temporizador(Control::Timer1, true);
+    Ventana().Habilitado(Control::cmdEnviar, true);
+    if (!f.Minimizada && !f.PrimeraActivacion && f.Picture1) DarleElFoco(Control::Picture1);
 }
 
-void DarleElFoco(const std::string& control) {
+void DarleElFoco(Control control) {
     Ventana().Foco(control);
 }
 
@@ -52,7 +75,7 @@ void Timer1_Timer() {
     }
     int h, m, s;
     TiempoRestante(h, m, s);
-    Ventana().Texto("lblInfo", TextoTiempoRestante(h, m, s));
+    Ventana().Texto(Control::lblInfo, TextoTiempoRestante(h, m, s));
     Ventana().Ceder();
     if (f.Timer1 && !f.Descargada && f.Minutos >= Mod.Minutos) EnviarAhora(0);
     enTick = false;
@@ -61,12 +84,21 @@ void Timer1_Timer() {
 void Timer2_Timer() {
     EstadoForm1& f = Form1();
     f.Label7Visible = !f.Label7Visible;
-    Ventana().Visible("Label(7)", f.Label7Visible);
+    Ventana().Visible(Control::Label_7, f.Label7Visible);
 }
 
 void RevisaAlertas() {
     Conexion cn;
-    if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {
+    const long long ahora = EnSegundos(Ahora());
+    const bool intenta = TocaIntento(ahora);
+    const bool abierta = intenta && Mod.BDLocal.AbrirBdD(cn, "concentradorqmx");
+    if (intenta && !abierta) {
+        espera.segundos =
+            espera.segundos == 0 ? kPrimeraEspera : std::min(espera.segundos * 2, kEsperaMaxima);
+        espera.desde = ahora;
+    }
+    if (abierta) {
+        espera.segundos = 0;
         Registros alertas;
         Mod.BDLocal.AbrirTabla(alertas, cn, "alertas order by Id");
         while (!alertas.Eof() && !Form1().Descargada) {

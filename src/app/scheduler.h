@@ -5,6 +5,7 @@
 #include <string>
 
 #include "components/bases_dd.h"
+#include "core/puerto_ventana.h"
 
 namespace cnc {
 
@@ -12,7 +13,7 @@ namespace cnc {
 void IniciaCuenta(uint8_t modo);
 
 // Gives a control the focus.
-void DarleElFoco(const std::string& control);
+void DarleElFoco(Control control);
 // Time left until the next automatic send.
 void TiempoRestante(int& horas, int& minutos, int& segundos);
 // The lblInfo text of a time left: "0 hors. 14 min. 59 segs.".

@@ -1,6 +1,9 @@
 #include "cli/ventana_sin_ventana.h"
 
 #include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
@@ -37,24 +40,66 @@ std::string NombreDelBoton(uint8_t b) {
     return std::to_string(b);
 }
 
-// Line breaks of a box text, as lines of the log.
-std::string EnLineas(const std::string& texto) {
-    std::string r;
-    for (size_t i = 0; i < texto.size(); ++i) {
-        char c = texto[i];
-        if (c == '\r') {
-            if (i + 1 < texto.size() && texto[i + 1] == '\n') ++i;
-            r += "\n    ";
-        } else if (c == '\n') {
-            r += "\n    ";
-        } else {
-            r += c;
+// The lines of a text joined into one: a reader of the journal sees each line as its own entry.
+std::string UnaLinea(const std::string& texto) {
+    std::string r, parte;
+    auto agrega = [&] {
+        const auto a = parte.find_first_not_of(" \t");
+        if (a != std::string::npos) {
+            if (!r.empty()) r += " / ";
+            r += parte.substr(a, parte.find_last_not_of(" \t") - a + 1);
         }
+        parte.clear();
+    };
+    for (char c : texto) {
+        if (c == '\r' || c == '\n')
+            agrega();
+        else
+            parte += c;
     }
+    agrega();
     return r;
 }
 
+Nivel NivelDe(int estilo) {
+    switch (estilo & 0x70) {
+        case kCritico:
+            return Nivel::Error;
+        case kExclamacion:
+            return Nivel::Advertencia;
+        default:
+            return Nivel::Informacion;
+    }
+}
+
 }  // namespace
+
+bool EsElDiario(std::FILE* salida) {
+    const char* js = std::getenv("JOURNAL_STREAM");
+    if (!js || !*js) return false;
+    char* fin = nullptr;
+    const unsigned long long dev = std::strtoull(js, &fin, 10);
+    if (fin == js || *fin != ':') return false;
+    const char* ino = fin + 1;
+    const unsigned long long nodo = std::strtoull(ino, &fin, 10);
+    if (fin == ino || *fin) return false;
+    struct stat st {};
+    return fstat(fileno(salida), &st) == 0 && st.st_dev == dev && st.st_ino == nodo;
+}
+
+void EscribeLinea(std::FILE* salida, Nivel nivel, const std::string& texto) {
+    const std::string linea = UnaLinea(texto);
+    if (EsElDiario(salida)) {
+        const char* prioridad = nivel == Nivel::Error ? "<3>" : nivel == Nivel::Advertencia ? "<4>" : "<6>";
+        std::fprintf(salida, "%s%s\n", prioridad, linea.c_str());
+    } else {
+        const char* palabra = nivel == Nivel::Error         ? "error"
+                              : nivel == Nivel::Advertencia ? "advertencia"
+                                                            : "información";
+        std::fprintf(salida, "concentrador: %s: %s\n", palabra, linea.c_str());
+    }
+    std::fflush(salida);
+}
 
 void VentanaSinVentana::InstalaSenales() {
     struct sigaction sa {};
@@ -69,9 +114,8 @@ bool VentanaSinVentana::HaySenal() {
     return senal != 0;
 }
 
-void VentanaSinVentana::Linea(const std::string& texto) {
-    std::fprintf(salida_, "concentrador: %s\n", texto.c_str());
-    std::fflush(salida_);
+void VentanaSinVentana::Linea(const std::string& texto, Nivel nivel) {
+    EscribeLinea(salida_, nivel, texto);
 }
 
 uint8_t VentanaSinVentana::Mensaje(const std::string& texto, int estilo, const std::string& titulo) {
@@ -80,9 +124,9 @@ uint8_t VentanaSinVentana::Mensaje(const std::string& texto, int estilo, const s
     if (si_)
         for (uint8_t b : botones)
             if (b == kSi) r = kSi;
-    std::string linea = "[" + titulo + "] " + EnLineas(texto);
-    if (botones.size() > 1) linea += "\n    -> " + NombreDelBoton(r);
-    Linea(linea);
+    std::string linea = "[" + titulo + "] " + UnaLinea(texto);
+    if (botones.size() > 1) linea += " -> " + NombreDelBoton(r);
+    Linea(linea, NivelDe(estilo));
     return r;
 }
 
@@ -95,7 +139,7 @@ void VentanaSinVentana::Etapa(const std::string& t) {
 }
 
 void VentanaSinVentana::Aviso(const std::string& t) {
-    Linea("[Aviso del concentrador] " + EnLineas(t));
+    Linea("[Aviso del concentrador] " + t);
 }
 
 void VentanaSinVentana::Ceder() {
@@ -105,46 +149,57 @@ void VentanaSinVentana::Ceder() {
     Form1().FinPedido = true;
     if (!avisoDeSenal_) {
         avisoDeSenal_ = true;
-        Linea("señal recibida: se interrumpe el envío de información y el programa termina");
+        Linea("señal recibida: se interrumpe el envío de información y el programa termina",
+              Nivel::Advertencia);
     }
 }
 
-void VentanaSinVentana::Texto(const std::string& control, const std::string& texto) {
-    if (control == "lblInfo") {
-        // One line a minute is enough for a log.
-        const auto p = texto.find(" min. ");
-        const std::string minuto = p == std::string::npos ? texto : texto.substr(0, p);
-        if (texto.empty() || minuto == ultimoMinuto_) return;
-        ultimoMinuto_ = minuto;
-        Linea("Para envio automatico faltan: " + texto);
-    } else if (control == "Label11" || control == "Label(13)" || control == "Form1") {
-        if (!texto.empty()) Linea(EnLineas(texto));
-    } else if (control == "Label3") {
-        Linea("Base de datos: " + texto);
+void VentanaSinVentana::Texto(Control control, const std::string& texto) {
+    switch (control) {
+        case Control::lblInfo: {
+            // One line a minute is enough for a log.
+            const auto p = texto.find(" min. ");
+            const std::string minuto = p == std::string::npos ? texto : texto.substr(0, p);
+            if (texto.empty() || minuto == ultimoMinuto_) return;
+            ultimoMinuto_ = minuto;
+            Linea("Para envio automatico faltan: " + texto);
+            break;
+        }
+        case Control::Label11:
+        case Control::Form1:
+            if (!texto.empty()) Linea(texto);
+            break;
+        case Control::Label3:
+            Linea("Base de datos: " + texto);
+            break;
+        default:
+            break;
     }
 }
 
-void VentanaSinVentana::Visible(const std::string& control, bool visible) {
-    if (control == "Picture2" && visible)
+void VentanaSinVentana::MuestraPanel(Panel p) {
+    if (p == Panel::Conexion)
         Linea("faltan los datos de conexión a la empresa ESPEJO en la empresa " + Mod.BDLocal.cMiBase +
-              " de la base de datos general (grábelos con la ventana del programa)");
+              " de la base de datos general (grábelos con la ventana del programa)",
+              Nivel::Error);
 }
 
 bool VentanaSinVentana::AbreDocumento(const std::string& ruta) {
-    Linea("edite el archivo " + ruta);
+    Linea("edite el archivo " + ruta, Nivel::Advertencia);
     return false;
 }
 
 int VentanaSinVentana::ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) {
     std::string lista = "[Empresa] Elija la empresa desde la cual enviará información";
     for (size_t i = 0; i < filas.size(); ++i)
-        lista += std::string("\n    ") + (static_cast<int>(i) == actual ? "* " : "  ") +
+        lista += std::string("\n") + (static_cast<int>(i) == actual ? "* " : "") +
                  filas[i].baseDeDatos + "  " + filas[i].empresa;
     Linea(lista);
     // Without anyone to choose, only the configured company can be confirmed.
     if (actual < 0) {
         if (!filas.empty())
-            Linea("la empresa configurada (" + Mod.BDLocal.cMiBase + ") no está en la lista; no se cambia");
+            Linea("la empresa configurada (" + Mod.BDLocal.cMiBase + ") no está en la lista; no se cambia",
+                  Nivel::Advertencia);
         return -1;
     }
     return frmElegirEmpresa_cmdAceptar(filas, actual) ? actual : -1;

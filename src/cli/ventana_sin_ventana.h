@@ -1,5 +1,6 @@
-// The program without a window: the window port prints to standard error, questions take their default
-// answer (Yes to all with --si), and the countdown runs in a plain loop on the real clock.
+// The program without a window: the window port prints to standard error, one line per event with its
+// level, questions take their default answer (Yes to all with --si), and the countdown runs in a plain loop
+// on the real clock.
 #pragma once
 
 #include <cstdio>
@@ -19,6 +20,16 @@ struct OpcionesSinVentana {
 inline constexpr int kSalidaEntrego = 0;     // the connection reached the hand-over (or a normal end)
 inline constexpr int kSalidaArranque = 1;    // start-up ended the program
 inline constexpr int kSalidaSinEntrega = 2;  // the connection failed before the hand-over
+inline constexpr int kSalidaUso = 3;         // the command line is not valid
+
+// How serious a line of the headless output is.
+enum class Nivel { Error, Advertencia, Informacion };
+
+// True when `salida` is the stream the service manager's journal reads (JOURNAL_STREAM names it).
+bool EsElDiario(std::FILE* salida);
+// Writes one event as one line: line breaks of the text are joined with " / ". To the journal the line
+// starts with its syslog priority ("<3>", "<4>", "<6>"); elsewhere with "concentrador: " and the level.
+void EscribeLinea(std::FILE* salida, Nivel nivel, const std::string& texto);
 
 class VentanaSinVentana : public PuertoVentana {
   public:
@@ -33,8 +44,8 @@ class VentanaSinVentana : public PuertoVentana {
     // Where a window would let events run, a pending SIGINT/SIGTERM acts as a confirmed "&Interrumpir"
     // and asks the program to end.
     void Ceder() override;
-    void Texto(const std::string& control, const std::string& texto) override;
-    void Visible(const std::string& control, bool visible) override;
+    void MuestraPanel(Panel p) override;
+    void Texto(Control control, const std::string& texto) override;
     bool AbreDocumento(const std::string& ruta) override;
     int ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) override;
 
@@ -43,7 +54,7 @@ class VentanaSinVentana : public PuertoVentana {
     static bool HaySenal();
 
   private:
-    void Linea(const std::string& texto);
+    void Linea(const std::string& texto, Nivel nivel = Nivel::Informacion);
     bool si_;
     std::FILE* salida_;
     bool soloRespaldar_ = false;

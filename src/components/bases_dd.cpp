@@ -1,5 +1,7 @@
 #include "components/bases_dd.h"
 
+#include <charconv>
+
 #include <errmsg.h>
 #include <mysql.h>
 
@@ -75,21 +77,28 @@ int TipoDe(const MYSQL_FIELD& f) {
 }  // namespace
 
 std::string Identificador(std::string_view nombre) {
-    std::string r;
-    size_t ini = 0;
-    while (true) {
-        size_t p = nombre.find('.', ini);
-        std::string_view parte =
-            nombre.substr(ini, p == std::string_view::npos ? std::string_view::npos : p - ini);
-        if (!r.empty()) r += '.';
-        r += '`';
-        for (char c : parte)
-            if (c != '`') r += c;
-        r += '`';
-        if (p == std::string_view::npos) break;
-        ini = p + 1;
+    std::string r = "`";
+    for (char c : nombre) {
+        if (c == '`') r += '`';
+        r += c;
     }
-    return r;
+    return r + "`";
+}
+
+std::string Identificador(std::string_view esquema, std::string_view nombre) {
+    return esquema.empty() ? Identificador(nombre) : Identificador(esquema) + "." + Identificador(nombre);
+}
+
+NombreTabla NombreTabla::DeLiteral(std::string_view literal) {
+    if (literal.size() > kEsquemaConcentrador.size() + 1 && literal.starts_with(kEsquemaConcentrador) &&
+        literal[kEsquemaConcentrador.size()] == '.')
+        return NombreTabla(std::string(kEsquemaConcentrador),
+                           std::string(literal.substr(kEsquemaConcentrador.size() + 1)));
+    return NombreTabla(std::string(literal));
+}
+
+std::string NombreTabla::EsquemaSQL(const Conexion& cn) const {
+    return esquema.empty() ? std::string("DATABASE()") : cn.Literal(esquema);
 }
 
 bool EsTipoNumerico(int t) {
@@ -237,8 +246,19 @@ Valor Registros::Dato(std::string_view nombre) const {
 std::string Registros::Texto(std::string_view nombre) const {
     return Dato(nombre).value_or("");
 }
+namespace {
+// A whole number read exactly (keys go beyond the 53 bits a double keeps); anything else as Basic's Val.
+long long EnteroExacto(std::string_view texto) {
+    const std::string t = Recorta(texto);
+    long long n = 0;
+    const auto [fin, error] = std::from_chars(t.data(), t.data() + t.size(), n);
+    if (error == std::errc() && fin == t.data() + t.size() && !t.empty()) return n;
+    return static_cast<long long>(kvVal(t));
+}
+}  // namespace
+
 long long Registros::Entero(std::string_view nombre) const {
-    return static_cast<long long>(kvVal(Texto(nombre)));
+    return EnteroExacto(Texto(nombre));
 }
 double Registros::Numero(std::string_view nombre) const {
     return kvVal(Texto(nombre));
@@ -266,8 +286,7 @@ void Registros::Poner(std::string_view nombre, const Valor& v) {
 
 std::string Registros::Destino() const {
     for (const auto& c : campos_)
-        if (!c.tabla.empty())
-            return c.base.empty() ? Identificador(c.tabla) : Identificador(c.base + "." + c.tabla);
+        if (!c.tabla.empty()) return Identificador(c.base, c.tabla);
     return {};
 }
 
@@ -346,7 +365,15 @@ void Registros::Cerrar() {
 
 bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
     const std::string nombre = base.empty() ? cBaseGeneral : base;
-    const unsigned puerto = static_cast<unsigned>(std::max(0.0, kvVal(cPuerto)));
+    const std::optional<unsigned> valido = ComoPuerto(cPuerto);
+    if (!valido) {
+        // Cut to 16 bits it would reach some other port.
+        cn.Cerrar();
+        cn.errno_ = CR_WRONG_HOST_INFO;
+        cn.error_ = "puerto no válido: '" + cPuerto + "'";
+        return false;
+    }
+    const unsigned puerto = *valido;
     if (cn.Abierta() && cn.servidor_ == cRuta && cn.puerto_ == puerto && cn.usuario_ == cUsuario) {
         if (cn.base_ == nombre) return true;
         if (mysql_select_db(cn.mysql_, nombre.c_str()) == 0) {
@@ -372,7 +399,13 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
         mysql_close(m);
         return false;
     }
-    mysql_query(m, kModoSql);
+    // Without its mode the session would follow the server's own: quotes, dates and defaults would differ.
+    if (mysql_query(m, kModoSql) != 0) {
+        cn.errno_ = mysql_errno(m);
+        cn.error_ = std::string("no se pudo fijar el modo SQL de la sesión: ") + mysql_error(m);
+        mysql_close(m);
+        return false;
+    }
     cn.mysql_ = m;
     cn.base_ = nombre;
     cn.servidor_ = cRuta;
@@ -446,7 +479,7 @@ bool BasesDD::Executar(Conexion& cn, const std::string& sql) {
     return cn.Ejecutar(sql);
 }
 
-bool BasesDD::AgregaRegistro(Registros& rs, Conexion& cn, const std::string& tabla,
+bool BasesDD::AgregaRegistro(Registros& rs, Conexion& cn, const NombreTabla& tabla,
                              const std::vector<std::string>& campos, const std::vector<Valor>& valores) {
     if (campos.size() != valores.size() || campos.empty()) return false;
     std::string cols, vals;
@@ -456,10 +489,10 @@ bool BasesDD::AgregaRegistro(Registros& rs, Conexion& cn, const std::string& tab
         vals += cn.Literal(valores[i]);
     }
     rs.Cerrar();
-    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (" + cols + ") VALUES (" + vals + ")");
+    return cn.Ejecutar("INSERT INTO " + tabla.SQL() + " (" + cols + ") VALUES (" + vals + ")");
 }
 
-bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const std::string& tabla,
+bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const NombreTabla& tabla,
                                 const std::vector<std::string>& campos, const std::vector<Valor>& valores,
                                 const std::string& condicion) {
     if (campos.size() != valores.size() || campos.empty()) return false;
@@ -469,56 +502,49 @@ bool BasesDD::ActualizaRegistro(Registros& rs, Conexion& cn, const std::string& 
         set += Identificador(campos[i]) + "=" + cn.Literal(valores[i]);
     }
     rs.Cerrar();
-    std::string sql = "UPDATE " + Identificador(tabla) + " SET " + set;
+    std::string sql = "UPDATE " + tabla.SQL() + " SET " + set;
     if (!condicion.empty()) sql += " WHERE " + condicion;
     return cn.Ejecutar(sql);
 }
 
-long long BasesDD::IdMaximo(Conexion& cn, const std::string& tabla, const std::string& campo) {
-    Valor v = cn.Escalar("SELECT MAX(" + Identificador(campo) + ") FROM " + Identificador(tabla));
-    return v ? static_cast<long long>(kvVal(*v)) : 0;
+long long BasesDD::IdMaximo(Conexion& cn, const NombreTabla& tabla, const std::string& campo) {
+    Valor v = cn.Escalar("SELECT MAX(" + Identificador(campo) + ") FROM " + tabla.SQL());
+    return v ? EnteroExacto(*v) : 0;
 }
 
-long long BasesDD::LastId(Conexion& cn, const std::string& tabla, const std::string& campo) {
+long long BasesDD::LastId(Conexion& cn, const NombreTabla& tabla, const std::string& campo) {
     return IdMaximo(cn, tabla, campo);
 }
 
-bool BasesDD::HayTabla(const std::string& tabla, Conexion& cn) {
-    std::string esquema = "DATABASE()", nombre = tabla;
-    if (auto p = tabla.find('.'); p != std::string::npos) {
-        esquema = cn.Literal(tabla.substr(0, p));
-        nombre = tabla.substr(p + 1);
-    }
-    Valor v = cn.Escalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA=" + esquema +
-                         " AND TABLE_NAME=" + cn.Literal(nombre));
+bool BasesDD::HayTabla(const NombreTabla& tabla, Conexion& cn) {
+    Valor v = cn.Escalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA=" +
+                         tabla.EsquemaSQL(cn) + " AND TABLE_NAME=" + cn.Literal(tabla.tabla));
     return v && kvVal(*v) > 0;
 }
 
-std::string BasesDD::LeeDato(const std::string& clave, Conexion& cn, const std::string& tabla) {
-    Valor v = cn.Escalar("SELECT Contenido FROM " + Identificador(tabla) +
-                         " WHERE Dato=" + cn.Literal(clave) + " LIMIT 1");
+std::string BasesDD::LeeDato(const std::string& clave, Conexion& cn, const NombreTabla& tabla) {
+    Valor v =
+        cn.Escalar("SELECT Contenido FROM " + tabla.SQL() + " WHERE Dato=" + cn.Literal(clave) + " LIMIT 1");
     return v.value_or("");
 }
 
 bool BasesDD::GrabaDato(const std::string& clave, const std::string& valor, Conexion& cn,
-                        const std::string& tabla) {
-    Valor existe =
-        cn.Escalar("SELECT COUNT(*) FROM " + Identificador(tabla) + " WHERE Dato=" + cn.Literal(clave));
+                        const NombreTabla& tabla) {
+    Valor existe = cn.Escalar("SELECT COUNT(*) FROM " + tabla.SQL() + " WHERE Dato=" + cn.Literal(clave));
     if (!existe) return false;
     if (kvVal(*existe) > 0)
-        return cn.Ejecutar("UPDATE " + Identificador(tabla) + " SET Contenido=" + cn.Literal(valor) +
+        return cn.Ejecutar("UPDATE " + tabla.SQL() + " SET Contenido=" + cn.Literal(valor) +
                            " WHERE Dato=" + cn.Literal(clave));
-    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (Dato,Contenido) VALUES (" +
-                       cn.Literal(clave) + "," + cn.Literal(valor) + ")");
+    return cn.Ejecutar("INSERT INTO " + tabla.SQL() + " (Dato,Contenido) VALUES (" + cn.Literal(clave) + "," +
+                       cn.Literal(valor) + ")");
 }
 
 bool BasesDD::IniciaDato(const std::string& clave, const std::string& valor, const std::string& tipo,
-                         const std::string& descripcion, Conexion& cn, const std::string& tabla) {
-    Valor existe =
-        cn.Escalar("SELECT COUNT(*) FROM " + Identificador(tabla) + " WHERE Dato=" + cn.Literal(clave));
+                         const std::string& descripcion, Conexion& cn, const NombreTabla& tabla) {
+    Valor existe = cn.Escalar("SELECT COUNT(*) FROM " + tabla.SQL() + " WHERE Dato=" + cn.Literal(clave));
     if (!existe) return false;
     if (kvVal(*existe) > 0) return true;
-    return cn.Ejecutar("INSERT INTO " + Identificador(tabla) + " (Dato,Contenido,Tipo,Descripcion) VALUES (" +
+    return cn.Ejecutar("INSERT INTO " + tabla.SQL() + " (Dato,Contenido,Tipo,Descripcion) VALUES (" +
                        cn.Literal(clave) + "," + cn.Literal(valor) + "," + cn.Literal(tipo) + "," +
                        cn.Literal(descripcion) + ")");
 }
@@ -527,15 +553,10 @@ std::string BasesDD::LeerConfig(const std::string& clave, Conexion& cn) {
     return LeeDato(clave, cn, "configura");
 }
 
-std::string BasesDD::AutoIncremental(const std::string& tabla, Conexion& cn) {
-    std::string esquema = "DATABASE()", nombre = tabla;
-    if (auto p = tabla.find('.'); p != std::string::npos) {
-        esquema = cn.Literal(tabla.substr(0, p));
-        nombre = tabla.substr(p + 1);
-    }
-    Valor v =
-        cn.Escalar("SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=" + esquema +
-                   " AND TABLE_NAME=" + cn.Literal(nombre) + " AND EXTRA LIKE '%auto_increment%' LIMIT 1");
+std::string BasesDD::AutoIncremental(const NombreTabla& tabla, Conexion& cn) {
+    Valor v = cn.Escalar(
+        "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=" + tabla.EsquemaSQL(cn) +
+        " AND TABLE_NAME=" + cn.Literal(tabla.tabla) + " AND EXTRA LIKE '%auto_increment%' LIMIT 1");
     return v.value_or("");
 }
 
@@ -566,20 +587,15 @@ void BasesDD::PasaCampo(const std::string& campo, const Registros& origen, Regis
 
 // ---------------------------------------------------------------- ConcentradorBasesDD
 
-bool ConcentradorBasesDD::ObtenerLlaveUnica(Conexion& cn, const std::string& tabla,
+bool ConcentradorBasesDD::ObtenerLlaveUnica(Conexion& cn, const NombreTabla& tabla,
                                             std::vector<std::string>& columnas) {
     columnas.clear();
-    std::string esquema = "DATABASE()", nombre = tabla;
-    if (auto p = tabla.find('.'); p != std::string::npos) {
-        esquema = cn.Literal(tabla.substr(0, p));
-        nombre = tabla.substr(p + 1);
-    }
     BasesDD bd;
     Registros rs;
     if (!bd.AbrirConsulta(
             rs, cn,
             "SELECT INDEX_NAME, COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA=" +
-                esquema + " AND TABLE_NAME=" + cn.Literal(nombre) +
+                tabla.EsquemaSQL(cn) + " AND TABLE_NAME=" + cn.Literal(tabla.tabla) +
                 " AND NON_UNIQUE=0 AND INDEX_NAME<>'PRIMARY' ORDER BY INDEX_NAME, SEQ_IN_INDEX"))
         return false;
     std::string primero;

@@ -50,8 +50,36 @@ enum TipoCampo : int {
 
 bool EsTipoNumerico(int tipo);
 
-// A table or column name for SQL: each dotted part between back-quotes ("a.b" gives `a`.`b`).
+// A table, column or database name for SQL: between back-quotes, its back-quotes doubled. A dot is part of
+// the name; a schema is passed apart: Identificador("a", "b") gives `a`.`b` (just `b` when "a" is empty).
 std::string Identificador(std::string_view nombre);
+std::string Identificador(std::string_view esquema, std::string_view nombre);
+
+// The hub schema, on both servers.
+inline constexpr std::string_view kEsquemaConcentrador = "concentradorqmx";
+
+class Conexion;
+
+// A table and the schema it lives in (empty: the connection's database). A name held in a string is one
+// table name, dots and all. Only a literal written in the code may name the hub schema in front
+// ("concentradorqmx.avisos"), and only that prefix is read apart.
+struct NombreTabla {
+    std::string esquema;
+    std::string tabla;
+
+    NombreTabla(std::string nombre) : tabla(std::move(nombre)) {}
+    NombreTabla(std::string esq, std::string nombre) : esquema(std::move(esq)), tabla(std::move(nombre)) {}
+    template <size_t N>
+    NombreTabla(const char (&literal)[N]) : NombreTabla(DeLiteral(std::string_view(literal, N - 1))) {}
+
+    // `esquema`.`tabla`, or `tabla`.
+    std::string SQL() const { return Identificador(esquema, tabla); }
+    // The schema as an information_schema value: its literal, or DATABASE().
+    std::string EsquemaSQL(const Conexion& cn) const;
+
+  private:
+    static NombreTabla DeLiteral(std::string_view literal);
+};
 
 struct Campo {
     std::string nombre;
@@ -180,25 +208,25 @@ class BasesDD {
     void CierraTabla(Registros& rs);
     bool Executar(Conexion& cn, const std::string& sql);
 
-    bool AgregaRegistro(Registros& rs, Conexion& cn, const std::string& tabla,
+    bool AgregaRegistro(Registros& rs, Conexion& cn, const NombreTabla& tabla,
                         const std::vector<std::string>& campos, const std::vector<Valor>& valores);
-    bool ActualizaRegistro(Registros& rs, Conexion& cn, const std::string& tabla,
+    bool ActualizaRegistro(Registros& rs, Conexion& cn, const NombreTabla& tabla,
                            const std::vector<std::string>& campos, const std::vector<Valor>& valores,
                            const std::string& condicion);
 
-    long long LastId(Conexion& cn, const std::string& tabla, const std::string& campo);
-    long long IdMaximo(Conexion& cn, const std::string& tabla, const std::string& campo);
-    bool HayTabla(const std::string& tabla, Conexion& cn);
+    long long LastId(Conexion& cn, const NombreTabla& tabla, const std::string& campo);
+    long long IdMaximo(Conexion& cn, const NombreTabla& tabla, const std::string& campo);
+    bool HayTabla(const NombreTabla& tabla, Conexion& cn);
 
     // Key-value tables (Dato, Contenido, Tipo, Descripcion); the default table is "configuracion".
-    std::string LeeDato(const std::string& clave, Conexion& cn, const std::string& tabla = "configuracion");
+    std::string LeeDato(const std::string& clave, Conexion& cn, const NombreTabla& tabla = "configuracion");
     bool GrabaDato(const std::string& clave, const std::string& valor, Conexion& cn,
-                   const std::string& tabla = "configuracion");
+                   const NombreTabla& tabla = "configuracion");
     bool IniciaDato(const std::string& clave, const std::string& valor, const std::string& tipo,
-                    const std::string& descripcion, Conexion& cn, const std::string& tabla = "configuracion");
+                    const std::string& descripcion, Conexion& cn, const NombreTabla& tabla = "configuracion");
     std::string LeerConfig(const std::string& clave, Conexion& cn);
 
-    std::string AutoIncremental(const std::string& tabla, Conexion& cn);
+    std::string AutoIncremental(const NombreTabla& tabla, Conexion& cn);
     // Names of the fields both record sets share, in the order of the target.
     void ObtenerEstructura(const Registros& origen, const Registros& destino, std::vector<std::string>& lista,
                            bool = false);
@@ -214,7 +242,7 @@ class BasesDD {
 class ConcentradorBasesDD {
   public:
     // Columns of the first unique key of the table (other than the primary key); empty when none.
-    bool ObtenerLlaveUnica(Conexion& cn, const std::string& tabla, std::vector<std::string>& columnas);
+    bool ObtenerLlaveUnica(Conexion& cn, const NombreTabla& tabla, std::vector<std::string>& columnas);
     // "col1 = 'v1' AND col2 = 'v2'" from the current row; empty when there are no columns.
     std::string CadenaLlaveUnica(const Registros& rs, const std::vector<std::string>& columnas, Conexion& cn);
 };

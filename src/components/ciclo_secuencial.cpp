@@ -21,6 +21,7 @@ bool CicloSecuencial::AbrirTabla(Registros& rs, Conexion& cn, int limite) {
     actual_ = 0;
     totales_ = 0;
     bloques_ = 0;
+    fallo_ = false;
     Valor n = cn.Escalar("SELECT COUNT(*) FROM " + Identificador(Tabla) +
                          (Condicion.empty() ? "" : " WHERE " + Condicion));
     if (!n) return false;
@@ -35,7 +36,10 @@ void CicloSecuencial::SiguienteRegistro() {
     const Valor ultima = rs_->Dato(Llave);
     rs_->MoveNext();
     if (rs_->Eof() && rs_->RecordCount() >= static_cast<size_t>(limite_) && ultima) {
-        if (!LeeBloque(ultima)) return;
+        if (!LeeBloque(ultima)) {
+            fallo_ = true;
+            return;
+        }
     }
     if (!rs_->Eof()) ++actual_;
 }

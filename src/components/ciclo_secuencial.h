@@ -22,6 +22,8 @@ class CicloSecuencial {
     void Cierra() { rs_ = nullptr, cn_ = nullptr; }
     long long RegistroActual() const { return actual_; }
     long long RegistrosTotales() const { return totales_; }
+    // A block after the first could not be read: Eof came early and the walk is not complete.
+    bool Fallo() const { return fallo_; }
     // How many blocks were read since AbrirTabla.
     int Bloques() const { return bloques_; }
 
@@ -33,6 +35,7 @@ class CicloSecuencial {
     long long actual_ = 0;
     long long totales_ = 0;
     int bloques_ = 0;
+    bool fallo_ = false;
 };
 
 }  // namespace kvtx8

@@ -50,6 +50,12 @@ bool Cargar(const std::string& archivo, CSimpleIniA& ini, std::string* problema)
     return true;
 }
 
+// The registry holds enciphered secrets: only its owner reads it.
+bool Guardar(const std::string& archivo, CSimpleIniA& ini) {
+    std::string texto;
+    return ini.Save(texto, false) >= 0 && EscribeArchivoPrivado(archivo, texto);
+}
+
 std::string SinDiagonalFinal(std::string s) {
     s = RutaLocal(Recorta(s));
     while (s.size() > 1 && s.back() == '/') s.pop_back();
@@ -79,21 +85,14 @@ bool DelRegistro::GrabarCadena(const std::string& llave, const std::string& valo
     ini.SetValue(llave.c_str(), valor.c_str(), dato.c_str());
     std::error_code ec;
     fs::create_directories(fs::path(archivo_).parent_path(), ec);
-    const std::string tmp = archivo_ + ".tmp";
-    if (ini.SaveFile(tmp.c_str(), false) < 0) return false;
-    fs::rename(tmp, archivo_, ec);
-    return !ec;
+    return Guardar(archivo_, ini);
 }
 
 bool DelRegistro::BorrarValor(const std::string& llave, const std::string& valor) {
     CSimpleIniA ini;
     if (!Cargar(archivo_, ini, nullptr)) return false;
     if (!ini.Delete(llave.c_str(), valor.c_str())) return true;
-    const std::string tmp = archivo_ + ".tmp";
-    if (ini.SaveFile(tmp.c_str(), false) < 0) return false;
-    std::error_code ec;
-    fs::rename(tmp, archivo_, ec);
-    return !ec;
+    return Guardar(archivo_, ini);
 }
 
 std::vector<std::string> DelRegistro::Valores(const std::string& llave) const {

@@ -8,16 +8,20 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <charconv>
 #include <chrono>
-#include <thread>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "components/bases_dd.h"
 
@@ -43,6 +47,32 @@ std::string CambXXXSQL(std::string_view plantilla, std::string_view valor, const
     return CambXXX(plantilla, cn.Escapar(valor));
 }
 
+namespace {
+
+// Length of the longest number at the start of the text: [+-]digits[.digits][e[+-]digits] (a point with
+// digits after it is enough); 0 when there is none. `conD` takes Basic's "d" as an exponent too.
+size_t LargoDeNumero(std::string_view s, bool conD) {
+    auto digitos = [&](size_t& i) {
+        const size_t desde = i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+        return i - desde;
+    };
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t n = digitos(i);
+    if (i < s.size() && s[i] == '.') ++i, n += digitos(i);
+    if (n == 0) return 0;
+    const size_t mantisa = i;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || (conD && (s[i] == 'd' || s[i] == 'D')))) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (digitos(i) > 0) return i;
+    }
+    return mantisa;
+}
+
+}  // namespace
+
 double kvVal(std::string_view t) {
     std::string s;
     for (char c : t)
@@ -60,37 +90,21 @@ double kvVal(std::string_view t) {
         }
         return static_cast<double>(v);
     }
-    // Longest prefix of the form [+-]digits[.digits][(e|d)[+-]digits].
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t digitos = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digitos;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digitos;
-    }
-    if (digitos == 0) return 0;
-    size_t fin = i;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-        size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        size_t k = j;
-        while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) ++k;
-        if (k > j) {
-            s[i] = 'e';
-            fin = k;
-        }
-    }
-    double v = std::strtod(s.substr(0, fin).c_str(), nullptr);
-    return std::isfinite(v) ? v : 0;
+    const size_t fin = LargoDeNumero(s, true);
+    if (fin == 0) return 0;
+    for (size_t i = 0; i < fin; ++i)
+        if (s[i] == 'd' || s[i] == 'D') s[i] = 'e';
+    // The point is the decimal point whatever the locale of the process (a window program takes the
+    // desktop's, where it may be a comma).
+    const char* ini = s.data() + (s[0] == '+' ? 1 : 0);
+    double v = 0;
+    auto [p, error] = std::from_chars(ini, s.data() + fin, v);
+    return error == std::errc() && p == s.data() + fin && std::isfinite(v) ? v : 0;
 }
 
 bool EsNumerico(std::string_view texto) {
-    std::string t = Recorta(texto);
-    if (t.empty()) return false;
-    char* fin = nullptr;
-    std::strtod(t.c_str(), &fin);
-    return fin && *fin == '\0' && t.find_first_of("xXnN") == std::string::npos;
+    const std::string t = Recorta(texto);
+    return !t.empty() && LargoDeNumero(t, false) == t.size();
 }
 
 std::string NumeroSQL(std::string_view texto) {
@@ -100,6 +114,22 @@ std::string NumeroSQL(std::string_view texto) {
     for (size_t j = i; j < t.size(); ++j)
         if (!std::isdigit(static_cast<unsigned char>(t[j]))) return "0";
     return t;
+}
+
+std::string NumeroDecimalSQL(std::string_view texto) {
+    return EsNumerico(texto) ? Recorta(texto) : "0";
+}
+
+std::optional<unsigned> ComoPuerto(std::string_view texto) {
+    const std::string t = Recorta(texto);
+    if (t.empty()) return std::nullopt;
+    unsigned n = 0;
+    for (char c : t) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        n = n * 10 + static_cast<unsigned>(c - '0');
+        if (n > 65535) return std::nullopt;
+    }
+    return n;
 }
 
 std::string FechaSQL(const std::string& fecha) {
@@ -148,11 +178,26 @@ bool EscribeIni(const std::string& seccion, const std::string& clave, const std:
     ini.SetUnicode(true);
     if (HayArchivo(archivo) && ini.LoadFile(archivo.c_str()) < 0) return false;
     ini.SetValue(seccion.c_str(), clave.c_str(), valor.c_str());
+    std::string texto;
+    if (ini.Save(texto, false) < 0) return false;
+    return EscribeArchivoPrivado(archivo, texto);
+}
+
+bool EscribeArchivoPrivado(const std::string& archivo, const std::string& texto) {
     const std::string tmp = archivo + ".tmp";
-    if (ini.SaveFile(tmp.c_str(), false) < 0) return false;
-    std::error_code ec;
-    fs::rename(tmp, archivo, ec);
-    return !ec;
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, 0600) == 0;
+    for (size_t hecho = 0; ok && hecho < texto.size();) {
+        const ssize_t n = write(fd, texto.data() + hecho, texto.size() - hecho);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) hecho += static_cast<size_t>(n);
+    }
+    ok = close(fd) == 0 && ok;
+    if (ok) ok = std::rename(tmp.c_str(), archivo.c_str()) == 0;
+    if (!ok) unlink(tmp.c_str());
+    return ok;
 }
 
 bool HayArchivo(const std::string& ruta) {

@@ -1,6 +1,7 @@
 // Stateless utilities: templates, numbers, dates, profile files, files and folders, versions, workstation.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ double kvVal(std::string_view texto);
 bool EsNumerico(std::string_view texto);
 // A checked whole number for SQL: the text when it is an integer, otherwise "0".
 std::string NumeroSQL(std::string_view texto);
+// A checked number for SQL, decimals too: the trimmed text when it is a number, otherwise "0".
+std::string NumeroDecimalSQL(std::string_view texto);
+// A server port: a whole number 1 to 65535, or 0 for the server's default port; nullopt for anything else.
+std::optional<unsigned> ComoPuerto(std::string_view texto);
 
 // "yyyy-mm-dd" of a date text; empty when it is no date.
 std::string FechaSQL(const std::string& fecha);
@@ -38,6 +43,10 @@ bool EscribeIni(const std::string& seccion, const std::string& clave, const std:
 // Input mask and display format of dates on this workstation.
 inline constexpr const char* kMascaraFecha = "##/##/####";
 inline constexpr const char* kFormatoFecha = "dd/mm/yyyy";
+
+// Replaces the whole file at once (a temporary file renamed over it); the file is readable and writable
+// by its owner only, whatever it was before.
+bool EscribeArchivoPrivado(const std::string& archivo, const std::string& texto);
 
 bool HayArchivo(const std::string& ruta);
 bool HayCarpeta(const std::string& ruta);

@@ -1,7 +1,8 @@
 #include "connection/cls_conectar.h"
 
-#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "core/reglas.h"
+#include "core/shared_routines.h"
 #include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
@@ -15,25 +16,14 @@ namespace {
 
 const char* const kCRLF = "\r\n";
 
+// Rows whose per-table routine did not run yet: a crash between the insert and the routine leaves them here.
+constexpr const char* kCreaRutinasPendientes =
+    "CREATE TABLE IF NOT EXISTS concentradorqmx.rutinaspendientes (Tabla VARCHAR(64) NOT NULL DEFAULT '', "
+    "Clave VARCHAR(64) NOT NULL DEFAULT '', PRIMARY KEY (Tabla, Clave))";
+
 // The controls a connection disables and gives back.
-const char* const kControles[] = {"cmdTerminar", "Label(5)",  "lblInfo",
-                                  "Command10",   "Command11", "cmdConexion"};
-
-// A stored flag as Basic would read it: a number other than 0, or a word for true.
-bool ComoBooleano(const std::string& texto) {
-    const std::string t = kvtx8::Minusculas(kvtx8::Recorta(texto));
-    if (kvtx8::EsNumerico(t)) return kvtx8::kvVal(t) != 0;
-    return t == "true" || t == "verdadero" || t == "si" || t == "sí" || t == "s";
-}
-
-// A whole number from 0 to 255, else `siNo`.
-uint8_t ComoByte(const std::string& texto, uint8_t siNo) {
-    const std::string t = kvtx8::Recorta(texto);
-    if (!kvtx8::EsNumerico(t)) return siNo;
-    const double v = kvtx8::kvVal(t);
-    if (v < 0 || v > 255 || v != static_cast<double>(static_cast<int>(v))) return siNo;
-    return static_cast<uint8_t>(v);
-}
+const Control kControles[] = {Control::cmdTerminar, Control::Label_5,   Control::lblInfo,
+                              Control::Command10,   Control::Command11, Control::cmdConexion};
 
 }  // namespace
 
@@ -129,9 +119,8 @@ bool clsConectar::CopiaSucursal(int b, kvtx8::Conexion& espejo, kvtx8::Conexion&
     return true;
 }
 
-void clsConectar::EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Conexion& local,
-                              kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal, std::string& matriz) {
-    const int b = Mod.Bitacora;
+void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
+    const int b = ctx.bitacora;
     if (!ModoDisponible(modo)) {
         EscribeBitacora(b, "Modo de conexión " + std::to_string(modo) +
                                " no disponible en esta versión: no se envió ni se recibió información");
@@ -141,16 +130,221 @@ void clsConectar::EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Cone
     const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
     kvtx8::EscribeIni("Información", "Ultima conexión", AhoraTexto("dd/mmm/yyyy - hh:nn:ss"), ini);
     LeerUltimaConexion();
-    local.Ejecutar(
+    ctx.local.Ejecutar(
         "CREATE TABLE IF NOT EXISTS concentradorqmx.productosenkardex (Clave VARCHAR(15) NOT NULL "
         "DEFAULT '', PRIMARY KEY (Clave))");
+    ctx.local.Ejecutar(kCreaRutinasPendientes);
     EscribeBitacora(b, "Envío de información normal");
     Mod.ConexionEntregada = true;
-    bool soloRecibir = modo == 4;
-    int bitacora = b;
-    clsCopiaMaestra copia;
-    copia.Etapas = EtapasDeRecepcion();
-    copia.PasarTablasYrecibir(bitacora, espejo, local, hub, servidorLocal, matriz, soloRecibir);
+    ctx.soloRecibir = modo == 4;
+    clsCopiaMaestra().PasarTablasYrecibir(ctx, EtapasDeRecepcion());
+}
+
+bool clsConectar::AbreLocal(ContextoCiclo& ctx, kvtx8::Registros& rsEmpresa) {
+    const int b = ctx.bitacora;
+    BasesDD& bdL = Mod.BDLocal;
+    // 3.
+    if (!AbreBase(bdL, ctx.servidorLocal, "")) {
+        EscribeBitacora(b, "No abrió la base de datos general");
+        return false;
+    }
+    EscribeBitacora(b, "Abrió la base de datos general");
+
+    // 4.
+    Mod.VersionActual = bdL.LeeDato("VersionActual", ctx.servidorLocal, "paneldecontrol");
+    Mod.VersionActualVB = VersionVB(Mod.VersionActual);
+    EscribeBitacora(b, "Versión actual: " + Mod.VersionActual);
+    if (!EsVersion(Mod.VersionActual))
+        EscribeBitacora(b, "La versión de Tarvena local no es una versión: '" + Mod.VersionActual + "'");
+
+    // 5.
+    const std::string nombre = bdL.cMiBase;
+    bdL.AbrirTabla(rsEmpresa, ctx.servidorLocal,
+                   CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", nombre, ctx.servidorLocal));
+    if (rsEmpresa.Eof()) {
+        EscribeBitacora(b, "No halló la empresa " + nombre);
+        return false;
+    }
+
+    // 6.
+    EscribeBitacora(b, "Busca la empresa " + nombre);
+    if (!AbreBaseLocal(ctx.local)) {
+        EscribeBitacora(b, "No abrió la base de datos " + nombre);
+        return false;
+    }
+    EscribeBitacora(b, "Abrió la base de datos " + nombre);
+    return true;
+}
+
+bool clsConectar::LeeDatosEspejo(const kvtx8::Registros& rsEmpresa, int b) {
+    // 7. Data that do not decipher would leave the component pointing nowhere (an empty server is this
+    // machine), so they stop the call as an unreachable hub would.
+    const kvtx8::DeAcceso& acceso = Mod.Acceso;
+    std::string problemas;
+    auto descifra = [&](const char* campo, int variante) {
+        std::string v = acceso.DesEncripta(rsEmpresa.Texto(campo), variante);
+        if (acceso.UltimoFallo())
+            problemas += std::string(problemas.empty() ? "" : ", ") + campo + " no se descifra";
+        return v;
+    };
+    const std::string base3 = descifra("BaseDeDatos3", 2);
+    const std::string servidor = descifra("Servidor2", 1);
+    const std::string usuario = descifra("Usuario2", 3);
+    const std::string password = descifra("Conexion2", 4);
+    const std::string puerto = kvtx8::Recorta(rsEmpresa.Texto("Puerto2"));
+    if (problemas.empty()) {
+        if (servidor.empty()) problemas = "Servidor2 vacío";
+        if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
+    }
+    // Port 0 is the server's default port, as the connection-data panel stores an empty field.
+    if (!ComoPuerto(puerto))
+        problemas += std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
+    if (!problemas.empty()) {
+        EscribeBitacora(b, "Datos de conexión remotos no válidos (" + problemas + ")");
+        return false;
+    }
+    BasesDD& bdR = Mod.BDRemota;
+    bdR.cMiBase = base3;
+    bdR.cRuta = servidor;
+    bdR.cUsuario = usuario;
+    bdR.cPassword = password;
+    bdR.cPuerto = puerto;
+    EscribeBitacora(b, "Leyó datos de conexión remotos");
+    return true;
+}
+
+std::string clsConectar::MensajeDeVersiones(int banderas, const std::string& remota, int b) {
+    // 9. The text of the last flag set stays.
+    std::string mensaje;
+    if (banderas & kRemotaMayor) {
+        EscribeBitacora(b, "Versión remota mayor a la actual: " + remota);
+        mensaje =
+            "El servidor al que pretende conectar tiene una versión de Tarvena mayor a la de su programa, " +
+            remota + " contra " + Mod.VersionActual + kCRLF;
+    }
+    if (banderas & kLocalMenorAMinima) {
+        EscribeBitacora(b,
+                        std::string("Versión mínima requerida, mayor a la actual: ") + kVersionMinimaTarvena);
+        mensaje = std::string("La versión de su programa es menor a la mínima requerida.") + kCRLF +
+                  kVersionMinimaTarvena + " contra " + Mod.VersionActual + kCRLF;
+    }
+    if (banderas & kRemotaMenorAMinima) {
+        EscribeBitacora(
+            b, std::string("Versión en el servidor, menor a la requerida: ") + kVersionMinimaTarvena);
+        mensaje = std::string("La versión del servidor es menor a la mínima requerida.") + kCRLF +
+                  kVersionMinimaTarvena + " contra " + remota + kCRLF;
+    }
+    mensaje += "Para evitar errores por la diferencia de versiones, este programa no enviará información";
+    return mensaje;
+}
+
+bool clsConectar::ValidaHub(ContextoCiclo& ctx, int& banderas, std::string& mensaje, bool& terminar) {
+    const int b = ctx.bitacora;
+    BasesDD& bdR = Mod.BDRemota;
+    // 8.
+    if (!AbreBase(bdR, ctx.hub, "")) {
+        EscribeBitacora(b, "No abrió la base de datos general, remota");
+        return false;
+    }
+    EscribeBitacora(b, "Abrió la base de datos general, remota");
+    RevisaVersionMinima(ctx.hub, b, terminar);
+    if (terminar) return true;
+    bdR.IniciaDato("CNCVERSIONMINIMA", "5.19.1", "C", "Versión mínima para el concentrador, iniciando esto",
+                   ctx.hub, "paneldecontrol");
+    const std::string remota = bdR.LeeDato("VersionActual", ctx.hub, "paneldecontrol");
+    if (!EsVersion(remota))
+        EscribeBitacora(b, "La versión de Tarvena remota no es una versión: '" + remota + "'");
+    banderas = ComparaVersiones(kVersionMinimaTarvena, Mod.VersionActual, remota);
+    if (banderas) mensaje = MensajeDeVersiones(banderas, remota, b);
+
+    // 10.
+    kvtx8::Registros rsEspejo;
+    bdR.AbrirTabla(rsEspejo, ctx.hub, CambXXXSQL("empresas where BaseDeDatos='XXX'", bdR.cMiBase, ctx.hub));
+    if (!rsEspejo.Eof()) {
+        BuscaMatriz(ctx.hub, rsEspejo, ctx.matriz);
+        EscribeBitacora(b, "Base de datos matriz: " + ctx.matriz);
+    } else {
+        EscribeBitacora(b, "No obtuvo base de datos matriz");
+        mensaje =
+            std::string(
+                "No se pudo obtener la base de datos MATRIZ. Esto se debe a una incorrecta definición de "
+                "las empresas.") +
+            kCRLF + "Una empresa MATRIZ debe tener CLASIFICACIÓN, pero no NÚMERO DE LICENCIA" + kCRLF +
+            "ni nombre de EQUIPO en su configuración)";
+    }
+    rsEspejo.Cerrar();
+    return true;
+}
+
+void clsConectar::MarcaConflicto(ContextoCiclo& ctx) {
+    // 12. Versions in conflict: tell the hub with "!!!" and send nothing.
+    const int b = ctx.bitacora;
+    BasesDD& bdR = Mod.BDRemota;
+    EscribeBitacora(b, "Versión de Tarvena Premium diferente a la mínima necesaria");
+    if (!AbreBaseEspejo(ctx.espejo)) {
+        EscribeBitacora(b, "No conectó a la empresa remota (intento por alertar que no enviará información)");
+        return;
+    }
+    ctx.espejo.Ejecutar(CambXXXSQL(
+        "Update " + bdR.cBaseGeneral + ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
+        bdR.cMiBase, ctx.espejo));
+}
+
+void clsConectar::Valida(uint8_t modo, ContextoCiclo& ctx, std::string& mensaje, int& fallas,
+                         bool& terminar) {
+    const int b = ctx.bitacora;
+    kvtx8::Registros rsEmpresa;
+    if (!AbreLocal(ctx, rsEmpresa)) return;
+    int banderas = 0;
+    if (!LeeDatosEspejo(rsEmpresa, b) || !ValidaHub(ctx, banderas, mensaje, terminar)) fallas |= 1;
+    rsEmpresa.Cerrar();
+    if (terminar) return;
+
+    // 11.
+    if (ctx.matriz.empty()) {
+        EscribeBitacora(b, "No puede enviar información sin base de datos matriz");
+        fallas |= 2;
+        return;
+    }
+    if (banderas) return MarcaConflicto(ctx);
+
+    // 13.
+    EscribeBitacora(b, "Versión remota mínima, mayor o igual a la actual");
+    if (!AbreBaseEspejo(ctx.espejo)) {
+        EscribeBitacora(b, "No pudo conectar a la base de datos ESPEJO: " + Mod.BDRemota.cMiBase);
+        fallas |= 4;
+        return;
+    }
+    EscribeBitacora(b, "Conectó a la base de datos ESPEJO: " + Mod.BDRemota.cMiBase);
+    if (!CopiaSucursal(b, ctx.espejo, ctx.local)) {
+        fallas |= 4;
+        return;
+    }
+
+    // 14.
+    if (Mod.TipoSucursal != 250)
+        EnvioNormal(modo, ctx);
+    else
+        EscribeBitacora(b, "No leyó correctamente el tipo de sucursal, desde la ESPEJO");
+}
+
+void clsConectar::Informa(const std::string& mensaje, int fallas) {
+    // 17.
+    std::string informe = mensaje;
+    if (informe.empty() && fallas) {
+        if (fallas & 1) informe += "No pudo conectar a la base de datos general, remota";
+        if (fallas & 2)
+            informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo localizar empresa MATRIZ";
+        if (fallas & 4)
+            informe +=
+                std::string(informe.empty() ? "" : kCRLF) + "No pudo conectar a la base de datos ESPEJO";
+    }
+    if (informe.empty()) return;
+    const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
+    Ventana().Texto(
+        Control::Label11,
+        "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", ini) + kCRLF + informe);
+    MostrarAviso(informe);
 }
 
 void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
@@ -162,237 +356,48 @@ void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
     Ventana().Estado("");
     LeerUltimaConexion();
     Ventana().Conectando(true);
-    Ventana().Habilitado("cmdCerrar", true);
-    for (const char* c : kControles) Ventana().Habilitado(c, false);
-    Ventana().Habilitado("cmdEnviar", false);
-    Ventana().Temporizador("Timer1", false);
+    Ventana().Habilitado(Control::cmdCerrar, true);
+    for (Control c : kControles) Ventana().Habilitado(c, false);
+    Ventana().Habilitado(Control::cmdEnviar, false);
+    Ventana().Temporizador(Control::Timer1, false);
 
     // 2. One block of the activity log; the file starts again every fifth call after the first.
     int n = Mod.NumeroBitacora;
     const bool vaciar = n == 1 || n > 5;
     if (n > 5) n = 1;
-    Mod.Bitacora = AbreBloqueBitacora(n, vaciar);
-    const int b = Mod.Bitacora;
+    BloqueDeBitacora bloque(n, vaciar);
+    Mod.Bitacora = bloque.Numero();
 
-    kvtx8::Conexion servidorLocal, local, hub, espejo;
-    kvtx8::Registros rsEmpresa;
-    std::string mensaje, matriz;
+    ContextoCiclo ctx;
+    ctx.bitacora = bloque.Numero();
+    std::string mensaje;
     int fallas = 0;
     bool terminar = false;
-    BasesDD& bdL = Mod.BDLocal;
-    BasesDD& bdR = Mod.BDRemota;
-
-    [&] {
-        // 3.
-        if (!AbreBase(bdL, servidorLocal, "")) {
-            EscribeBitacora(b, "No abrió la base de datos general");
-            return;
-        }
-        EscribeBitacora(b, "Abrió la base de datos general");
-
-        // 4.
-        Mod.VersionActual = bdL.LeeDato("VersionActual", servidorLocal, "paneldecontrol");
-        Mod.VersionActualVB = VersionVB(Mod.VersionActual);
-        EscribeBitacora(b, "Versión actual: " + Mod.VersionActual);
-        if (!EsVersion(Mod.VersionActual))
-            EscribeBitacora(b, "La versión de Tarvena local no es una versión: '" + Mod.VersionActual + "'");
-
-        // 5.
-        const std::string nombre = bdL.cMiBase;
-        bdL.AbrirTabla(rsEmpresa, servidorLocal,
-                       CambXXXSQL("empresas WHERE BaseDeDatos='XXX'", nombre, servidorLocal));
-        if (rsEmpresa.Eof()) {
-            EscribeBitacora(b, "No halló la empresa " + nombre);
-            return;
-        }
-
-        // 6.
-        EscribeBitacora(b, "Busca la empresa " + nombre);
-        if (!AbreBaseLocal(local)) {
-            EscribeBitacora(b, "No abrió la base de datos " + nombre);
-            return;
-        }
-        EscribeBitacora(b, "Abrió la base de datos " + nombre);
-
-        // 7. The ESPEJO data. Data that do not decipher would leave the component pointing nowhere (an empty
-        // server is this machine), so they stop the call as an unreachable hub would.
-        const kvtx8::DeAcceso& acceso = Mod.Acceso;
-        std::string problemas;
-        auto descifra = [&](const char* campo, int variante) {
-            std::string v = acceso.DesEncripta(rsEmpresa.Texto(campo), variante);
-            if (acceso.UltimoFallo())
-                problemas += std::string(problemas.empty() ? "" : ", ") + campo + " no se descifra";
-            return v;
-        };
-        const std::string base3 = descifra("BaseDeDatos3", 2);
-        const std::string servidor = descifra("Servidor2", 1);
-        const std::string usuario = descifra("Usuario2", 3);
-        const std::string password = descifra("Conexion2", 4);
-        const std::string puerto = kvtx8::Recorta(rsEmpresa.Texto("Puerto2"));
-        if (problemas.empty()) {
-            if (servidor.empty()) problemas = "Servidor2 vacío";
-            if (base3.empty()) problemas += std::string(problemas.empty() ? "" : ", ") + "BaseDeDatos3 vacío";
-        }
-        // Port 0 is the server's default port, as the connection-data panel stores an empty field.
-        const double p = kvtx8::kvVal(puerto);
-        if (!kvtx8::EsNumerico(puerto) || p < 0 || p > 65535 || p != static_cast<double>(static_cast<int>(p)))
-            problemas +=
-                std::string(problemas.empty() ? "" : ", ") + "Puerto2 no es un puerto: '" + puerto + "'";
-        int banderas = 0;
-        if (!problemas.empty()) {
-            EscribeBitacora(b, "Datos de conexión remotos no válidos (" + problemas + ")");
-            fallas |= 1;
-        } else {
-            bdR.cMiBase = base3;
-            bdR.cRuta = servidor;
-            bdR.cUsuario = usuario;
-            bdR.cPassword = password;
-            bdR.cPuerto = puerto;
-            EscribeBitacora(b, "Leyó datos de conexión remotos");
-
-            // 8.
-            if (!AbreBase(bdR, hub, "")) {
-                EscribeBitacora(b, "No abrió la base de datos general, remota");
-                fallas |= 1;
-            } else {
-                EscribeBitacora(b, "Abrió la base de datos general, remota");
-                RevisaVersionMinima(hub, b, terminar);
-                if (terminar) return;
-                bdR.IniciaDato("CNCVERSIONMINIMA", "5.19.1", "C",
-                               "Versión mínima para el concentrador, iniciando esto", hub, "paneldecontrol");
-                const std::string remota = bdR.LeeDato("VersionActual", hub, "paneldecontrol");
-                if (!EsVersion(remota))
-                    EscribeBitacora(b, "La versión de Tarvena remota no es una versión: '" + remota + "'");
-                banderas = ComparaVersiones(kVersionMinimaTarvena, Mod.VersionActual, remota);
-
-                // 9. The text of the last flag set stays.
-                if (banderas) {
-                    if (banderas & kRemotaMayor) {
-                        EscribeBitacora(b, "Versión remota mayor a la actual: " + remota);
-                        mensaje =
-                            "El servidor al que pretende conectar tiene una versión de Tarvena mayor a la de "
-                            "su programa, " +
-                            remota + " contra " + Mod.VersionActual + kCRLF;
-                    }
-                    if (banderas & kLocalMenorAMinima) {
-                        EscribeBitacora(b, std::string("Versión mínima requerida, mayor a la actual: ") +
-                                               kVersionMinimaTarvena);
-                        mensaje = std::string("La versión de su programa es menor a la mínima requerida.") +
-                                  kCRLF + kVersionMinimaTarvena + " contra " + Mod.VersionActual + kCRLF;
-                    }
-                    if (banderas & kRemotaMenorAMinima) {
-                        EscribeBitacora(b, std::string("Versión en el servidor, menor a la requerida: ") +
-                                               kVersionMinimaTarvena);
-                        mensaje = std::string("La versión del servidor es menor a la mínima requerida.") +
-                                  kCRLF + kVersionMinimaTarvena + " contra " + remota + kCRLF;
-                    }
-                    mensaje +=
-                        "Para evitar errores por la diferencia de versiones, "
-                        "este programa no enviará información";
-                }
-
-                // 10.
-                kvtx8::Registros rsEspejo;
-                bdR.AbrirTabla(rsEspejo, hub,
-                               CambXXXSQL("empresas where BaseDeDatos='XXX'", bdR.cMiBase, hub));
-                if (!rsEspejo.Eof()) {
-                    BuscaMatriz(hub, rsEspejo, matriz);
-                    EscribeBitacora(b, "Base de datos matriz: " + matriz);
-                } else {
-                    EscribeBitacora(b, "No obtuvo base de datos matriz");
-                    mensaje = std::string(
-                                  "No se pudo obtener la base de datos MATRIZ. Esto se debe a una incorrecta "
-                                  "definición de las empresas.") +
-                              kCRLF +
-                              "Una empresa MATRIZ debe tener CLASIFICACIÓN, pero no NÚMERO DE LICENCIA" +
-                              kCRLF + "ni nombre de EQUIPO en su configuración)";
-                }
-                rsEspejo.Cerrar();
-            }
-        }
-
-        // 11.
-        if (matriz.empty()) {
-            EscribeBitacora(b, "No puede enviar información sin base de datos matriz");
-            fallas |= 2;
-            return;
-        }
-
-        // 12. Versions in conflict: tell the hub with "!!!" and send nothing.
-        if (banderas) {
-            EscribeBitacora(b, "Versión de Tarvena Premium diferente a la mínima necesaria");
-            if (!AbreBaseEspejo(espejo)) {
-                EscribeBitacora(b,
-                                "No conectó a la empresa remota (intento por alertar que no enviará "
-                                "información)");
-            } else {
-                espejo.Ejecutar(CambXXXSQL("Update " + bdR.cBaseGeneral +
-                                               ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
-                                           bdR.cMiBase, espejo));
-            }
-            return;
-        }
-
-        // 13.
-        EscribeBitacora(b, "Versión remota mínima, mayor o igual a la actual");
-        if (!AbreBaseEspejo(espejo)) {
-            EscribeBitacora(b, "No pudo conectar a la base de datos ESPEJO: " + bdR.cMiBase);
-            fallas |= 4;
-            return;
-        }
-        EscribeBitacora(b, "Conectó a la base de datos ESPEJO: " + bdR.cMiBase);
-        if (!CopiaSucursal(b, espejo, local)) {
-            fallas |= 4;
-            return;
-        }
-
-        // 14.
-        if (Mod.TipoSucursal != 250)
-            EnvioNormal(modo, espejo, local, hub, servidorLocal, matriz);
-        else
-            EscribeBitacora(b, "No leyó correctamente el tipo de sucursal, desde la ESPEJO");
-    }();
+    Valida(modo, ctx, mensaje, fallas, terminar);
 
     // 15.
-    rsEmpresa.Cerrar();
-    bdR.CierraBdD(espejo);
+    Mod.BDRemota.CierraBdD(ctx.espejo);
 
     // 16.
-    CierraBloqueBitacora(b);
+    bloque.Cierra();
     CierraArchivos();
     Mod.Bitacora = 0;
-    bdL.CierraBdD(servidorLocal);
-    bdL.CierraBdD(local);
-    bdR.CierraBdD(hub);
+    Mod.BDLocal.CierraBdD(ctx.servidorLocal);
+    Mod.BDLocal.CierraBdD(ctx.local);
+    Mod.BDRemota.CierraBdD(ctx.hub);
     if (terminar) {
         // A new version is being installed: the program ends now, without re-arming the window.
         Mod.TerminarPrograma = true;
         Ventana().Descarga();
         return;
     }
-    Ventana().Habilitado("cmdCerrar", false);
-    for (const char* c : kControles) Ventana().Habilitado(c, true);
+    Ventana().Habilitado(Control::cmdCerrar, false);
+    for (Control c : kControles) Ventana().Habilitado(c, true);
     if (IniciaCuenta) IniciaCuenta(modo);
     Ventana().Conectando(false);
     Mod.NumeroBitacora = n + 1;
 
-    // 17.
-    std::string informe = mensaje;
-    if (informe.empty() && fallas) {
-        if (fallas & 1) informe += "No pudo conectar a la base de datos general, remota";
-        if (fallas & 2)
-            informe += std::string(informe.empty() ? "" : kCRLF) + "No pudo localizar empresa MATRIZ";
-        if (fallas & 4)
-            informe +=
-                std::string(informe.empty() ? "" : kCRLF) + "No pudo conectar a la base de datos ESPEJO";
-    }
-    if (!informe.empty()) {
-        const std::string ini = Mod.ArchivoIni.empty() ? EnCarpeta(kArchivoIni) : Mod.ArchivoIni;
-        Ventana().Texto(
-            "Label11",
-            "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", ini) + kCRLF + informe);
-        MostrarAviso(informe);
-    }
+    Informa(mensaje, fallas);
 }
 
 }  // namespace cnc

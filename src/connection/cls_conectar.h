@@ -6,6 +6,7 @@
 #include <string>
 
 #include "components/bases_dd.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
@@ -30,8 +31,19 @@ class clsConectar {
                                 const std::string& remota);
 
   private:
-    void EnvioNormal(uint8_t modo, kvtx8::Conexion& espejo, kvtx8::Conexion& local, kvtx8::Conexion& hub,
-                     kvtx8::Conexion& servidorLocal, std::string& matriz);
+    // Steps of one call, in order: the local side, the ESPEJO data of the company row, the hub and its
+    // versions, then the hand-over.
+    void Valida(uint8_t modo, ContextoCiclo& ctx, std::string& mensaje, int& fallas, bool& terminar);
+    bool AbreLocal(ContextoCiclo& ctx, kvtx8::Registros& rsEmpresa);
+    bool LeeDatosEspejo(const kvtx8::Registros& rsEmpresa, int bitacora);
+    // False when the hub could not be opened; `banderas` are the version flags, `mensaje` the report.
+    bool ValidaHub(ContextoCiclo& ctx, int& banderas, std::string& mensaje, bool& terminar);
+    static std::string MensajeDeVersiones(int banderas, const std::string& remota, int bitacora);
+    // Versions in conflict: the hub is told with "!!!".
+    void MarcaConflicto(ContextoCiclo& ctx);
+    void EnvioNormal(uint8_t modo, ContextoCiclo& ctx);
+    // The report of the call on the window, when there is one.
+    void Informa(const std::string& mensaje, int fallas);
     // `terminar` comes back true when the program must end (a new version is being installed).
     void RevisaVersionMinima(kvtx8::Conexion& hub, int bitacora, bool& terminar);
     void MostrarAviso(const std::string& texto);

@@ -1,13 +1,18 @@
 #include "connection/cls_descargas.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
-#include "core/shared_routines.h"
 #include "connection/cls_ftp.h"
+#include "connection/firma_actualizacion.h"
+#include "core/reglas.h"
+#include "core/shared_routines.h"
 
 namespace cnc {
 
@@ -33,7 +38,35 @@ std::string NombreSeguro(const std::string& parte) {
     return n == "." || n == ".." ? std::string() : n;
 }
 
-void Descarga(const std::string& archivo, bool& terminar) {
+// The activity log while a connection runs; otherwise the error log, which the user reads beside it.
+void Anota(const std::string& texto) {
+    if (ArchivoAbierto(Mod.Bitacora))
+        EscribeBitacora(Mod.Bitacora, "     " + texto);
+    else
+        AnotaError(texto);
+}
+
+// Fetches the signature of a downloaded file and checks it; a file that does not verify is deleted, so the
+// updater never sees it. The signature goes too: the download folder holds only what is to be installed.
+bool Firmado(clsFTP& ftp, const std::string& local, const std::string& nombre, const std::string& llave) {
+    const std::string firma = local + kExtensionFirma;
+    if (kvtx8::HayArchivo(firma)) kvtx8::BorraArchivo(firma);
+    const bool ok = ftp.FTPDownloadFile(firma, kCarpetaRemota + nombre + kExtensionFirma) &&
+                    FirmaValida(local, firma, llave);
+    kvtx8::BorraArchivo(firma);
+    if (ok) return true;
+    kvtx8::BorraArchivo(local);
+    Anota("La firma de " + nombre + " no es válida: se borró el archivo y la actualización no se instalará");
+    MensajeSkn(
+        "El archivo " + nombre +
+            " de la actualización no trae una firma válida. Se borró y la actualización no se instalará.",
+        kCritico, "Error", 0);
+    return false;
+}
+
+// Downloads the files of the catalogue row; false when one of them failed its signature, and then nothing
+// is handed to the updater.
+bool Descarga(const std::string& archivo, bool& terminar) {
     terminar = true;
     clsFTP ftp;
     ftp.SetModePassive();
@@ -43,8 +76,14 @@ void Descarga(const std::string& archivo, bool& terminar) {
         std::error_code ec;
         fs::create_directories(carpeta, ec);
     }
+    const std::string llave = LlaveDeActualizaciones();
+    if (llave.empty())
+        Anota("Las actualizaciones no se verifican: no hay llave pública de actualizaciones");
+    else if (!EsLlavePublica(llave))
+        Anota("La llave pública de actualizaciones no es una llave: ningún archivo se aceptará");
     const auto& s = Mod.Sitio;
     int descargados = 0;
+    bool firmados = true;
     for (const auto& parte : Separa(archivo, ';')) {
         const std::string nombre = NombreSeguro(parte);
         if (nombre.empty()) {
@@ -67,6 +106,9 @@ void Descarga(const std::string& archivo, bool& terminar) {
             // An incomplete set must not end the program for the updater to install it.
             terminar = false;
             EscribeBitacora(Mod.Bitacora, "     No se descargó " + nombre + ": " + ftp.GetLastErrorMessage());
+        } else if (!llave.empty() && !Firmado(ftp, local, nombre, llave)) {
+            terminar = false;
+            firmados = false;
         } else {
             ++descargados;
         }
@@ -77,14 +119,23 @@ void Descarga(const std::string& archivo, bool& terminar) {
     Ventana().QuitaOcupado();
     MensajeSkn("Archivos descargados", kSoloOK, "Descarga terminada", 10);
     ftp.blSigue(false);
+    return firmados;
+}
+
+// Written beside it and renamed over it: never through a link planted in its place, never seen half written.
+bool EscribeEntrega(const std::string& ruta, const std::string& texto) {
+    std::string temporal = ruta + ".XXXXXX";
+    const int f = mkostemp(temporal.data(), O_CLOEXEC | O_NOFOLLOW);
+    if (f < 0) return false;
+    bool ok =
+        fchmod(f, 0644) == 0 && write(f, texto.data(), texto.size()) == static_cast<ssize_t>(texto.size());
+    ok = close(f) == 0 && ok;
+    ok = ok && rename(temporal.c_str(), ruta.c_str()) == 0;
+    if (!ok) unlink(temporal.c_str());
+    return ok;
 }
 
 }  // namespace
-
-std::string VersionDelPrograma() {
-    return std::to_string(CONCENTRADOR_VERSION_MAYOR) + "." + std::to_string(CONCENTRADOR_VERSION_MENOR) +
-           "." + std::to_string(CONCENTRADOR_VERSION_REVISION);
-}
 
 void clsDescargas::VerificaVersiones(bool& manual, bool& forzado, bool& terminar) {
     Ventana().Ceder();
@@ -110,18 +161,18 @@ void clsDescargas::VerificaVersiones(bool& manual, bool& forzado, bool& terminar
                 "Existe una versión más reciente de este programa. ¿Desea descargarla ahora? "
                 "(tome en cuenta que TAMBIEN debe estar actualizado Tarvena Premium a la ÚLTIMA VERSIÓN)",
                 "Descargar nueva versión", true);
-        if (descargar) {
-            Descarga(rs.Texto("Archivo"), terminar);
-            AvisaAuxiliar();
-        }
+        if (descargar && Descarga(rs.Texto("Archivo"), terminar)) AvisaAuxiliar();
     }
     rs.Cerrar();
     bd.CierraBdD(cn);
 }
 
 std::string BuscaAuxiliar() {
-    std::vector<long> procesos;
+    // Only the updater installed beside this program is trusted with its files.
     std::error_code ec;
+    const fs::path programa = fs::canonical(Mod.Carpeta, ec);
+    if (ec) return {};
+    std::vector<long> procesos;
     for (fs::directory_iterator it("/proc", ec), fin; !ec && it != fin; it.increment(ec)) {
         const std::string n = it->path().filename().string();
         if (!n.empty() && std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -139,8 +190,8 @@ std::string BuscaAuxiliar() {
         if (exe.size() > borrado.size() &&
             exe.compare(exe.size() - borrado.size(), borrado.size(), borrado) == 0)
             exe.resize(exe.size() - borrado.size());
-        if (kvtx8::Minusculas(kvtx8::NombreDeArchivo(exe)).find("qmxauxiliar") != std::string::npos)
-            return exe;
+        if (kvtx8::Minusculas(kvtx8::NombreDeArchivo(exe)).find("qmxauxiliar") == std::string::npos) continue;
+        if (fs::path(exe).parent_path() == programa) return exe;
     }
     return {};
 }
@@ -155,10 +206,7 @@ void clsDescargas::AvisaAuxiliar() {
     std::string descargas = fs::absolute(EnCarpeta(kCarpetaDescargas), ec).lexically_normal().string();
     if (ec) descargas = EnCarpeta(kCarpetaDescargas);
     if (descargas.empty() || descargas.back() != '/') descargas += '/';
-    int f = AbreArchivo(carpeta + kArchivoAuxiliar, ModoArchivo::Salida);
-    ImprimeLinea(f, "-n");
-    ImprimeLinea(f, descargas);
-    CierraArchivo(f);
+    EscribeEntrega(carpeta + kArchivoAuxiliar, "-n\r\n" + descargas + "\r\n");
 }
 
 namespace {
@@ -213,8 +261,7 @@ void PreparaDatosDelSitio() {
     LeeValor("Dato3", comprobar);
     s.Servidor = catalogo[0];
     const std::string puerto = kvtx8::Recorta(catalogo[1]);
-    const double p = kvtx8::kvVal(puerto);
-    s.Puerto = kvtx8::EsNumerico(puerto) && p >= 1 && p <= 65535 ? static_cast<int32_t>(p) : Sitio::kPuerto;
+    s.Puerto = static_cast<int32_t>(ComoPuerto(puerto).value_or(Sitio::kPuerto));
     s.Base = catalogo[2];
     s.Usuario = catalogo[3];
     s.Password = catalogo[4];

@@ -29,8 +29,6 @@ class clsDescargas {
     void AvisaAuxiliar();
 };
 
-// This program's version, "major.minor.revision".
-std::string VersionDelPrograma();
 // The executable of the running auxiliary updater (a path with "qmxauxiliar" in its name); empty when none.
 std::string BuscaAuxiliar();
 

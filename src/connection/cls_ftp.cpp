@@ -235,8 +235,9 @@ void clsFTP::Prepara() {
     curl_easy_setopt(curl_, CURLOPT_TRANSFERTEXT, tipo_ == kAscii ? 1L : 0L);
     // A site that stops answering must not hold the window for ever.
     curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, 20L);
-    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, bytesPorSegundo_);
+    curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, segundosLento_);
+    curl_easy_setopt(curl_, CURLOPT_TIMEOUT, segundosPorArchivo_);
     curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, AlEncabezado);
     curl_easy_setopt(curl_, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, Descarta);

@@ -45,6 +45,8 @@ class clsFTP {
     static constexpr int kBloque = 255;  // bytes per read or write
     static constexpr int kAscii = 1, kBinario = 2;
     static constexpr uint32_t kPasivo = 0x8000000;
+    static constexpr long kSegundosPorArchivo = 600;
+    static constexpr long kBytesPorSegundo = 100, kSegundosLento = 30;
 
     clsFTP();
     ~clsFTP();
@@ -79,6 +81,13 @@ class clsFTP {
     bool blSigue() const { return sigue_; }
     void blSigue(bool v) { sigue_ = v; }
 
+    // Every transfer ends after this many seconds, or after `segundos` below `bytesPorSegundo`: a site
+    // that trickles must not keep a download, and the window, waiting for ever.
+    void SetLimiteDeTiempo(long segundos) { segundosPorArchivo_ = segundos; }
+    void SetVelocidadMinima(long bytesPorSegundo, long segundos) {
+        bytesPorSegundo_ = bytesPorSegundo, segundosLento_ = segundos;
+    }
+
     int TipoDeTransferencia() const { return tipo_; }
     uint32_t Banderas() const { return banderas_; }
 
@@ -109,6 +118,8 @@ class clsFTP {
     int tipo_ = kAscii;
     uint32_t banderas_ = 0;
     bool sigue_ = true;
+    long segundosPorArchivo_ = kSegundosPorArchivo;
+    long bytesPorSegundo_ = kBytesPorSegundo, segundosLento_ = kSegundosLento;
     std::string ultimoError_;
     std::string respuesta_, ultimaRespuesta_;
     char errorCurl_[256] = {};

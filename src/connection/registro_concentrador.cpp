@@ -52,12 +52,12 @@ void ElegirEmpresa() {
 bool frmElegirEmpresa_cmdAceptar(const std::vector<FilaEmpresa>& filas, int elegida) {
     if (filas.empty()) return true;
     if (elegida < 0 || elegida >= static_cast<int>(filas.size())) {
-        Ventana().Foco("mfgReja");
+        Ventana().Foco(Control::mfgReja);
         return false;
     }
     const FilaEmpresa& f = filas[elegida];
     if (!Pregunta("¿Es correcta la empresa elegida?\r\n(" + f.empresa + ")", "Empresa", true)) {
-        Ventana().Foco("mfgReja");
+        Ventana().Foco(Control::mfgReja);
         return false;
     }
     Mod.BDLocal.cMiBase = f.baseDeDatos;
@@ -114,10 +114,8 @@ void clsDescargas::EmpresaCorrecta(bool& correcto) {
         const std::string nn = Prefijo(n);
         const std::string ruta = LeeRegistro(nn + "_Ruta");
         if (ruta.empty()) continue;
-        // Database names are compared as the server does, without regard to case.
-        if (!kvtx8::IgualSinMayusculas(LeeRegistro(nn + "_BaseDeDatos"), base) ||
-            MismaCarpeta(ruta, Mod.Carpeta))
-            continue;
+        // Database names are compared exactly: on these servers "Datos1" and "datos1" are two databases.
+        if (LeeRegistro(nn + "_BaseDeDatos") != base || MismaCarpeta(ruta, Mod.Carpeta)) continue;
         Ventana().Bip();
         if (!Pregunta("El concentrador " + nn + ", registrado en la ruta '" + ruta +
                           "', conecta a la misma base de datos que el actual (" + base +

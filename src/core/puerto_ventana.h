@@ -1,5 +1,6 @@
 // The engine's only way to the window. Qt implements it in src/ui/, the headless mode with log lines and
-// default answers, tests with a recording fake. Methods have harmless defaults so a port overrides only
+// default answers, tests with a recording fake. Methods have harmless defaults, and those named for what
+// they show (busy label, stage, panels...) default to the controls that show it, so a port overrides only
 // what it shows.
 #pragma once
 
@@ -54,6 +55,79 @@ struct FilaEmpresa {
     long long id = 0;
 };
 
+// The controls the engine reaches, one enumerator per control; an element of a control array is its own
+// enumerator (Label_7 is "Label(7)", Label11 is another control). NombreDe gives the design name.
+enum class Control : uint8_t {
+    Form1,  // the main window itself: its caption
+    // Information labels.
+    Label2,
+    Label3,
+    Label4,
+    Label11,
+    Label12,
+    Label13,
+    lblInfo,
+    Label_5,
+    Label_6,
+    Label_7,
+    Label_9,
+    Label_10,
+    Label_11,
+    Label_12,
+    Label_13,
+    // The progress area of a running cycle: the area, the stage, the current table, the progress text.
+    Progreso,
+    Etapa,
+    TablaActual,
+    lblEstatus,
+    // Panels.
+    Picture1,
+    Picture2,
+    Picture4,
+    // Main panel.
+    cmdEnviar,
+    cmdCerrar,
+    cmdTerminar,
+    Command1,
+    Command5,
+    Command6,
+    Command7,
+    Command10,
+    Command11,
+    Command12,
+    Command13,
+    Command14,
+    // Settings panel.
+    txtMinutos,
+    txtAvisos,
+    chkAvisos,
+    chkActualiza,
+    chkSoloRespaldar,
+    cmdConexion,
+    // Connection-data panel.
+    txtConecte_0,
+    txtConecte_1,
+    txtConecte_2,
+    txtConecte_3,
+    txtConecte_4,
+    // Timers.
+    Timer1,
+    Timer2,
+    // The company grid of frmElegirEmpresa. Stays last: kNumeroDeControles counts up to it.
+    mfgReja,
+};
+inline constexpr int kNumeroDeControles = static_cast<int>(Control::mfgReja) + 1;
+
+// The design name: "Form1", "Label(7)", "txtConecte(3)"...
+const char* NombreDe(Control c);
+
+// The panels of the main window; they share one place, so one shows at a time.
+enum class Panel : uint8_t {
+    Principal,  // Picture1, the main commands
+    Opciones,   // Picture4, the settings
+    Conexion,   // Picture2, the connection data
+};
+
 class PuertoVentana {
   public:
     virtual ~PuertoVentana() = default;
@@ -66,12 +140,33 @@ class PuertoVentana {
     }
 
     // Status label (element 13 of the label array).
-    virtual void Estado(const std::string&) {}
-    // Stage caption and current-table caption of a running cycle.
-    virtual void Etapa(const std::string&) {}
-    virtual void TablaActual(const std::string&) {}
-    // Progress text of the product copy.
-    virtual void Progreso(const std::string&) {}
+    virtual void Estado(const std::string& t) { Texto(Control::Label_13, t); }
+    // Stage caption and current-table caption of a running cycle, and whether the current table shows.
+    virtual void Etapa(const std::string& t) { Texto(Control::Etapa, t); }
+    virtual void TablaActual(const std::string& t) { Texto(Control::TablaActual, t); }
+    virtual void TablaActualVisible(bool b) { Visible(Control::TablaActual, b); }
+    // Progress text of the product copy, and the progress area of a running cycle shown or hidden.
+    virtual void Progreso(const std::string& t) { Texto(Control::lblEstatus, t); }
+    virtual void ProgresoVisible(bool b) { Visible(Control::Progreso, b); }
+    // The blinking busy label ("Enviando información... ", "Buscando actualizaciones"), blinked by Timer2.
+    virtual void IndicadorOcupado(const std::string& t) {
+        Texto(Control::Label_7, t);
+        Visible(Control::Label_7, true);
+        Temporizador(Control::Timer2, true);
+    }
+    virtual void QuitaIndicadorOcupado() {
+        Temporizador(Control::Timer2, false);
+        Visible(Control::Label_7, false);
+    }
+    // The panel shown; the other two are hidden.
+    virtual void MuestraPanel(Panel p) {
+        const Control panel = p == Panel::Principal  ? Control::Picture1
+                              : p == Panel::Opciones ? Control::Picture4
+                                                     : Control::Picture2;
+        for (Control c : {Control::Picture1, Control::Picture4, Control::Picture2})
+            if (c != panel) Visible(c, false);
+        Visible(panel, true);
+    }
     // Small busy window.
     virtual void MuestraOcupado(const std::string&) {}
     virtual void QuitaOcupado() {}
@@ -87,18 +182,17 @@ class PuertoVentana {
     // A connection starts (true) or ends (false): timers, send commands and "Interrumpir" follow.
     virtual void Conectando(bool) {}
 
-    // Controls by their design names: "Form1" (caption), "lblInfo", "Picture4", "Label(7)",
-    // "txtConecte(3)"...
-    virtual void Texto(const std::string& /*control*/, const std::string& /*texto*/) {}
-    virtual void Habilitado(const std::string& /*control*/, bool) {}
-    virtual void Visible(const std::string& /*control*/, bool) {}
-    virtual void Marcado(const std::string& /*control*/, bool) {}
-    virtual void Foco(const std::string& /*control*/) {}
+    // Any control.
+    virtual void Texto(Control, const std::string& /*texto*/) {}
+    virtual void Habilitado(Control, bool) {}
+    virtual void Visible(Control, bool) {}
+    virtual void Marcado(Control, bool) {}
+    virtual void Foco(Control) {}
     // Shows (false) or masks (true) a text box's characters.
-    virtual void Enmascarado(const std::string& /*control*/, bool) {}
-    virtual void Tooltip(const std::string& /*control*/, const std::string& /*texto*/) {}
-    // "Timer1" (1 s, countdown) and "Timer2" (300 ms, blink): the window fires Timer1_Timer/Timer2_Timer.
-    virtual void Temporizador(const std::string& /*nombre*/, bool /*activo*/) {}
+    virtual void Enmascarado(Control, bool) {}
+    virtual void Tooltip(Control, const std::string& /*texto*/) {}
+    // Timer1 (1 s, countdown) and Timer2 (300 ms, blink): the window fires Timer1_Timer/Timer2_Timer.
+    virtual void Temporizador(Control, bool /*activo*/) {}
     virtual void Bip() {}
     // Window state: restored to normal and brought to the front, or minimised (hidden to the tray).
     virtual void Restaura() {}

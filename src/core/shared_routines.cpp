@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "core/reglas.h"
+
 namespace cnc {
 
 Modulo Mod;
@@ -218,29 +220,37 @@ bool Pregunta(const std::string& texto, const std::string& titulo, bool noPorDef
     return MensajeSkn(texto, kSiNo + kPregunta + (noPorDefecto ? kSegundoBoton : 0), titulo, 0) == kSi;
 }
 
+uint8_t ManejarAvisosDe(std::string_view guardado) {
+    return ComoByte(guardado) == 1 ? 1 : 0;
+}
+
+bool AvisosManejados() {
+    return Mod.ManejarAvisos == 1;
+}
+
 void MuestraOpciones() {
     PuertoVentana& v = Ventana();
-    const bool avisos = Mod.ManejarAvisos == 1;
-    v.Texto("Label12", std::to_string(Mod.Minutos));
-    v.Texto("Label13", avisos ? std::to_string(Mod.AvisosAMostrar) : "* * *");
-    v.Texto("Label(10)", std::string(avisos ? "Sí" : "No") + " maneja avisos.");
-    v.Habilitado("Label(6)", avisos);
-    v.Habilitado("Label13", avisos);
-    v.Texto("Label(11)", std::string(Mod.ActualizAutomatica == 1 ? "Buscar" : "No buscar") +
-                             " actualizaciones automáticamente.");
-    v.Texto("Label(12)", Mod.SoloRespaldar == 1 ? "Solamente RESPALDAR en empresa espejo"
-                                                : "Enviar y recibir información de empresa espejo");
-    v.Marcado("chkAvisos", avisos);
-    v.Marcado("chkSoloRespaldar", Mod.SoloRespaldar == 1);
-    v.Marcado("chkActualiza", Mod.ActualizAutomatica == 1);
-    v.Texto("txtMinutos", std::to_string(Mod.Minutos));
-    v.Texto("txtAvisos", std::to_string(Mod.AvisosAMostrar));
+    const bool avisos = AvisosManejados();
+    v.Texto(Control::Label12, std::to_string(Mod.Minutos));
+    v.Texto(Control::Label13, avisos ? std::to_string(Mod.AvisosAMostrar) : "* * *");
+    v.Texto(Control::Label_10, std::string(avisos ? "Sí" : "No") + " maneja avisos.");
+    v.Habilitado(Control::Label_6, avisos);
+    v.Habilitado(Control::Label13, avisos);
+    v.Texto(Control::Label_11, std::string(Mod.ActualizAutomatica == 1 ? "Buscar" : "No buscar") +
+                                   " actualizaciones automáticamente.");
+    v.Texto(Control::Label_12, Mod.SoloRespaldar == 1 ? "Solamente RESPALDAR en empresa espejo"
+                                                      : "Enviar y recibir información de empresa espejo");
+    v.Marcado(Control::chkAvisos, avisos);
+    v.Marcado(Control::chkSoloRespaldar, Mod.SoloRespaldar == 1);
+    v.Marcado(Control::chkActualiza, Mod.ActualizAutomatica == 1);
+    v.Texto(Control::txtMinutos, std::to_string(Mod.Minutos));
+    v.Texto(Control::txtAvisos, std::to_string(Mod.AvisosAMostrar));
     v.MuestraOpciones(Opciones{Mod.Minutos, Mod.AvisosAMostrar, avisos, Mod.ActualizAutomatica == 1,
                                Mod.SoloRespaldar == 1});
 }
 
 void LeerUltimaConexion() {
-    Ventana().Texto("Label11",
+    Ventana().Texto(Control::Label11,
                     "Última conexión: " + kvtx8::LeeIni("Información", "Ultima conexión", Mod.ArchivoIni));
     Ventana().Ceder();
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/puerto_ventana.h"
 #include "core/reloj.h"
@@ -103,6 +104,27 @@ void CierraArchivo(int numero);
 void CierraArchivos();
 // Writes the text and CR LF; false when the number is closed or the write failed.
 bool ImprimeLinea(int numero, const std::string& texto);
+// A file held open by number for as long as the object lives; the number is what the line routines take.
+class ArchivoDeTexto {
+  public:
+    ArchivoDeTexto() = default;
+    ArchivoDeTexto(const std::string& ruta, ModoArchivo modo) : numero_(AbreArchivo(ruta, modo)) {}
+    ~ArchivoDeTexto() { Cierra(); }
+    ArchivoDeTexto(ArchivoDeTexto&& o) noexcept : numero_(o.numero_) { o.numero_ = 0; }
+    ArchivoDeTexto& operator=(ArchivoDeTexto&& o) noexcept {
+        if (this != &o) Cierra(), numero_ = o.numero_, o.numero_ = 0;
+        return *this;
+    }
+    ArchivoDeTexto(const ArchivoDeTexto&) = delete;
+    ArchivoDeTexto& operator=(const ArchivoDeTexto&) = delete;
+    int Numero() const { return numero_; }
+    void Cierra() {
+        if (numero_) CierraArchivo(numero_), numero_ = 0;
+    }
+
+  private:
+    int numero_ = 0;
+};
 // Program folder + name (name begins with "/" or "\").
 std::string EnCarpeta(const std::string& nombre);
 
@@ -121,6 +143,21 @@ void EscribeProblema(int archivo, const std::string& tabla, const std::string& t
 // Activity-log block: opens the log (emptied when asked), writes "Bitácora n" and the start line.
 int AbreBloqueBitacora(int numero, bool vaciar);
 void CierraBloqueBitacora(int archivo);
+// The activity-log block of one connection call, closed with its end line when the call leaves.
+class BloqueDeBitacora {
+  public:
+    BloqueDeBitacora(int numero, bool vaciar) : numero_(AbreBloqueBitacora(numero, vaciar)) {}
+    ~BloqueDeBitacora() { Cierra(); }
+    BloqueDeBitacora(const BloqueDeBitacora&) = delete;
+    BloqueDeBitacora& operator=(const BloqueDeBitacora&) = delete;
+    int Numero() const { return numero_; }
+    void Cierra() {
+        if (numero_) CierraBloqueBitacora(numero_), numero_ = 0;
+    }
+
+  private:
+    int numero_;
+};
 
 void BitacoraDeErrores(bool inicio);
 void AnotaError(const std::string& texto);
@@ -131,6 +168,10 @@ std::string LeeRegistro(const std::string& nombre);
 uint8_t MensajeSkn(const std::string& texto, int estilo, const std::string& titulo, uint8_t opcion = 0);
 bool Pregunta(const std::string& texto, const std::string& titulo, bool noPorDefecto);
 void MuestraOpciones();
+// Notices are handled only when the setting holds 1. The setting is read through ManejarAvisosDe, so the
+// module value is 0 or 1 and the notice store, the controls and the summary agree on it.
+uint8_t ManejarAvisosDe(std::string_view guardado);
+bool AvisosManejados();
 // Shows the last connection of the configuration file on the window.
 void LeerUltimaConexion();
 void AgregaCondicion(std::string& texto, const std::string& condicion);

@@ -73,7 +73,7 @@ bool RegistraAviso(Conexion& cn, const std::string& texto, int tipo) {
         rs.Poner("Hora", kvtx8::Formato(t, "hh:nn:ss"));
         rs.Poner("Metodo", std::to_string(metodo));
         rs.Poner("TipoAviso", std::to_string(tipo));
-        if (!Mod.ManejarAvisos) {
+        if (!AvisosManejados()) {
             // Kept for the report, never shown.
             rs.Poner("Leido", "1");
             rs.Poner("FechaLeido", kvtx8::Formato(t, "yyyy-mm-dd"));
@@ -87,7 +87,7 @@ bool RegistraAviso(Conexion& cn, const std::string& texto, int tipo) {
         }
         // The key this connection was given; the largest key only if the server did not say.
         id = static_cast<long long>(cn.IdInsertado());
-        if (id <= 0) id = bd.LastId(cn, kTabla, "Id");
+        if (id <= 0) id = bd.LastId(cn, {std::string(kvtx8::kEsquemaConcentrador), "avisos"}, "Id");
         Mod.UltimoAviso[tipo] = id;
         clave = std::to_string(metodo);
         bd.CierraTabla(rs);

@@ -1,8 +1,9 @@
 #include "receive/cls_pendientes.h"
 
-#include "core/shared_routines.h"
 #include "components/utilerias.h"
+#include "core/shared_routines.h"
 #include "notices/notice_store.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
@@ -17,26 +18,27 @@ std::string clsPendientes::Entrecomillar(const std::string& texto) {
 }
 
 std::string clsPendientes::LiteralDeNombre(const std::string& nombre, const Conexion& cn) {
-    const std::string escapado = cn.Escapar(nombre);
-    if (nombre.find('\'') == std::string::npos) return "'" + escapado + "'";
-    return Entrecomillar(escapado);
+    // Between apostrophes always: a name between double quotes would be a column name to a server that
+    // runs with ANSI_QUOTES.
+    return cn.Literal(nombre);
 }
 
 bool clsPendientes::AbreAmbas(Conexion& servidorLocal, Conexion& hub) {
     return AbreBase(Mod.BDLocal, servidorLocal, "") && AbreBase(Mod.BDRemota, hub, "");
 }
 
-void clsPendientes::Falla(const char* rutina, const Conexion& cn) {
+Resultado clsPendientes::Falla(const char* rutina, const Conexion& cn) {
     AnotaError(rutina);
-    if (!cn.Abierta()) Mod.Detener = true;
+    return cn.Abierta() ? Resultado::Incompleto : Resultado::SinConexion;
 }
 
-void clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&) {
+bool clsPendientes::Sigue(Resultado r) {
+    return r != Resultado::SinConexion && !ContextoCiclo::Detenido();
+}
+
+Resultado clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&) {
     static constexpr const char* kRutina = "LeeGrupos()";
-    if (!AbreAmbas(servidorLocal, hub)) {
-        Mod.Detener = true;
-        return;
-    }
+    if (!AbreAmbas(servidorLocal, hub)) return Resultado::SinConexion;
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
@@ -44,20 +46,21 @@ void clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&)
     Registros cola;
     if (!bdHub.AbrirTabla(
             cola, hub, kvtx8::CambXXXSQL("concentradorqmx.listagrupos where BaseDeDatos='XXX'", base, hub))) {
-        Falla(kRutina, hub);
-        return;
+        return Falla(kRutina, hub);
     }
+    Resultado r = Resultado::Completo;
+    auto falla = [&](const Conexion& cn) { r = Peor(r, Falla(kRutina, cn)); };
     std::vector<std::string> campos;  // shared by the source and the local table, found once
 
     auto unGrupo = [&] {
         if (!AbreAmbas(servidorLocal, hub)) {
-            Mod.Detener = true;
+            r = Resultado::SinConexion;
             return;
         }
         const std::string grupo = cola.Texto("Grupo");
         Registros origen;
         if (!bdHub.AbrirTabla(origen, hub, "grupos WHERE Grupo='" + hub.Escapar(grupo) + "' LIMIT 1")) {
-            Falla(kRutina, hub);
+            falla(hub);
             return;
         }
         if (origen.Eof()) return;  // stays queued for the next cycle
@@ -68,7 +71,7 @@ void clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&)
         const std::string fuenteLocal = "grupos WHERE Grupo='" + servidorLocal.Escapar(grupo) + "' LIMIT 1";
         Registros destino;
         if (!bdLocal.AbrirTabla(destino, servidorLocal, fuenteLocal)) {
-            Falla(kRutina, servidorLocal);
+            falla(servidorLocal);
             return;
         }
         const bool existia = !destino.Eof();
@@ -77,34 +80,32 @@ void clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&)
         for (const auto& c : campos) bdLocal.PasaCampo(c, origen, destino);
         // A group not written keeps its queue row, so it is not lost.
         if (!destino.Update()) {
-            Falla(kRutina, servidorLocal);
+            falla(servidorLocal);
             return;
         }
 
         if (!hub.Ejecutar("DELETE FROM concentradorqmx.listagrupos WHERE Grupo='" + hub.Escapar(grupo) +
                           kvtx8::CambXXXSQL("' AND BaseDeDatos='XXX'", base, hub)))
-            Falla(kRutina, hub);
+            falla(hub);
 
         Registros escrito;
         if (bdLocal.AbrirTabla(escrito, servidorLocal, fuenteLocal) && !escrito.Eof()) {
             const std::string texto = std::string("Grupo ") + (existia ? "modificado" : "nuevo") + ": " +
                                       Entrecomillar(escrito.Texto("Grupo"));
-            if (!RegistraAviso(servidorLocal, texto, kAvisoGrupos)) Falla(kRutina, servidorLocal);
+            if (!RegistraAviso(servidorLocal, texto, kAvisoGrupos)) falla(servidorLocal);
         }
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {
         unGrupo();
-        if (Mod.Detener) break;
+        if (!Sigue(r)) break;
     }
+    return ContextoCiclo::Detenido() ? Peor(r, Resultado::Interrumpido) : r;
 }
 
-void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion&) {
+Resultado clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion&) {
     static constexpr const char* kRutina = "LeeUsuarios()";
-    if (!AbreAmbas(servidorLocal, hub)) {
-        Mod.Detener = true;
-        return;
-    }
+    if (!AbreAmbas(servidorLocal, hub)) return Resultado::SinConexion;
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
@@ -113,13 +114,14 @@ void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion
     if (!bdHub.AbrirTabla(cola, hub,
                           "concentradorqmx.listausuarios WHERE BaseDeDatos='" + hub.Escapar(base) +
                               "' AND FechaLeidos<FechaCambios")) {
-        Falla(kRutina, hub);
-        return;
+        return Falla(kRutina, hub);
     }
+    Resultado r = Resultado::Completo;
+    auto falla = [&](const Conexion& cn) { r = Peor(r, Falla(kRutina, cn)); };
 
     auto unUsuario = [&] {
         if (!AbreAmbas(servidorLocal, hub)) {
-            Mod.Detener = true;
+            r = Resultado::SinConexion;
             return;
         }
         const std::string idUsuario = kvtx8::NumeroSQL(cola.Texto("IdUsuario"));
@@ -127,13 +129,13 @@ void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion
             if (!hub.Ejecutar("UPDATE concentradorqmx.listausuarios SET FechaLeidos='" +
                               kvtx8::FechaSQL(Ahora()) + "' WHERE BaseDeDatos='" + hub.Escapar(base) +
                               "' AND IdUsuario=" + idUsuario))
-                Falla(kRutina, hub);
+                falla(hub);
         };
 
         Registros origen;
         // A failed read is not a missing user: the row stays pending.
         if (!bdHub.AbrirTabla(origen, hub, "usuarios WHERE Id=" + idUsuario)) {
-            Falla(kRutina, hub);
+            falla(hub);
             return;
         }
         if (origen.Eof()) {
@@ -147,14 +149,14 @@ void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion
         const std::string literal = LiteralDeNombre(origen.Texto("Usuario"), servidorLocal);
         Registros destino;
         if (!bdLocal.AbrirTabla(destino, servidorLocal, "usuarios WHERE Usuario=" + literal)) {
-            Falla(kRutina, servidorLocal);
+            falla(servidorLocal);
             return;
         }
         const bool existia = !destino.Eof();
 
         if (cola.Entero("Quitar") == 1) {
             if (!servidorLocal.Ejecutar("DELETE FROM usuarios WHERE Usuario=" + literal)) {
-                Falla(kRutina, servidorLocal);
+                falla(servidorLocal);
                 return;
             }
             marcaLeido();
@@ -168,7 +170,7 @@ void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion
         destino.Poner("Id", std::to_string(llave));
         // A user not written stays pending instead of being marked read.
         if (!destino.Update()) {
-            Falla(kRutina, servidorLocal);
+            falla(servidorLocal);
             return;
         }
         marcaLeido();
@@ -183,14 +185,15 @@ void clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion
             std::string texto = std::string("Usuario ") + (existia ? "modificado" : "nuevo") + ": " +
                                 Entrecomillar(usuario) + kCrLf + "Nombre: " + nombre;
             if (!grupo.empty()) texto += kCrLf + std::string("Grupo: ") + Entrecomillar(grupo);
-            if (!RegistraAviso(servidorLocal, texto, kAvisoUsuarios)) Falla(kRutina, servidorLocal);
+            if (!RegistraAviso(servidorLocal, texto, kAvisoUsuarios)) falla(servidorLocal);
         }
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {
         unUsuario();
-        if (Mod.Detener) break;
+        if (!Sigue(r)) break;
     }
+    return ContextoCiclo::Detenido() ? Peor(r, Resultado::Interrumpido) : r;
 }
 
 }  // namespace cnc

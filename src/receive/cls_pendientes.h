@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/bases_dd.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
@@ -13,21 +14,22 @@ class clsPendientes {
   public:
     // Groups of concentradorqmx.listagrupos for this company into the local general database.
     // The third connection (local company) is not used.
-    void LeeGrupos(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
+    Resultado LeeGrupos(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
     // Users of concentradorqmx.listausuarios pending for this company; the local key is never the hub's.
-    void LeeUsuarios(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
+    Resultado LeeUsuarios(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local);
 
     // The text between double quotes.
     static std::string Entrecomillar(const std::string& texto);
-    // A user name as an SQL literal: between apostrophes, or between double quotes when it holds one;
-    // escaped by the connection either way.
+    // A user name as an SQL literal: between apostrophes, escaped by the connection.
     static std::string LiteralDeNombre(const std::string& nombre, const kvtx8::Conexion& cn);
 
   private:
     // Reopens the local server and the hub connection.
     static bool AbreAmbas(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub);
-    // Logs the failure under the routine's name; a connection lost on the way sets the stop flag.
-    static void Falla(const char* rutina, const kvtx8::Conexion& cn);
+    // Logs the failure under the routine's name; a connection lost on the way ends the intake.
+    static Resultado Falla(const char* rutina, const kvtx8::Conexion& cn);
+    // Whether the queue loop goes on after a row that ended so.
+    static bool Sigue(Resultado r);
 };
 
 }  // namespace cnc

@@ -6,14 +6,14 @@
 
 namespace cnc {
 
-std::vector<EtapaRecepcion> EtapasDeRecepcion() {
+std::vector<Etapa> EtapasDeRecepcion() {
     // One intake object for the whole cycle.
     auto pendientes = std::make_shared<clsPendientes>();
     return {
-        {"Grupos nuevos", "grupos",
-         [pendientes](Recepcion& r) { pendientes->LeeGrupos(r.servidorLocal, r.hub, r.local); }},
-        {"Usuarios nuevos", "usuarios",
-         [pendientes](Recepcion& r) { pendientes->LeeUsuarios(r.servidorLocal, r.hub, r.local); }},
+        {Etapa::Mitad::Recepcion, "Grupos nuevos", "grupos",
+         [pendientes](ContextoCiclo& c) { return pendientes->LeeGrupos(c.servidorLocal, c.hub, c.local); }},
+        {Etapa::Mitad::Recepcion, "Usuarios nuevos", "usuarios",
+         [pendientes](ContextoCiclo& c) { return pendientes->LeeUsuarios(c.servidorLocal, c.hub, c.local); }},
     };
 }
 

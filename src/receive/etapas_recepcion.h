@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "send/etapas_recepcion.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
 // A fresh table per cycle: the intake objects live for one cycle.
-std::vector<EtapaRecepcion> EtapasDeRecepcion();
+std::vector<Etapa> EtapasDeRecepcion();
 
 }  // namespace cnc

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
@@ -13,13 +14,8 @@ namespace cnc {
 namespace {
 
 constexpr const char* kFormato = "yyyy-mm-dd hh:nn:ss";
-
-// A table name from SHOW TABLES, back-quoted for SQL.
-std::string Identificador(const std::string& nombre) {
-    std::string r = "`";
-    for (char c : nombre) r += c == '`' ? std::string("``") : std::string(1, c);
-    return r + "`";
-}
+// cncEnviarConfigura while configura is being copied: still true to every reader.
+constexpr const char* kCopiandoConfigura = "2";
 
 std::vector<std::string> ListaDeTablas(Conexion& cn) {
     std::vector<std::string> tablas;
@@ -28,44 +24,6 @@ std::vector<std::string> ListaDeTablas(Conexion& cn) {
     for (; !rs.Eof(); rs.MoveNext())
         if (Valor v = rs.Dato(size_t{0})) tablas.push_back(kvtx8::Minusculas(*v));
     return tablas;
-}
-
-// A key-value setting read as a Basic boolean.
-bool EsVerdadero(const std::string& valor) {
-    const std::string v = kvtx8::Minusculas(kvtx8::Recorta(valor));
-    return v == "true" || v == "verdadero" || kvtx8::kvVal(v) != 0;
-}
-
-long long DiasCiviles(int y, int m, int d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-long long SegundosEntre(const kvtx8::FechaHora& a, const kvtx8::FechaHora& b) {
-    auto total = [](const kvtx8::FechaHora& f) {
-        return DiasCiviles(f.anio, f.mes, f.dia) * 86400 + f.SegundosDelDia();
-    };
-    return total(b) - total(a);
-}
-
-// The per-table routine of the autoincrement stage.
-std::string RutinaDe(const std::string& tabla) {
-    if (tabla == "anexopagosctes") return "LasCxCs";
-    if (tabla == "anexopagosprov") return "LasCxPs";
-    if (tabla == "edoctacli") return "LosClientes";
-    if (tabla == "edoctaprov") return "LosProveedores";
-    if (tabla == "historicoalmacen") return "ElKardex";
-    if (tabla == "promociones") return "SusProductos";
-    if (tabla == "vendedores") return "DeVendedores";
-    return "";
-}
-
-bool AbreHub(Conexion& hub) {
-    return AbreBase(Mod.BDRemota, hub, "");
 }
 
 const std::string& NombreEspejo() {
@@ -128,147 +86,162 @@ int16_t clsCopiaMaestra::Limite() const {
 }
 
 bool clsCopiaMaestra::SigueDespuesDeTabla() {
-    if (Mod.Interrumpir) return false;
+    if (ContextoCiclo::Interrumpido()) return false;
     Mod.Detener = false;
     return true;
 }
 
-void clsCopiaMaestra::PasarTablasYrecibir(int& bitacora, Conexion& espejo, Conexion& local, Conexion& hub,
-                                          Conexion& servidorLocal, std::string& matriz, bool& soloRecibir) {
+std::vector<Etapa> clsCopiaMaestra::EtapasDeEnvio() {
+    using M = Etapa::Mitad;
+    return {
+        {M::Envio, "SQLs borrado...", "", [this](ContextoCiclo& c) { return EtapaSQLsBorrado(c); }},
+        {M::Envio, "Autoincrementales...", "",
+         [this](ContextoCiclo& c) { return EtapaAutoincrementales(c); }},
+        {M::Envio, "Completas...", "", [this](ContextoCiclo& c) { return EtapaCompletas(c); }},
+        {M::Envio, "Cambios, borrados y cancelaciones", "borrarycancelar",
+         [this](ContextoCiclo& c) { return EtapaCambios(c); }},
+        // Shows its caption only once it has a cut-off to send from.
+        {M::Envio, "", "", [this](ContextoCiclo& c) { return EtapaPorUltimaActualizacion(c); }},
+    };
+}
+
+namespace {
+
+Resultado CorreEtapa(ContextoCiclo& ctx, const Etapa& etapa) {
+    if (!etapa.texto.empty()) Ventana().Etapa(etapa.texto);
+    if (!etapa.tabla.empty()) EscribeProblema(ctx.bitacora, etapa.tabla, etapa.texto, false);
+    return etapa.operacion ? etapa.operacion(ctx) : Resultado::Completo;
+}
+
+}  // namespace
+
+void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion) {
     const std::string archivo = EnCarpeta(kArchivoProblemas);
-    problemas_ =
-        AbreArchivo(archivo, kvtx8::HayArchivo(archivo) ? ModoArchivo::Agregar : ModoArchivo::Salida);
+    ctx.problemas =
+        ArchivoDeTexto(archivo, kvtx8::HayArchivo(archivo) ? ModoArchivo::Agregar : ModoArchivo::Salida);
     Mod.Detener = false;
     Mod.Interrumpir = false;
-    Ventana().Texto("Label(7)", "Enviando información... ");
-    Ventana().Visible("Label(7)", true);
-    Ventana().Temporizador("Timer2", true);
-    Ventana().Visible("Progreso", true);
-    EscribeBitacora(bitacora, "Inicia envío de información");
+    Ventana().IndicadorOcupado("Enviando información... ");
+    Ventana().ProgresoVisible(true);
+    EscribeBitacora(ctx.bitacora, "Inicia envío de información");
     // The notice windows (clsPostits.DescargarPostIts) are put away here once they exist.
     Ventana().TablaActual("");
-    Ventana().Visible("TablaActual", true);
+    Ventana().TablaActualVisible(true);
 
     clsEstandar estandar;
-    estandar.HandleBitacora = problemas_;
-    estandar.ConexionLocal = &local;
+    estandar.HandleBitacora = ctx.problemas.Numero();
+    estandar.ConexionLocal = &ctx.local;
     estandar_ = &estandar;
 
-    if (!soloRecibir) {
-        EtapaSQLsBorrado(bitacora, local, espejo);
-        SigueDespuesDeTabla();
-        EtapaAutoincrementales(bitacora, local, espejo);
-        EtapaCompletas(bitacora, local);
+    // One table for both halves, in the order they run.
+    std::vector<Etapa> etapas = EtapasDeEnvio();
+    etapas.insert(etapas.end(), recepcion.begin(), recepcion.end());
 
-        Ventana().Etapa("Cambios, borrados y cancelaciones");
-        EscribeProblema(bitacora, "borrarycancelar", "Cambios, borrados y cancelaciones", false);
-        estandar.ExportarCambios();
-        SigueDespuesDeTabla();
-
-        EtapaPorUltimaActualizacion(bitacora, local, espejo, hub, servidorLocal);
+    if (!ctx.soloRecibir) {
+        for (const auto& etapa : etapas) {
+            if (etapa.mitad != Etapa::Mitad::Envio) continue;
+            // An interrupted stage leaves the next ones to end at their first table.
+            CorreEtapa(ctx, etapa);
+            SigueDespuesDeTabla();
+        }
     }
 
-    if (AbreHub(hub)) {
+    if (AbreBase(Mod.BDRemota, ctx.hub, "")) {
         if (Mod.SoloRespaldar == 1 || Ventana().SoloRespaldarMarcado())
-            GrabaFechaDeEnvio(bitacora, hub);
+            GrabaFechaDeEnvio(ctx);
         else
-            Recibir(bitacora, espejo, local, hub, servidorLocal, matriz);
+            Recibir(ctx, etapas);
     }
 
     Mod.Detener = false;
     Ventana().TablaActual("");
-    Ventana().Visible("TablaActual", false);
+    Ventana().TablaActualVisible(false);
     // The unread notices (clsPostits.LeerPostits) are shown here once the notice windows exist.
-    EscribeBitacora(bitacora, "Finaliza envío de información");
-    Ventana().Temporizador("Timer2", false);
-    Ventana().Visible("Label(7)", false);
-    Ventana().Visible("Progreso", false);
-    CierraArchivo(problemas_);
-    problemas_ = 0;
+    EscribeBitacora(ctx.bitacora, "Finaliza envío de información");
+    Ventana().QuitaIndicadorOcupado();
+    Ventana().ProgresoVisible(false);
+    ctx.problemas.Cierra();
     estandar_ = nullptr;
-    Mod.BDLocal.CierraBdD(cnFDDUA_);
 }
 
-bool clsCopiaMaestra::TablaEnviable(const std::string& tabla, Conexion& local, Conexion& espejo,
-                                    std::string& llave, long long& maximo, bool& sinConexion) {
-    sinConexion = false;
+bool clsCopiaMaestra::TablaEnviable(ContextoCiclo& ctx, const std::string& tabla, std::string& llave,
+                                    long long& maximo, Resultado& r) {
+    Conexion& local = ctx.local;
+    Conexion& espejo = ctx.espejo;
     if (Excluida(tabla)) return false;
-    if (!AbreBaseLocal(local) || !AbreBaseEspejo(espejo)) {
-        sinConexion = true;
+    auto sinConexion = [&](bool perdida) {
+        if (perdida) r = Peor(r, Resultado::SinConexion);
         return false;
-    }
+    };
+    if (!AbreBaseLocal(local) || !AbreBaseEspejo(espejo)) return sinConexion(true);
     const std::string llaveLocal = Mod.BDLocal.AutoIncremental(tabla, local);
-    if (llaveLocal.empty() || !Mod.BDRemota.HayTabla(tabla, espejo)) {
-        sinConexion = !local.Abierta() || !espejo.Abierta();
-        return false;
-    }
+    if (llaveLocal.empty() || !Mod.BDRemota.HayTabla(tabla, espejo))
+        return sinConexion(!local.Abierta() || !espejo.Abierta());
     llave = Mod.BDRemota.AutoIncremental(tabla, espejo);
-    if (llave != llaveLocal) {
-        sinConexion = !espejo.Abierta();
-        return false;
-    }
+    if (llave != llaveLocal) return sinConexion(!espejo.Abierta());
     maximo = Mod.BDRemota.IdMaximo(espejo, tabla, llave);
     // A lost connection reads as 0, which would resend the whole table.
-    if (!espejo.Abierta()) {
-        sinConexion = true;
-        return false;
-    }
+    if (!espejo.Abierta()) return sinConexion(true);
     return true;
 }
 
-void clsCopiaMaestra::EtapaSQLsBorrado(int bitacora, Conexion& local, Conexion& espejo) {
-    Ventana().Etapa("SQLs borrado...");
-    if (!AbreBaseLocal(local) || !AbreBaseEspejo(espejo)) return;
-    if (!Mod.BDRemota.HayTabla("sqlborrado", espejo)) return;
-    const long long n = Mod.BDRemota.IdMaximo(espejo, "sqlborrado", "Id");
-    if (!espejo.Abierta()) return;
-    EscribeProblema(bitacora, "sqlborrado",
-                    "enviando registros cuyo campo 'Id' sea mayor a " + std::to_string(n), false);
-    estandar_->Tabla = "sqlborrado";
-    estandar_->Llave = "Id";
-    estandar_->UltimoFolio = static_cast<int32_t>(n);
+Resultado clsCopiaMaestra::ExportaTabla(ContextoCiclo&, const std::string& tabla, const std::string& llave,
+                                        Resultado (clsEstandar::*como)()) {
+    estandar_->Tabla = tabla;
+    estandar_->Llave = llave;
     estandar_->Limite = Limite();
-    estandar_->ExportarInfo("SQLsBorrado");
+    return (estandar_->*como)();
 }
 
-void clsCopiaMaestra::EtapaAutoincrementales(int bitacora, Conexion& local, Conexion& espejo) {
-    Ventana().Etapa("Autoincrementales...");
+Resultado clsCopiaMaestra::EtapaSQLsBorrado(ContextoCiclo& ctx) {
+    if (!AbreBaseLocal(ctx.local) || !AbreBaseEspejo(ctx.espejo)) return Resultado::SinConexion;
+    if (!Mod.BDRemota.HayTabla("sqlborrado", ctx.espejo))
+        return ctx.espejo.Abierta() ? Resultado::Completo : Resultado::SinConexion;
+    const long long n = Mod.BDRemota.IdMaximo(ctx.espejo, "sqlborrado", "Id");
+    if (!ctx.espejo.Abierta()) return Resultado::SinConexion;
+    EscribeProblema(ctx.bitacora, "sqlborrado",
+                    "enviando registros cuyo campo 'Id' sea mayor a " + std::to_string(n), false);
+    estandar_->UltimoFolio = n;
+    return ExportaTabla(ctx, "sqlborrado", "Id", &clsEstandar::ExportarInfo);
+}
+
+Resultado clsCopiaMaestra::EtapaAutoincrementales(ContextoCiclo& ctx) {
+    Resultado r = Resultado::Completo;
     std::vector<std::string> tablas;
-    if (AbreBaseLocal(local)) tablas = ListaDeTablas(local);
+    if (AbreBaseLocal(ctx.local))
+        tablas = ListaDeTablas(ctx.local);
+    else
+        r = Resultado::SinConexion;
     for (const auto& tabla : tablas) {
-        if (Mod.Interrumpir) break;
+        if (ContextoCiclo::Interrumpido()) break;
         Ventana().TablaActual(tabla);
         Ventana().Ceder();
         std::string llave;
         long long n = 0;
-        bool sinConexion = false;
-        if (TablaEnviable(tabla, local, espejo, llave, n, sinConexion)) {
-            EscribeProblema(bitacora, tabla,
+        if (TablaEnviable(ctx, tabla, llave, n, r)) {
+            EscribeProblema(ctx.bitacora, tabla,
                             "enviando registros cuyo campo '" + llave + "' sea mayor a " + std::to_string(n),
                             false);
-            estandar_->Tabla = tabla;
-            estandar_->Llave = llave;
-            estandar_->UltimoFolio = static_cast<int32_t>(n);
-            estandar_->Limite = Limite();
-            estandar_->ExportarInfo(RutinaDe(tabla));
+            estandar_->UltimoFolio = n;
+            r = Peor(r, ExportaTabla(ctx, tabla, llave, &clsEstandar::ExportarInfo));
         }
         if (!SigueDespuesDeTabla()) break;
     }
+    return ContextoCiclo::Interrumpido() ? Resultado::Interrumpido : r;
 }
 
-void clsCopiaMaestra::CopiarTablaCompleta(const std::string& tabla, const std::string& llave, Conexion& local,
-                                          const std::string& rutina) {
+Resultado clsCopiaMaestra::CopiarTablaCompleta(ContextoCiclo& ctx, const std::string& tabla,
+                                               const std::string& llave) {
     clsEstandar e;
-    e.HandleBitacora = problemas_;
-    e.ConexionLocal = &local;
+    e.HandleBitacora = ctx.problemas.Numero();
+    e.ConexionLocal = &ctx.local;
     e.Tabla = tabla;
     e.Llave = llave;
     e.Limite = Limite();
-    e.ExportarTabla(rutina);
+    return e.ExportarTabla();
 }
 
-void clsCopiaMaestra::EtapaCompletas(int bitacora, Conexion& local) {
-    Ventana().Etapa("Completas...");
+Resultado clsCopiaMaestra::EtapaCompletas(ContextoCiclo& ctx) {
     struct Completa {
         const char* tabla;
         const char* llave;
@@ -279,46 +252,59 @@ void clsCopiaMaestra::EtapaCompletas(int bitacora, Conexion& local) {
                                {"configura", "Dato"},
                                {"generales", "Id"},
                                {"sistema", "Dato"}};
+    Resultado r = Resultado::Completo;
     for (const auto& t : tablas) {
         const std::string tabla = t.tabla;
         Ventana().TablaActual(tabla);
         Ventana().Ceder();
         if (tabla == "configura") {
             const std::string bandera =
-                AbreBaseLocal(local) ? Mod.BDLocal.LeeDato("cncEnviarConfigura", local, "configura") : "";
-            if (!EsVerdadero(bandera)) {
-                EscribeProblema(bitacora, tabla, "No se envía, no hay cambios", false);
+                AbreBaseLocal(ctx.local) ? Mod.BDLocal.LeeDato("cncEnviarConfigura", ctx.local, "configura")
+                                         : "";
+            if (!ComoBooleano(bandera)) {
+                EscribeProblema(ctx.bitacora, tabla, "No se envía, no hay cambios", false);
                 continue;
             }
-            // Cleared before the copy so that a change made meanwhile raises it again; put back when the
-            // copy did not finish, or the changes would never be sent.
-            Mod.BDLocal.GrabaDato("cncEnviarConfigura", "0", local, "configura");
-            EscribeProblema(bitacora, tabla, "Completa", false);
-            CopiarTablaCompleta(tabla, t.llave, local, "");
-            if (Mod.Detener && AbreBaseLocal(local))
-                Mod.BDLocal.GrabaDato("cncEnviarConfigura", bandera, local, "configura");
+            // Marked as being copied before the copy, and cleared only from that mark once every row went: a
+            // crash leaves it raised, a failed copy puts it back, and a change made meanwhile raises it
+            // again.
+            Mod.BDLocal.GrabaDato("cncEnviarConfigura", kCopiandoConfigura, ctx.local, "configura");
+            EscribeProblema(ctx.bitacora, tabla, "Completa", false);
+            const Resultado copia = CopiarTablaCompleta(ctx, tabla, t.llave);
+            r = Peor(r, copia);
+            if (AbreBaseLocal(ctx.local))
+                ctx.local.Ejecutar("UPDATE configura SET Contenido=" +
+                                   ctx.local.Literal(copia == Resultado::Completo ? "0" : bandera) +
+                                   " WHERE Dato='cncEnviarConfigura' AND Contenido='" + kCopiandoConfigura +
+                                   "'");
         } else {
-            EscribeProblema(bitacora, tabla, "Completa", false);
-            CopiarTablaCompleta(tabla, t.llave, local, "");
+            EscribeProblema(ctx.bitacora, tabla, "Completa", false);
+            r = Peor(r, CopiarTablaCompleta(ctx, tabla, t.llave));
         }
-        if (Mod.Interrumpir) continue;
+        if (ContextoCiclo::Interrumpido()) continue;
         Mod.Detener = false;
     }
+    return r;
 }
 
-void clsCopiaMaestra::ObtenerFDDUA(int bitacora, std::string& fddua, Conexion& hub, Conexion& servidorLocal,
-                                   bool& ok) {
-    EscribeProblema(bitacora, "FDDUA", "Obteniendo fecha-hora del FDDUA...", false);
-    fddua.clear();
-    ok = AbreHub(hub);
-    if (!ok) return;
-    if (AbreBase(Mod.BDLocal, servidorLocal, ""))
-        fddua = kvtx8::Recorta(Mod.BDLocal.LeeDato("FDDUA", servidorLocal, "concentradorqmx.configuracion"));
-    EscribeProblema(bitacora, "FDDUA", "Valor obtenido: " + fddua, false);
+Resultado clsCopiaMaestra::EtapaCambios(ContextoCiclo&) {
+    return estandar_->ExportarCambios();
 }
 
-void clsCopiaMaestra::ObtenerTiemposFADUA(int bitacora, const std::string& fddua, std::string& menor,
-                                          std::string& mayor, Conexion& local) {
+std::string clsCopiaMaestra::ObtenerFDDUA(ContextoCiclo& ctx) {
+    EscribeProblema(ctx.bitacora, "FDDUA", "Obteniendo fecha-hora del FDDUA...", false);
+    if (!AbreBase(Mod.BDRemota, ctx.hub, "")) return "";
+    std::string fddua;
+    if (AbreBase(Mod.BDLocal, ctx.servidorLocal, ""))
+        fddua =
+            kvtx8::Recorta(Mod.BDLocal.LeeDato("FDDUA", ctx.servidorLocal, "concentradorqmx.configuracion"));
+    EscribeProblema(ctx.bitacora, "FDDUA", "Valor obtenido: " + fddua, false);
+    return fddua;
+}
+
+void clsCopiaMaestra::ObtenerTiemposFADUA(ContextoCiclo& ctx, const std::string& fddua, std::string& menor,
+                                          std::string& mayor) {
+    Conexion& local = ctx.local;
     menor.clear();
     mayor.clear();
     long long s = 0;
@@ -349,7 +335,7 @@ void clsCopiaMaestra::ObtenerTiemposFADUA(int bitacora, const std::string& fddua
         s = -std::llabs(SegundosEntre(inicio, Ahora()));
         if (s == -1) s = 0;
     }
-    EscribeProblema(bitacora, "FDDUA",
+    EscribeProblema(ctx.bitacora, "FDDUA",
                     "Segundos que tardó en obtener tiempo mínimo y máximo: " + std::to_string(s), false);
     auto mueve = [&](std::string& t) {
         if (t.empty()) return;
@@ -357,87 +343,80 @@ void clsCopiaMaestra::ObtenerTiemposFADUA(int bitacora, const std::string& fddua
     };
     mueve(menor);
     mueve(mayor);
-    EscribeProblema(bitacora, "FDDUA", "Tiempo menor: " + menor, false);
-    EscribeProblema(bitacora, "FDDUA", "Tiempo mayor: " + mayor, false);
+    EscribeProblema(ctx.bitacora, "FDDUA", "Tiempo menor: " + menor, false);
+    EscribeProblema(ctx.bitacora, "FDDUA", "Tiempo mayor: " + mayor, false);
 }
 
-void clsCopiaMaestra::EtapaPorUltimaActualizacion(int bitacora, Conexion& local, Conexion& espejo,
-                                                  Conexion& hub, Conexion& servidorLocal) {
-    std::string fddua, menor, mayor;
-    bool ok = false;
-    ObtenerFDDUA(bitacora, fddua, hub, servidorLocal, ok);
-    if (!ok || fddua.empty()) return;
-    ObtenerTiemposFADUA(bitacora, fddua, menor, mayor, local);
-    if (menor.empty()) return;
+void clsCopiaMaestra::GrabaFDDUA(ContextoCiclo&, const std::string& valor) {
+    Conexion qmx;
+    if (AbreBase(Mod.BDLocal, qmx, "concentradorqmx")) Mod.BDLocal.GrabaDato("FDDUA", valor, qmx);
+    Mod.BDLocal.CierraBdD(qmx);
+}
+
+Resultado clsCopiaMaestra::EtapaPorUltimaActualizacion(ContextoCiclo& ctx) {
+    const std::string fddua = ObtenerFDDUA(ctx);
+    if (fddua.empty()) return Resultado::Completo;
+    std::string menor, mayor;
+    ObtenerTiemposFADUA(ctx, fddua, menor, mayor);
+    if (menor.empty()) return Resultado::Completo;
 
     Ventana().Etapa("Por Últ. act.");
-    // The cut-off may only advance past rows that really went: a table passed over for a failed
-    // connection, or one whose export stopped, keeps it where it is.
-    bool incompleta = false;
+    Resultado r = Resultado::Completo;
     std::vector<std::string> tablas;
-    if (AbreBaseLocal(local))
-        tablas = ListaDeTablas(local);
+    if (AbreBaseLocal(ctx.local))
+        tablas = ListaDeTablas(ctx.local);
     else
-        incompleta = true;
+        r = Resultado::SinConexion;
     for (const auto& tabla : tablas) {
-        if (Mod.Interrumpir) break;
+        if (ContextoCiclo::Interrumpido()) break;
         Ventana().TablaActual(tabla);
         Ventana().Ceder();
         std::string llave;
         long long n = 0;
-        bool sinConexion = false;
-        if (TablaEnviable(tabla, local, espejo, llave, n, sinConexion)) {
-            EscribeProblema(bitacora, tabla, "enviando registros cuyo campo cronológico sea mayor a " + fddua,
-                            false);
-            estandar_->Tabla = tabla;
-            estandar_->Llave = llave;
+        if (TablaEnviable(ctx, tabla, llave, n, r)) {
+            EscribeProblema(ctx.bitacora, tabla,
+                            "enviando registros cuyo campo cronológico sea mayor a " + fddua, false);
             estandar_->Cronos(fddua);
-            estandar_->Limite = Limite();
-            estandar_->ExportarXFADUA();
-            if (Mod.Detener) incompleta = true;
-        } else if (sinConexion) {
-            incompleta = true;
+            r = Peor(r, ExportaTabla(ctx, tabla, llave, &clsEstandar::ExportarXFADUA));
         }
         if (!SigueDespuesDeTabla()) break;
     }
-
-    if (!Mod.Interrumpir && !Mod.Detener && !incompleta &&
-        AbreBase(Mod.BDLocal, cnFDDUA_, "concentradorqmx") && !mayor.empty())
-        Mod.BDLocal.GrabaDato("FDDUA", mayor, cnFDDUA_);
+    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
+    // The cut-off may only advance past rows that really went: any table passed over for a failed
+    // connection, or whose export did not finish, keeps it where it is.
+    if (r == Resultado::Completo && !mayor.empty()) GrabaFDDUA(ctx, mayor);
+    return r;
 }
 
-void clsCopiaMaestra::Recibir(int bitacora, Conexion& espejo, Conexion& local, Conexion& hub,
-                              Conexion& servidorLocal, std::string& matriz) {
+void clsCopiaMaestra::Recibir(ContextoCiclo& ctx, const std::vector<Etapa>& etapas) {
     BitacoraDeErrores(true);
     LimpiaUltimosAvisos();
 
-    Recepcion r{servidorLocal, hub, local, espejo, matriz};
-    for (const auto& etapa : Etapas) {
-        if (!AbreHub(hub)) continue;
-        Ventana().Etapa(etapa.texto);
-        EscribeProblema(bitacora, etapa.tabla, etapa.texto, false);
-        if (etapa.operacion) etapa.operacion(r);
+    for (const auto& etapa : etapas) {
+        if (etapa.mitad != Etapa::Mitad::Recepcion) continue;
+        if (!AbreBase(Mod.BDRemota, ctx.hub, "")) continue;
+        CorreEtapa(ctx, etapa);
     }
 
-    AlertasSinArchivo(bitacora, local, hub, matriz);
+    AlertasSinArchivo(ctx);
 
     BitacoraDeErrores(false);
-    GrabaFechaDeEnvio(bitacora, hub);
+    GrabaFechaDeEnvio(ctx);
     // The requests sent as orders to the MATRIZ (LeerDeEnvio, "Envío de movimientos que generan de otro tipo
     // en la matriz", table "enviar_solicitudes") follow here once they exist.
 }
 
 bool clsCopiaMaestra::BorraAlerta(Conexion& hub, const std::string& tipo) {
-    if (!AbreHub(hub)) return false;
+    if (!AbreBase(Mod.BDRemota, hub, "")) return false;
     return hub.Ejecutar(
         kvtx8::CambXXXSQL("DELETE FROM concentradorqmx.alertassinarchivo WHERE BaseDeDatos='XXX'",
                           NombreEspejo(), hub) +
         " AND TipoAlerta=" + kvtx8::NumeroSQL(tipo));
 }
 
-void clsCopiaMaestra::AlertasSinArchivo(int bitacora, Conexion& local, Conexion& hub,
-                                        const std::string& matriz) {
-    if (!AbreHub(hub)) return;
+void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
+    Conexion& hub = ctx.hub;
+    if (!AbreBase(Mod.BDRemota, hub, "")) return;
     Registros rs;
     if (!Mod.BDRemota.AbrirTabla(
             rs, hub,
@@ -448,31 +427,34 @@ void clsCopiaMaestra::AlertasSinArchivo(int bitacora, Conexion& local, Conexion&
     // One deletion takes every alert of its type, so each type is acted on once.
     std::set<std::string> hechas;
     for (; !rs.Eof(); rs.MoveNext()) {
-        if (!AbreHub(hub)) continue;
+        if (!AbreBase(Mod.BDRemota, hub, "")) continue;
         const std::string tipo = kvtx8::NumeroSQL(rs.Texto("TipoAlerta"));
         if (tipo != "1" && tipo != "2") continue;
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
-            EscribeProblema(bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO", false);
+            EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",
+                            false);
             // The product send to ESPEJO is not part of this program yet: say so, and keep the request for
             // the version that has it instead of consuming it unserved.
-            EscribeBitacora(bitacora,
+            EscribeBitacora(ctx.bitacora,
                             "Envío de productos a la empresa ESPEJO no disponible en esta versión; "
                             "la alerta queda pendiente");
         } else {
-            EscribeProblema(bitacora, "leer_informacion",
-                            kvtx8::CambXXX("Leyendo monedas desde matriz (XXX)", matriz), true);
+            EscribeProblema(ctx.bitacora, "leer_informacion",
+                            kvtx8::CambXXX("Leyendo monedas desde matriz (XXX)", ctx.matriz), true);
             BorraAlerta(hub, tipo);
-            LeerMonedasDeMatriz(bitacora, local, hub, matriz);
+            LeerMonedasDeMatriz(ctx);
         }
     }
     Mod.BDRemota.CierraTabla(rs);
 }
 
-void clsCopiaMaestra::LeerMonedasDeMatriz(int, Conexion& local, Conexion& hub, const std::string& matriz) {
-    if (!AbreHub(hub)) return;
+void clsCopiaMaestra::LeerMonedasDeMatriz(ContextoCiclo& ctx) {
+    Conexion& hub = ctx.hub;
+    Conexion& local = ctx.local;
+    if (!AbreBase(Mod.BDRemota, hub, "")) return;
     Registros monedas, rs;
-    if (!Mod.BDRemota.AbrirTabla(monedas, hub, Identificador(matriz) + ".monedas ORDER BY Id")) return;
+    if (!Mod.BDRemota.AbrirTabla(monedas, hub, Identificador(ctx.matriz, "monedas") + " ORDER BY Id")) return;
     const std::vector<std::string> columnas = {"Nombre", "Abreviacion", "Paridad", "Simbolo"};
     for (; !monedas.Eof(); monedas.MoveNext()) {
         Ventana().Ceder();
@@ -494,9 +476,11 @@ void clsCopiaMaestra::LeerMonedasDeMatriz(int, Conexion& local, Conexion& hub, c
     Mod.BDLocal.CierraTabla(rs);
 }
 
-void clsCopiaMaestra::GrabaFechaDeEnvio(int bitacora, Conexion& hub) {
-    if (!AbreHub(hub)) return;
-    EscribeProblema(bitacora, "empresas", "Graba fecha y hora, finalización de envío de información", false);
+void clsCopiaMaestra::GrabaFechaDeEnvio(ContextoCiclo& ctx) {
+    Conexion& hub = ctx.hub;
+    if (!AbreBase(Mod.BDRemota, hub, "")) return;
+    EscribeProblema(ctx.bitacora, "empresas", "Graba fecha y hora, finalización de envío de información",
+                    false);
     const kvtx8::FechaHora ahora = Ahora();
     // An open connection is only known to be lost at its next statement: the registry follows the hub.
     if (!hub.Ejecutar("UPDATE empresas SET FechaUltimoEnvio='" + kvtx8::Formato(ahora, "yyyy-mm-dd") +

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "components/bases_dd.h"
-#include "send/etapas_recepcion.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
@@ -16,50 +16,48 @@ class clsCopiaMaestra {
   public:
     clsCopiaMaestra();
 
-    void PasarTablasYrecibir(int& bitacora, kvtx8::Conexion& espejo, kvtx8::Conexion& local,
-                             kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal, std::string& matriz,
-                             bool& soloRecibir);
-
-    // The intake stages run after the exports, in order.
-    std::vector<EtapaRecepcion> Etapas;
+    // Runs the sending stages (unless ctx.soloRecibir), then the intake stages, in one ordered table.
+    void PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion);
 
     // Never sent by the autoincrement and last-update stages (lower-case names).
     const std::vector<std::string> TablasExcluidas;
     bool Excluida(const std::string& tabla) const;
 
   private:
-    void CopiarTablaCompleta(const std::string& tabla, const std::string& llave, kvtx8::Conexion& local,
-                             const std::string& rutina);
-    void ObtenerFDDUA(int bitacora, std::string& fddua, kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal,
-                      bool& ok);
-    void ObtenerTiemposFADUA(int bitacora, const std::string& fddua, std::string& menor, std::string& mayor,
-                             kvtx8::Conexion& local);
-    void LeerMonedasDeMatriz(int bitacora, kvtx8::Conexion& local, kvtx8::Conexion& hub,
-                             const std::string& matriz);
+    // The sending half of the stage table.
+    std::vector<Etapa> EtapasDeEnvio();
 
-    void EtapaSQLsBorrado(int bitacora, kvtx8::Conexion& local, kvtx8::Conexion& espejo);
-    void EtapaAutoincrementales(int bitacora, kvtx8::Conexion& local, kvtx8::Conexion& espejo);
-    void EtapaCompletas(int bitacora, kvtx8::Conexion& local);
-    void EtapaPorUltimaActualizacion(int bitacora, kvtx8::Conexion& local, kvtx8::Conexion& espejo,
-                                     kvtx8::Conexion& hub, kvtx8::Conexion& servidorLocal);
-    void Recibir(int bitacora, kvtx8::Conexion& espejo, kvtx8::Conexion& local, kvtx8::Conexion& hub,
-                 kvtx8::Conexion& servidorLocal, std::string& matriz);
-    void AlertasSinArchivo(int bitacora, kvtx8::Conexion& local, kvtx8::Conexion& hub,
-                           const std::string& matriz);
+    Resultado EtapaSQLsBorrado(ContextoCiclo& ctx);
+    Resultado EtapaAutoincrementales(ContextoCiclo& ctx);
+    Resultado EtapaCompletas(ContextoCiclo& ctx);
+    Resultado EtapaCambios(ContextoCiclo& ctx);
+    Resultado EtapaPorUltimaActualizacion(ContextoCiclo& ctx);
+    // The intake stages, the alerts without file and the time of the send.
+    void Recibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion);
+
+    Resultado CopiarTablaCompleta(ContextoCiclo& ctx, const std::string& tabla, const std::string& llave);
+    // The cut-off read from the local concentradorqmx; empty when there is none or the hub is away.
+    std::string ObtenerFDDUA(ContextoCiclo& ctx);
+    void ObtenerTiemposFADUA(ContextoCiclo& ctx, const std::string& fddua, std::string& menor,
+                             std::string& mayor);
+    void GrabaFDDUA(ContextoCiclo& ctx, const std::string& valor);
+    void LeerMonedasDeMatriz(ContextoCiclo& ctx);
+    void AlertasSinArchivo(ContextoCiclo& ctx);
     bool BorraAlerta(kvtx8::Conexion& hub, const std::string& tipo);
-    void GrabaFechaDeEnvio(int bitacora, kvtx8::Conexion& hub);
+    void GrabaFechaDeEnvio(ContextoCiclo& ctx);
 
-    // Whether the table goes to ESPEJO by its autoincrement key; `llave` is that key. `sinConexion` tells a
-    // table passed over because a connection failed, not because of its shape.
-    bool TablaEnviable(const std::string& tabla, kvtx8::Conexion& local, kvtx8::Conexion& espejo,
-                       std::string& llave, long long& maximo, bool& sinConexion);
-    // Between tables: the interrupt flag ends the loop, otherwise the stop flag is cleared.
-    bool SigueDespuesDeTabla();
+    // Whether the table goes to ESPEJO by its autoincrement key; `llave` is that key. A table passed over
+    // because a connection failed, not because of its shape, ends as SinConexion in `r`.
+    bool TablaEnviable(ContextoCiclo& ctx, const std::string& tabla, std::string& llave, long long& maximo,
+                       Resultado& r);
+    // Exports one table with the shared exporter; `como` runs the export.
+    Resultado ExportaTabla(ContextoCiclo& ctx, const std::string& tabla, const std::string& llave,
+                           Resultado (clsEstandar::*como)());
+    // Between tables: the interrupt flag ends the loop, otherwise the operator's stop is cleared.
+    static bool SigueDespuesDeTabla();
     int16_t Limite() const;
 
     clsEstandar* estandar_ = nullptr;
-    int problemas_ = 0;        // problem-records file number
-    kvtx8::Conexion cnFDDUA_;  // concentradorqmx of the local server, for storing the cut-off
 };
 
 }  // namespace cnc

@@ -10,22 +10,18 @@ namespace cnc {
 namespace {
 
 constexpr int kIntentos = 3;
-
-// The 32-bit value the keys are compared as.
-int32_t Llave32(const Registros& rs, const std::string& campo) {
-    return static_cast<int32_t>(rs.Entero(campo));
-}
+constexpr const char* kPendientes = "concentradorqmx.rutinaspendientes";
 
 // The Id of the first row of the source; when there is none, adds it and looks again, a few times at most
 // (a row that cannot be added gives 0 instead of an endless loop).
-int32_t BuscaOAgrega(Conexion& cn, const std::string& fuente,
+int64_t BuscaOAgrega(Conexion& cn, const std::string& fuente,
                      const std::function<void(BasesDD&, Registros&)>& agrega) {
     BasesDD bd;
     Registros rs;
-    if (bd.AbrirTabla(rs, cn, fuente, "Id") && !rs.Eof()) return static_cast<int32_t>(rs.Entero("Id"));
+    if (bd.AbrirTabla(rs, cn, fuente, "Id") && !rs.Eof()) return rs.Entero("Id");
     for (int i = 0; i < kIntentos && cn.Abierta(); ++i) {
         agrega(bd, rs);
-        if (bd.AbrirTabla(rs, cn, fuente, "Id") && !rs.Eof()) return static_cast<int32_t>(rs.Entero("Id"));
+        if (bd.AbrirTabla(rs, cn, fuente, "Id") && !rs.Eof()) return rs.Entero("Id");
     }
     return 0;
 }
@@ -50,43 +46,42 @@ bool clsEstandar::AbreEspejo() {
     return AbreBaseEspejo(espejo_);
 }
 
+Resultado clsEstandar::Final() const {
+    return ContextoCiclo::Detenido() ? Peor(resultado_, Resultado::Interrumpido) : resultado_;
+}
+
 bool clsEstandar::AbreAmbas() {
-    // The stop flag too: a stage 8 that never reached ESPEJO must not advance the cut-off.
-    if (!AbreLocal()) {
-        AvisaDesconexion(HandleBitacora, true);
-        Mod.Detener = true;
-        return false;
-    }
-    if (!AbreEspejo()) {
-        AvisaDesconexion(HandleBitacora, false);
-        Mod.Detener = true;
-        return false;
-    }
+    if (!AbreLocal()) return SinConexion(true);
+    if (!AbreEspejo()) return SinConexion(false);
     return true;
 }
 
 bool clsEstandar::PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo) {
-    if (!AbreLocal()) {
-        AvisaDesconexion(HandleBitacora, true);
-        Mod.Detener = true;
-        return false;
-    }
     titulo = kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(Mod.Ciclo.RegistroActual()) + " de " +
              std::to_string(Mod.Ciclo.RegistrosTotales()) + "\nCopiando " + Llave + " " + clave;
+    // One retry window per lost connection, not two.
+    if (!AbreLocal()) return SinConexion(true);
     Ventana().TablaActual(titulo);
-    if (!AbreEspejo()) {
-        AvisaDesconexion(HandleBitacora, false);
-        Mod.Detener = true;
-        return false;
-    }
+    if (!AbreEspejo()) return SinConexion(false);
     if (rutinas) rutinas->BdR = &espejo_;
     return true;
+}
+
+bool clsEstandar::SinConexion(bool local) {
+    AvisaDesconexion(HandleBitacora, local);
+    resultado_ = Peor(resultado_, Resultado::SinConexion);
+    return false;
 }
 
 void clsEstandar::Falla(const std::string& clave, const std::string& error) {
     ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se copió " + Tabla + ", " +
                                      Llave + " " + clave + ": " + error);
-    Mod.Detener = true;
+    resultado_ = Peor(resultado_, Resultado::Incompleto);
+}
+
+void clsEstandar::FallaEspejo(const std::string& clave) {
+    Falla(clave, espejo_.MensajeError());
+    if (!espejo_.Abierta()) resultado_ = Peor(resultado_, Resultado::SinConexion);
 }
 
 bool clsEstandar::Inserta(const Registros& local, const Registros& estructura,
@@ -104,117 +99,203 @@ bool clsEstandar::Inserta(const Registros& local, const Registros& estructura,
 bool clsEstandar::LlaveLibre(const std::string& claveSQL, bool& libre) {
     Registros rs;
     if (!Mod.BDRemota.AbrirTabla(rs, espejo_, TablaSQL() + " WHERE " + LlaveSQL() + "=" + claveSQL, Llave)) {
-        Falla(claveSQL, espejo_.MensajeError());
+        FallaEspejo(claveSQL);
         return false;
     }
     libre = rs.Eof();
     return true;
 }
 
-void clsEstandar::LlamaRutina(clsRutinas& rutinas, const std::string& Rutina, Registros& local) {
-    if (Rutina == "LosClientes") {
-        rutinas.ClientesProveedores(local, "clientes");
-    } else if (Rutina == "LosProveedores") {
-        rutinas.ClientesProveedores(local, "proveedores");
-    } else if (!rutinas.Llama(Rutina, local)) {
-        Mod.Detener = true;
-    }
-}
-
-std::unique_ptr<clsRutinas> clsEstandar::CreaRutinas(const std::string& Rutina) {
-    if (Rutina.empty()) return nullptr;
-    auto rutinas = std::make_unique<clsRutinas>();
-    rutinas->BdL = ConexionLocal;
-    rutinas->BdR = &espejo_;
-    return rutinas;
-}
-
-void clsEstandar::ExportarInfo(const std::string& Rutina) {
+clsEstandar::PorUnica clsEstandar::AtiendePorUnica(const Registros& local,
+                                                   const std::vector<std::string>& unicas,
+                                                   const Registros& estructura,
+                                                   const std::vector<std::string>& campos,
+                                                   const std::string& excepto, Mover mover) {
+    if (unicas.empty()) return PorUnica::NoAtendida;
     kvtx8::ConcentradorBasesDD llaves;
-    std::unique_ptr<clsRutinas> rutinas = CreaRutinas(Rutina);
+    const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
+    if (condicion.empty()) return PorUnica::NoAtendida;
+    const std::string clave = local.Texto(Llave);
+    Registros porUnica;
+    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, TablaSQL() + " WHERE " + condicion, Llave)) {
+        FallaEspejo(clave);
+        return PorUnica::Fallo;
+    }
+    if (porUnica.Eof()) {
+        if (!Inserta(local, estructura, campos, excepto, clave)) return PorUnica::Fallo;
+        Registros otraVez;
+        Mod.BDRemota.AbrirTabla(otraVez, espejo_, TablaSQL() + " WHERE " + condicion, Llave);
+        return otraVez.Eof() ? PorUnica::NoAtendida : PorUnica::Insertada;
+    }
+    // Keys compared as 64-bit numbers on both exports.
+    const int64_t suya = porUnica.Entero(Llave), mia = local.Entero(Llave);
+    if (mover == Mover::SiEsMayor ? mia <= suya : mia == suya) return PorUnica::NoAtendida;
+    bool libre = false;
+    const std::string claveSQL = std::to_string(mia);
+    if (!LlaveLibre(claveSQL, libre)) return PorUnica::Fallo;
+    if (!libre) return PorUnica::NoAtendida;
+    if (!espejo_.Ejecutar("UPDATE " + TablaSQL() + " SET " + LlaveSQL() + "=" + claveSQL + " WHERE " +
+                          LlaveSQL() + "=" + std::to_string(suya))) {
+        FallaEspejo(clave);
+        return PorUnica::Fallo;
+    }
+    return PorUnica::Movida;
+}
+
+bool clsEstandar::MarcaRutinaPendiente(const std::string& clave) {
+    if (ConexionLocal->Ejecutar("INSERT IGNORE INTO " + std::string(kPendientes) +
+                                " (Tabla, Clave) VALUES (" + ConexionLocal->Literal(Tabla) + "," +
+                                ConexionLocal->Literal(clave) + ")"))
+        return true;
+    Falla(clave, ConexionLocal->MensajeError());
+    return false;
+}
+
+bool clsEstandar::QuitaRutinaPendiente(const std::string& clave) {
+    if (ConexionLocal->Ejecutar("DELETE FROM " + std::string(kPendientes) +
+                                " WHERE Tabla=" + ConexionLocal->Literal(Tabla) +
+                                " AND Clave=" + ConexionLocal->Literal(clave)))
+        return true;
+    Falla(clave, ConexionLocal->MensajeError());
+    return false;
+}
+
+bool clsEstandar::CierraRutina(clsRutinas& rutinas, const std::string& clave) {
+    if (rutinas.Fallo()) {
+        if (rutinas.FalloPasajero()) {
+            // Still marked: the routine runs again at the next export of the table.
+            ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Rutina de " + Tabla + ", " +
+                                             Llave + " " + clave + " pendiente para el siguiente envío");
+            const bool conectado = ConexionLocal->Abierta() && espejo_.Abierta();
+            resultado_ = Peor(resultado_, conectado ? Resultado::Incompleto : Resultado::SinConexion);
+            return false;
+        }
+        // It will never go (a table or column the ESPEJO lacks): written down, and the export goes on.
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se completó la rutina de " +
+                                         Tabla + ", " + Llave + " " + clave);
+        rutinas.OlvidaFallo();
+    }
+    return QuitaRutinaPendiente(clave);
+}
+
+bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina) {
+    Registros pendientes;
+    if (!Mod.BDLocal.AbrirTabla(
+            pendientes, *ConexionLocal,
+            std::string(kPendientes) + " WHERE Tabla=" + ConexionLocal->Literal(Tabla) + " ORDER BY Clave",
+            "Clave")) {
+        Falla("", ConexionLocal->MensajeError());
+        return false;
+    }
+    for (; !pendientes.Eof(); pendientes.MoveNext()) {
+        const std::string clave = pendientes.Texto("Clave");
+        const std::string donde = " WHERE " + LlaveSQL() + "=" + ConexionLocal->Literal(clave);
+        Registros local, suyo;
+        if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal, TablaSQL() + donde)) {
+            Falla(clave, ConexionLocal->MensajeError());
+            return false;
+        }
+        if (!AbreEspejo()) return SinConexion(false);
+        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, TablaSQL() + donde, Llave)) {
+            FallaEspejo(clave);
+            return false;
+        }
+        // A row that never reached ESPEJO is simply new again: the export sends it with its routine.
+        if (!local.Eof() && !suyo.Eof()) {
+            rutinas.BdR = &espejo_;
+            rutina.porRenglon(rutinas, local);
+            if (!CierraRutina(rutinas, clave)) return false;
+        } else if (!QuitaRutinaPendiente(clave)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Resultado clsEstandar::ExportarInfo() {
+    resultado_ = Resultado::Completo;
+    const RutinaDeTabla* rutina = RutinaDe(Tabla);
+    std::unique_ptr<clsRutinas> rutinas;
+    if (rutina) {
+        rutinas = std::make_unique<clsRutinas>();
+        rutinas->BdL = ConexionLocal;
+        rutinas->BdR = &espejo_;
+        rutinas->HandleBitacora = HandleBitacora;
+    }
     auto& ciclo = Mod.Ciclo;
     ciclo.Llave = Llave;
     ciclo.Tabla = Tabla;
-    ciclo.Condicion = LlaveSQL() + ">" + std::to_string(UltimoFolio);
+    // A negative watermark would resend the whole table every cycle.
+    ciclo.Condicion = LlaveSQL() + ">" + std::to_string(std::max<int64_t>(0, UltimoFolio));
 
-    if (!AbreAmbas()) return;
+    if (!AbreAmbas()) return Final();
+    if (rutinas && !CorreRutinasPendientes(*rutinas, *rutina)) return Final();
 
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
     if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
         // Without the ESPEJO columns every row would be written empty.
-        Falla("", espejo_.MensajeError());
+        FallaEspejo("");
         Ventana().Ceder();
-        return;
+        return Final();
     }
-    llaves.ObtenerLlaveUnica(espejo_, Tabla, unicas);
-    if (ciclo.AbrirTabla(local, *ConexionLocal, Limite)) {
+    kvtx8::ConcentradorBasesDD().ObtenerLlaveUnica(espejo_, Tabla, unicas);
+    if (!ciclo.AbrirTabla(local, *ConexionLocal, Limite)) {
+        Falla("", ConexionLocal->MensajeError());
+    } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
-        while (!ciclo.Eof()) {
+        while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             std::string titulo;
             if (!PreparaRenglon(clave, rutinas.get(), titulo)) break;
+            // The insert and the routine are one unit: the mark survives a crash between them.
+            if (rutinas && !MarcaRutinaPendiente(clave)) break;
 
-            bool atendida = false, nueva = false;
-            if (!unicas.empty()) {
-                const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
-                if (!condicion.empty()) {
-                    Registros porUnica;
-                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, TablaSQL() + " WHERE " + condicion,
-                                                 Llave)) {
-                        Falla(clave, espejo_.MensajeError());
-                        break;
-                    }
-                    if (porUnica.Eof()) {
-                        Ventana().TablaActual(titulo + ". ( X )");
-                        if (!Inserta(local, estructura, campos, "", clave)) break;
-                        Registros otraVez;
-                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, TablaSQL() + " WHERE " + condicion, Llave);
-                        atendida = nueva = !otraVez.Eof();
-                    } else {
-                        const int32_t suya = Llave32(porUnica, Llave);
-                        bool libre = false;
-                        if (Llave32(local, Llave) > suya) {
-                            if (!LlaveLibre(claveSQL, libre)) break;
-                            if (libre) {
-                                if (!espejo_.Ejecutar("UPDATE " + TablaSQL() + " SET " + LlaveSQL() + "=" +
-                                                      claveSQL + " WHERE " + LlaveSQL() + "=" +
-                                                      std::to_string(suya))) {
-                                    Falla(clave, espejo_.MensajeError());
-                                    break;
-                                }
-                                atendida = true;
-                            }
-                        }
-                    }
-                }
-            }
-            if (!atendida) {
+            const PorUnica porUnica =
+                AtiendePorUnica(local, unicas, estructura, campos, "", Mover::SiEsMayor);
+            if (porUnica == PorUnica::Insertada) Ventana().TablaActual(titulo + ". ( X )");
+            bool nueva = porUnica == PorUnica::Insertada;
+            bool sigue = porUnica != PorUnica::Fallo;
+            if (porUnica == PorUnica::NoAtendida) {
                 bool libre = false;
-                if (!LlaveLibre(claveSQL, libre)) break;
-                if (!libre) {
+                if (!LlaveLibre(claveSQL, libre)) {
+                    sigue = false;
+                } else if (!libre) {
                     Ventana().TablaActual(titulo + ". ( X )");
                 } else {
                     Ventana().TablaActual(titulo + ". ( Nuevo )");
                     Ventana().Ceder();
-                    if (!Inserta(local, estructura, campos, "", clave)) break;
-                    VerificaNuevo(claveSQL, campos);
-                    nueva = true;
+                    sigue = Inserta(local, estructura, campos, "", clave);
+                    if (sigue) VerificaNuevo(claveSQL, campos);
+                    nueva = sigue;
                 }
             }
+            if (!sigue) {
+                // The row is not in ESPEJO: there is no routine to finish for it.
+                if (rutinas) QuitaRutinaPendiente(clave);
+                break;
+            }
             Ventana().Ceder();
-            // A row added through its unique key is new as well: its routine runs too.
-            if (nueva && rutinas) LlamaRutina(*rutinas, Rutina, local);
-            if (Mod.Detener) break;
+            if (rutinas) {
+                // A row added through its unique key is new as well: its routine runs too.
+                if (nueva) rutina->porRenglon(*rutinas, local);
+                if (!CierraRutina(*rutinas, clave)) break;
+            }
+            if (resultado_ != Resultado::Completo) break;
             ciclo.SiguienteRegistro();
         }
-        if (!Mod.Detener && Rutina == "ElKardex") rutinas->PasarProductosLista();
+        if (ciclo.Fallo()) Falla("", ConexionLocal->MensajeError());
+        if (resultado_ == Resultado::Completo && !ContextoCiclo::Detenido() && rutina && rutina->alTerminar) {
+            rutina->alTerminar(*rutinas);
+            if (rutinas->Fallo()) Falla("", "rutina " + Tabla);
+        }
     }
     ciclo.Cierra();
     Mod.BDLocal.CierraTabla(local);
     Mod.BDRemota.CierraTabla(estructura);
     Ventana().Ceder();
+    return Final();
 }
 
 void clsEstandar::VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos) {
@@ -236,36 +317,37 @@ void clsEstandar::VerificaNuevo(const std::string& claveSQL, const std::vector<s
     if (distintos.empty()) return;
     ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Diferencias en " + Tabla + ", " +
                                      Llave + " " + claveSQL + " y " + std::to_string(ultimo));
-    Mod.BDRemota.ActualizaRegistro(suyo, espejo_, Tabla, distintos, valores, Llave + "=" + claveSQL);
+    Mod.BDRemota.ActualizaRegistro(suyo, espejo_, Tabla, distintos, valores, LlaveSQL() + "=" + claveSQL);
 }
 
-void clsEstandar::ExportarTabla(const std::string& Rutina) {
-    std::unique_ptr<clsRutinas> rutinas = CreaRutinas(Rutina);
+Resultado clsEstandar::ExportarTabla() {
+    resultado_ = Resultado::Completo;
     auto& ciclo = Mod.Ciclo;
     ciclo.Llave = Llave;
     ciclo.Tabla = Tabla;
     // The hub's own control keys stay local.
     ciclo.Condicion = kvtx8::Minusculas(Tabla) == "configura" ? "DATO NOT LIKE 'CNC%'" : "";
 
-    if (!AbreAmbas()) return;
+    if (!AbreAmbas()) return Final();
     Registros estructura, local;
     std::vector<std::string> campos;
     if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
-        Falla("", espejo_.MensajeError());
-        return;
+        FallaEspejo("");
+        return Final();
     }
-    if (ciclo.AbrirTabla(local, *ConexionLocal, Limite)) {
+    if (!ciclo.AbrirTabla(local, *ConexionLocal, Limite)) {
+        Falla("", ConexionLocal->MensajeError());
+    } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
-        if (rutinas) rutinas->IniciaPorTabla();
-        while (!ciclo.Eof()) {
+        while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
             const std::string clave = local.Texto(Llave);
             std::string titulo;
-            if (!PreparaRenglon(clave, rutinas.get(), titulo)) break;
+            if (!PreparaRenglon(clave, nullptr, titulo)) break;
             Registros suyo;
             if (!Mod.BDRemota.AbrirTabla(
                     suyo, espejo_, TablaSQL() + " WHERE " + LlaveSQL() + "='" + espejo_.Escapar(clave) + "'",
                     "*", true)) {
-                Falla(clave, espejo_.MensajeError());
+                FallaEspejo(clave);
                 break;
             }
             if (!suyo.Eof()) {
@@ -279,15 +361,16 @@ void clsEstandar::ExportarTabla(const std::string& Rutina) {
                 Falla(clave, suyo.Error());
                 break;
             }
-            if (rutinas) LlamaRutina(*rutinas, Rutina, local);
             Ventana().Ceder();
-            if (Mod.Detener) break;
             ciclo.SiguienteRegistro();
         }
+        // A block that could not be read ends the walk early: the copy is not complete.
+        if (ciclo.Fallo()) Falla("", ConexionLocal->MensajeError());
     }
     ciclo.Cierra();
     Mod.BDLocal.CierraTabla(local);
     Mod.BDRemota.CierraTabla(estructura);
+    return Final();
 }
 
 void clsEstandar::PasaCampos(const Registros& origen, Registros& destino,
@@ -301,15 +384,16 @@ void clsEstandar::PasaCampos(const Registros& origen, Registros& destino,
     }
 }
 
-int32_t clsEstandar::ObtenerIdPorNombre(const std::string& nombre, const std::string& tabla, Conexion& cn,
+int64_t clsEstandar::ObtenerIdPorNombre(const std::string& nombre, const std::string& tabla, Conexion& cn,
                                         const std::string& campo) {
     if (nombre.empty()) return 0;
-    const std::string fuente = tabla + " WHERE " + campo + " = '" + cn.Escapar(nombre) + "'";
+    const std::string fuente = kvtx8::Identificador(tabla) + " WHERE " + kvtx8::Identificador(campo) +
+                               " = '" + cn.Escapar(nombre) + "'";
     return BuscaOAgrega(
         cn, fuente, [&](BasesDD& bd, Registros& rs) { bd.AgregaRegistro(rs, cn, tabla, {campo}, {nombre}); });
 }
 
-int32_t clsEstandar::ObtenerIdSubLinea(const std::string& subLinea, int32_t idLinea, Conexion& cn) {
+int64_t clsEstandar::ObtenerIdSubLinea(const std::string& subLinea, int64_t idLinea, Conexion& cn) {
     if (subLinea.empty() || idLinea == 0) return 0;
     const std::string fuente = "sublineas WHERE IdLinea = " + std::to_string(idLinea) + " AND SubLinea = '" +
                                cn.Escapar(subLinea) + "'";

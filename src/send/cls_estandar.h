@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "components/bases_dd.h"
+#include "send/ciclo.h"
 
 namespace cnc {
 
 class clsRutinas;
+struct RutinaDeTabla;
 
 class clsEstandar {
   public:
@@ -25,19 +27,21 @@ class clsEstandar {
 
     int HandleBitacora = 0;                    // problem-records file number
     kvtx8::Conexion* ConexionLocal = nullptr;  // local company; reopened with AbreBaseLocal
-    int32_t UltimoFolio = 0;                   // largest key already in the ESPEJO table
+    int64_t UltimoFolio = 0;                   // largest key already in the ESPEJO table
     int16_t Limite = 1000;                     // rows per block of the sequential read
     std::string Tabla;
     std::string Llave;
 
-    // Rows whose key is above UltimoFolio; Rutina names a clsRutinas routine called per new row.
-    void ExportarInfo(const std::string& Rutina);
+    // Rows whose key is above UltimoFolio; the table's per-table routine (if it has one) runs for each
+    // new row, and a routine cut short by a crash runs again at the next export of the table.
+    Resultado ExportarInfo();
     // The whole table; existing ESPEJO rows are overwritten.
-    void ExportarTabla(const std::string& Rutina);
+    Resultado ExportarTabla();
     // Replays concentradorqmx.borrarycancelar against ESPEJO and empties it row by row.
-    void ExportarCambios();
-    // Rows whose FADUA is at or after Cronos: inserted when absent, rewritten when present.
-    void ExportarXFADUA();
+    Resultado ExportarCambios();
+    // Rows whose FADUA is at or after Cronos, read in blocks by key: inserted when absent, rewritten when
+    // present.
+    Resultado ExportarXFADUA();
 
     // The ESPEJO connection of this object (opened with AbreBaseEspejo by the exports).
     kvtx8::Conexion& ConexionEspejo() { return espejo_; }
@@ -48,11 +52,11 @@ class clsEstandar {
                            const std::vector<std::string>& campos, const std::string& excepto);
     // Id of the row of `tabla` whose `campo` equals `nombre`, adding it when missing; 0 for an empty
     // name or when the row cannot be added.
-    static int32_t ObtenerIdPorNombre(const std::string& nombre, const std::string& tabla,
+    static int64_t ObtenerIdPorNombre(const std::string& nombre, const std::string& tabla,
                                       kvtx8::Conexion& cn, const std::string& campo);
     // Id of the sub-line `subLinea` of the line `idLinea` in sublineas, adding it when missing; 0 for an
     // empty name, a line 0 or when the row cannot be added.
-    static int32_t ObtenerIdSubLinea(const std::string& subLinea, int32_t idLinea, kvtx8::Conexion& cn);
+    static int64_t ObtenerIdSubLinea(const std::string& subLinea, int64_t idLinea, kvtx8::Conexion& cn);
 
     // Value formatting of ExportarXFADUA: the quote to put around the value and the value text.
     static void FormateaValor(const std::string& valor, int tipo, std::string& comilla, std::string& texto);
@@ -64,32 +68,58 @@ class clsEstandar {
                              const std::string& condicion);
 
   private:
+    // When the ESPEJO row found by the unique columns moves to the local key.
+    enum class Mover { SiEsMayor, SiEsDistinta };
+    // What the unique-key check did with a local row.
+    enum class PorUnica { NoAtendida, Insertada, Movida, Fallo };
+
     std::string TablaSQL() const { return kvtx8::Identificador(Tabla); }
     std::string LlaveSQL() const { return kvtx8::Identificador(Llave); }
     bool AbreLocal();
     bool AbreEspejo();
+    // Both connections; a failure is reported and ends the export as SinConexion.
     bool AbreAmbas();
-    // Before each row: both connections reopened (a lost one is reported and stops the export) and the
+    // Before each row: both connections reopened (a lost one is reported and ends the export) and the
     // current-table caption shown; the caption is returned in `titulo`.
     bool PreparaRenglon(const std::string& clave, clsRutinas* rutinas, std::string& titulo);
-    // A row that could not be written: a line in the problem-records file, and the export stops.
+    // A connection that could not be opened: reported, and the export ends as SinConexion; always false.
+    bool SinConexion(bool local);
+    // A row that could not be written: a line in the problem-records file, and the export ends incomplete.
     void Falla(const std::string& clave, const std::string& error);
+    // A statement or look-up on ESPEJO failed: lost connection or a failed row.
+    void FallaEspejo(const std::string& clave);
+    // The result of the export so far, with the operator's stop taken into account.
+    Resultado Final() const;
     // Adds the local row to the ESPEJO table through a copy of the structure record set.
     bool Inserta(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                  const std::vector<std::string>& campos, const std::string& excepto,
                  const std::string& clave);
-    // Whether no ESPEJO row has that key; false with the stop flag when the look-up fails.
+    // Whether no ESPEJO row has that key; false (the export failing) when the look-up fails.
     bool LlaveLibre(const std::string& claveSQL, bool& libre);
-    // The per-table routines, when the export names one.
-    std::unique_ptr<clsRutinas> CreaRutinas(const std::string& Rutina);
-    void LlamaRutina(clsRutinas& rutinas, const std::string& Rutina, kvtx8::Registros& local);
+    // The unique-key check of both incremental exports: an absent row is inserted, a present one is moved
+    // to the local key when `mover` allows it and the local key is free.
+    PorUnica AtiendePorUnica(const kvtx8::Registros& local, const std::vector<std::string>& unicas,
+                             const kvtx8::Registros& estructura, const std::vector<std::string>& campos,
+                             const std::string& excepto, Mover mover);
+    // Routines left pending by a crash between a row's insert and its routine.
+    bool MarcaRutinaPendiente(const std::string& clave);
+    bool QuitaRutinaPendiente(const std::string& clave);
+    bool CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina);
+    // After a row's routine: the mark goes unless the routine may still go; false ends the export.
+    bool CierraRutina(clsRutinas& rutinas, const std::string& clave);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                            const std::vector<std::string>& campos, const std::string& claveSQL);
-    void AplicaAccion(int accion, const std::string& identificador);
+    // Replays one queued action; Completo when every statement went or failed for good (those are
+    // written to the problem-records file), otherwise the row stays queued.
+    Resultado AplicaAccion(int accion, const std::string& identificador);
+    bool EjecutaCambio(const std::string& sql, Resultado& r);
+    // A failed statement of the replay: worse `r` when it may mend itself, otherwise written down.
+    bool FallaCambio(const std::string& sql, Resultado& r);
 
     std::string cronos_;
     kvtx8::Conexion espejo_;
+    Resultado resultado_ = Resultado::Completo;
 };
 
 }  // namespace cnc

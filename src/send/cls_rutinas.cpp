@@ -1,5 +1,7 @@
 #include "send/cls_rutinas.h"
 
+#include <cctype>
+
 #include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
@@ -12,33 +14,52 @@ constexpr const char* kCreaAuxiliar =
     "(Clave))";
 constexpr const char* kBorraAuxiliar = "DROP TABLE IF EXISTS cnc_tabla_auxiliar";
 
-// A checked number for SQL (decimals too): the text when it is a number, otherwise 0.
-std::string Num(const std::string& t) {
-    return kvtx8::EsNumerico(t) ? kvtx8::Recorta(t) : "0";
-}
-
 }  // namespace
+
+const RutinaDeTabla* RutinaDe(const std::string& tabla) {
+    static const RutinaDeTabla kRutinas[] = {
+        {"sqlborrado", [](clsRutinas& r, Registros& rs) { r.SQLsBorrado(rs); }, nullptr},
+        {"anexopagosctes", [](clsRutinas& r, Registros& rs) { r.LasCxCs(rs); }, nullptr},
+        {"anexopagosprov", [](clsRutinas& r, Registros& rs) { r.LasCxPs(rs); }, nullptr},
+        {"edoctacli", [](clsRutinas& r, Registros& rs) { r.ClientesProveedores(rs, "clientes"); }, nullptr},
+        {"edoctaprov", [](clsRutinas& r, Registros& rs) { r.ClientesProveedores(rs, "proveedores"); },
+         nullptr},
+        {"historicoalmacen", [](clsRutinas& r, Registros& rs) { r.ElKardex(rs); },
+         [](clsRutinas& r) { r.PasarProductosLista(); }},
+        {"promociones", [](clsRutinas& r, Registros& rs) { r.SusProductos(rs); }, nullptr},
+        {"vendedores", [](clsRutinas& r, Registros& rs) { r.DeVendedores(rs); }, nullptr},
+    };
+    const std::string t = kvtx8::Minusculas(tabla);
+    for (const auto& r : kRutinas)
+        if (t == r.tabla) return &r;
+    return nullptr;
+}
 
 clsRutinas::clsRutinas() = default;
 
 clsRutinas::~clsRutinas() {
-    if (!Mod.Detener && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
+    if (!fallo_ && !ContextoCiclo::Detenido() && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
 }
 
 void clsRutinas::IniciaPorTabla() {
     listasLeidas_ = false;
 }
 
+void clsRutinas::Falla(const Conexion* cn) {
+    fallo_ = true;
+    pasajero_ = pasajero_ || !cn || ErrorPasajero(*cn);
+}
+
 bool clsRutinas::Ejecuta(Conexion& cn, const std::string& sql) {
     if (cn.Ejecutar(sql)) return true;
-    Mod.Detener = true;
+    Falla(&cn);
     return false;
 }
 
 bool clsRutinas::Abre(Registros& rs, Conexion& cn, const std::string& fuente, const std::string& campos) {
     // A look-up that failed is no "not found": acting on it could delete what exists.
     if (Mod.BDLocal.AbrirTabla(rs, cn, fuente, campos)) return true;
-    Mod.Detener = true;
+    Falla(&cn);
     return false;
 }
 
@@ -62,7 +83,7 @@ void clsRutinas::EscribeEnEspejo(const Registros& local, const std::string& fuen
     if (!Abre(suyo, *BdR, fuente)) return;
     if (suyo.Eof()) suyo.AddNew();
     clsEstandar::PasaCampos(local, suyo, campos, "");
-    if (!suyo.Update()) Mod.Detener = true;
+    if (!suyo.Update()) Falla(BdR);
 }
 
 void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente, const Registros& estructura,
@@ -73,40 +94,91 @@ void clsRutinas::AgregaSiFalta(const Registros& local, const std::string& fuente
     Registros nuevo = estructura;
     nuevo.AddNew();
     clsEstandar::PasaCampos(local, nuevo, campos, "");
-    if (!nuevo.Update()) Mod.Detener = true;
+    if (!nuevo.Update()) Falla(BdR);
 }
 
-bool clsRutinas::Llama(const std::string& rutina, Registros& rs) {
-    const std::string r = kvtx8::Minusculas(rutina);
-    if (r == "sqlsborrado")
-        SQLsBorrado(rs);
-    else if (r == "lascxcs")
-        LasCxCs(rs);
-    else if (r == "lascxps")
-        LasCxPs(rs);
-    else if (r == "elkardex")
-        ElKardex(rs);
-    else if (r == "susproductos")
-        SusProductos(rs);
-    else if (r == "devendedores")
-        DeVendedores(rs);
-    else if (r == "losclientes")
-        ClientesProveedores(rs, "clientes");
-    else if (r == "losproveedores")
-        ClientesProveedores(rs, "proveedores");
-    else
+bool clsRutinas::BorradoPermitido(const std::string& sentencia, std::string& motivo) {
+    // Walks the text outside quoted literals and back-quoted names; a dot there names another database
+    // (or a column of one), and a second statement or a comment could hide anything.
+    std::string t = kvtx8::Recorta(sentencia);
+    while (!t.empty() && t.back() == ';') t = kvtx8::Recorta(t.substr(0, t.size() - 1));
+    const std::string inicio = "delete from ";
+    if (kvtx8::Minusculas(t.substr(0, inicio.size())) != inicio) {
+        motivo = "no es un DELETE FROM";
         return false;
+    }
+    size_t i = inicio.size();
+    while (i < t.size() && t[i] == ' ') ++i;
+    // The table: a plain or back-quoted name, not followed by a dot.
+    if (i < t.size() && t[i] == '`') {
+        for (++i; i < t.size(); ++i)
+            if (t[i] == '`') {
+                if (i + 1 < t.size() && t[i + 1] == '`')
+                    ++i;
+                else
+                    break;
+            }
+        ++i;
+    } else {
+        while (i < t.size() && (std::isalnum(static_cast<unsigned char>(t[i])) || t[i] == '_' || t[i] == '$'))
+            ++i;
+    }
+    if (i == inicio.size()) {
+        motivo = "no nombra una tabla";
+        return false;
+    }
+    char comilla = 0;
+    for (size_t k = inicio.size(); k < t.size(); ++k) {
+        const char c = t[k];
+        if (comilla) {
+            if (c == '\\' && comilla != '`')
+                ++k;
+            else if (c == comilla)
+                comilla = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '`') {
+            comilla = c;
+        } else if (c == ';') {
+            motivo = "contiene más de una sentencia";
+            return false;
+        } else if (c == '#' || (c == '-' && k + 1 < t.size() && t[k + 1] == '-') ||
+                   (c == '/' && k + 1 < t.size() && t[k + 1] == '*')) {
+            motivo = "contiene un comentario";
+            return false;
+        } else if (c == '.') {
+            const bool decimal = k > 0 && k + 1 < t.size() &&
+                                 std::isdigit(static_cast<unsigned char>(t[k - 1])) &&
+                                 std::isdigit(static_cast<unsigned char>(t[k + 1]));
+            if (!decimal) {
+                motivo = "nombra otra base de datos";
+                return false;
+            }
+        }
+    }
+    if (comilla) {
+        motivo = "tiene comillas sin cerrar";
+        return false;
+    }
     return true;
 }
 
 void clsRutinas::SQLsBorrado(Registros& rs) {
     if (!BdR || !AbreBaseEspejo(*BdR)) {
-        Mod.Detener = true;
+        Falla(nullptr);
         return;
     }
-    // The statement is the local system's own record of a deletion, replayed as it stands.
+    // The local system's record of a deletion. Anything but a plain deletion in the ESPEJO itself is
+    // reported and not run: the hub account could reach every company's data.
     const std::string sentencia = rs.Texto("Sentencia");
-    if (!kvtx8::Recorta(sentencia).empty()) Ejecuta(*BdR, sentencia);
+    if (kvtx8::Recorta(sentencia).empty()) return;
+    std::string motivo;
+    if (!BorradoPermitido(sentencia, motivo)) {
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se ejecutó sqlborrado, Id " +
+                                         rs.Texto("Id") + " (" + motivo + "): " + sentencia);
+        return;
+    }
+    Ejecuta(*BdR, sentencia);
 }
 
 void clsRutinas::LasCxCs(Registros& rs) {
@@ -147,8 +219,8 @@ void clsRutinas::Pagos(Registros& rs, bool clientes) {
     Registros saldo;
     if (!Abre(saldo, *BdL, saldos + donde, "Saldo")) return;
     if (!saldo.Eof())
-        Ejecuta(*BdR, "UPDATE " + tabla + " SET Saldo=" + Num(saldo.Texto("Saldo")) + " WHERE " + llave +
-                          "=" + numero);
+        Ejecuta(*BdR, "UPDATE " + tabla + " SET Saldo=" + kvtx8::NumeroDecimalSQL(saldo.Texto("Saldo")) +
+                          " WHERE " + llave + "=" + numero);
     else
         Ejecuta(*BdR, "DELETE FROM " + saldos + donde);
 }
@@ -165,7 +237,7 @@ void clsRutinas::ElKardex(Registros& rs) {
 
     // The stock of this product is refreshed in ESPEJO after the table, or in a later run.
     if (!AbreBase(Mod.BDLocal, qmx_, "concentradorqmx")) {
-        Mod.Detener = true;
+        Falla(nullptr);
         return;
     }
     Registros cola;
@@ -186,12 +258,12 @@ void clsRutinas::ElKardex(Registros& rs) {
 
 void clsRutinas::PasarProductosLista() {
     if (!BdL || !BdR) return;
-    const std::string base = BdL->Base();
+    const std::string productos = kvtx8::Identificador(BdL->Base(), "productos");
     Registros cola;
     if (!Abre(cola, *BdL,
-              "concentradorqmx.productosenkardex LEFT JOIN " + base +
-                  ".productos ON productosenkardex.Clave=productos.Clave ORDER BY Clave",
-              "productosenkardex.Clave," + base + ".productos.Existencia"))
+              "concentradorqmx.productosenkardex LEFT JOIN " + productos +
+                  " ON productosenkardex.Clave=productos.Clave ORDER BY Clave",
+              "productosenkardex.Clave," + productos + ".Existencia"))
         return;
     for (; !cola.Eof(); cola.MoveNext()) {
         const std::string clave = cola.Texto("Clave");
@@ -202,7 +274,7 @@ void clsRutinas::PasarProductosLista() {
         if (!local.Eof()) {
             if (!AbreBaseEspejo(*BdR)) {
                 // The rest stays queued too; one retry window is enough to know.
-                Mod.Detener = true;
+                Falla(nullptr);
                 return;
             }
             Ventana().TablaActual("productosenkardex \n" + kvtx8::CambXXX("Producto 'XXX'", clave));
@@ -211,9 +283,9 @@ void clsRutinas::PasarProductosLista() {
             if (!Abre(suyo, *BdR, kvtx8::CambXXXSQL("productos WHERE Clave='XXX' LIMIT 1", clave, *BdR),
                       "Id"))
                 return;
-            if (!suyo.Eof() &&
-                !Ejecuta(*BdR, "UPDATE productos SET Existencia=" + Num(local.Texto("Existencia")) +
-                                   " WHERE Id=" + kvtx8::NumeroSQL(suyo.Texto("Id"))))
+            if (!suyo.Eof() && !Ejecuta(*BdR, "UPDATE productos SET Existencia=" +
+                                                  kvtx8::NumeroDecimalSQL(local.Texto("Existencia")) +
+                                                  " WHERE Id=" + kvtx8::NumeroSQL(suyo.Texto("Id"))))
                 return;
         }
         BdL->Ejecutar(kvtx8::CambXXXSQL("DELETE FROM concentradorqmx.productosenkardex WHERE Clave='XXX'",
@@ -225,7 +297,7 @@ void clsRutinas::PasarProductosLista() {
     Registros aux;
     if (!Abre(aux, *BdL, "cnc_tabla_auxiliar ORDER BY Clave")) return;
     if (!aux.Eof() && !AbreBaseEspejo(*BdR)) {
-        Mod.Detener = true;
+        Falla(nullptr);
         return;
     }
     for (; !aux.Eof(); aux.MoveNext()) {
@@ -235,11 +307,13 @@ void clsRutinas::PasarProductosLista() {
                   "Existencia,Costo,CostoProm,Precio1,Precio2,Precio3,Precio4,Precio5"))
             return;
         if (p.Eof()) continue;
-        std::string sql = "UPDATE productos SET Existencia=" + Num(p.Texto("Existencia")) +
-                          ",Costo=" + Num(p.Texto("Costo")) + ",CostoProm=" + Num(p.Texto("CostoProm"));
+        std::string sql =
+            "UPDATE productos SET Existencia=" + kvtx8::NumeroDecimalSQL(p.Texto("Existencia")) +
+            ",Costo=" + kvtx8::NumeroDecimalSQL(p.Texto("Costo")) +
+            ",CostoProm=" + kvtx8::NumeroDecimalSQL(p.Texto("CostoProm"));
         for (int i = 1; i <= 5; ++i) {
             const std::string c = "Precio" + std::to_string(i);
-            sql += "," + c + "=" + Num(p.Texto(c));
+            sql += "," + c + "=" + kvtx8::NumeroDecimalSQL(p.Texto(c));
         }
         if (!Ejecuta(*BdR, sql + kvtx8::CambXXXSQL(" WHERE Clave='XXX'", clave, *BdR))) return;
     }
@@ -248,7 +322,7 @@ void clsRutinas::PasarProductosLista() {
 void clsRutinas::ClientesProveedores(Registros& rs, const std::string& tipo) {
     if (!BdL || !BdR) return;
     if (tipo != "clientes" && tipo != "proveedores") {
-        Mod.Detener = true;
+        fallo_ = true;  // a programming error: nothing to retry
         return;
     }
     const std::string tabla = "textos" + tipo;
@@ -275,7 +349,7 @@ void clsRutinas::SusProductos(Registros& rs) {
     const std::string fuente = "productosenpromocion WHERE IdPromocion = " + kvtx8::NumeroSQL(rs.Texto("Id"));
     Registros local;
     if (!Abre(local, *BdL, fuente + " ORDER BY Producto")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL(fuente + " AND Producto = 'XXX'", local.Texto("Producto"), *BdR),
                       estructura1_, campos1_);
@@ -294,14 +368,14 @@ void clsRutinas::DeVendedores(Registros& rs) {
     Registros local;
     const std::string comisiones = kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdL);
     if (!Abre(local, *BdL, comisiones + " ORDER BY Renglon")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL("comisiones WHERE Vendedor='XXX'", clave, *BdR) +
                           " AND Renglon=" + kvtx8::NumeroSQL(local.Texto("Renglon")),
                       estructura1_, campos1_);
     const std::string porLinea = kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdL);
     if (!Abre(local, *BdL, porLinea + " ORDER BY Linea")) return;
-    for (; !local.Eof() && !Mod.Detener; local.MoveNext())
+    for (; !local.Eof() && !fallo_; local.MoveNext())
         AgregaSiFalta(local,
                       kvtx8::CambXXXSQL("comisionesporlinea WHERE Vendedor='XXX'", clave, *BdR) +
                           " AND Linea=" + kvtx8::NumeroSQL(local.Texto("Linea")),

@@ -84,40 +84,64 @@ const char* const kCamposProducto[] = {"Descrip", "Linea",   "Sublinea", "Unidad
 
 }  // namespace
 
-void clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
-    // Statements that fail (a document never sent, say) do not stop the replay.
+bool clsEstandar::EjecutaCambio(const std::string& sql, Resultado& r) {
+    if (espejo_.Ejecutar(sql)) return true;
+    return FallaCambio(sql, r);
+}
+
+bool clsEstandar::FallaCambio(const std::string& sql, Resultado& r) {
+    // A lock wait, a deadlock or a lost connection may go next time: the row stays queued. Anything else
+    // (a table the ESPEJO lacks, say) never will: it is written down and the replay goes on.
+    if (ErrorPasajero(espejo_)) {
+        r = Peor(r, espejo_.Abierta() ? Resultado::Incompleto : Resultado::SinConexion);
+        return false;
+    }
+    ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se aplicó en " + espejo_.Base() +
+                                     ": " + sql + ": " + espejo_.MensajeError());
+    return false;
+}
+
+Resultado clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
+    Resultado r = Resultado::Completo;
     std::string id;
     const bool conNumero = NumeroDe(identificador, id);
     for (const auto& s : Simples()) {
         if (s.accion != accion) continue;
-        if (!conNumero) return;
-        for (const char* sql : s.sql) espejo_.Ejecutar(std::string(sql) + id);
-        return;
+        if (!conNumero) return r;
+        for (const char* sql : s.sql) EjecutaCambio(std::string(sql) + id, r);
+        return r;
     }
     for (const auto& d : kConDetalle) {
         if (d.accion != accion) continue;
-        if (!conNumero) return;
+        if (!conNumero) return r;
         Registros rs;
         std::string valor;
-        if (Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo) && !rs.Eof() &&
-            NumeroDe(rs.Texto(d.campo), valor))
-            espejo_.Ejecutar(d.detalle + valor);
-        espejo_.Ejecutar(d.cabecera + id);
-        return;
+        // Without the header its detail cannot be found: the whole action waits, or is written down.
+        if (!Mod.BDRemota.AbrirTabla(rs, espejo_, d.busca + id, d.campo)) {
+            FallaCambio(std::string("SELECT ") + d.campo + " FROM " + d.busca + id, r);
+            return r;
+        }
+        if (!rs.Eof() && NumeroDe(rs.Texto(d.campo), valor)) EjecutaCambio(d.detalle + valor, r);
+        // The header goes only with its detail, or an orphan detail would never be found again.
+        if (r == Resultado::Completo) EjecutaCambio(d.cabecera + id, r);
+        return r;
     }
     if (accion == 34) {
-        if (!conNumero) return;
+        if (!conNumero) return r;
         Registros rs;
-        if (Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada") && !rs.Eof())
-            espejo_.Ejecutar("UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) +
-                             " WHERE Id=" + id);
+        if (!Mod.BDLocal.AbrirTabla(rs, *ConexionLocal, "tickets WHERE Id=" + id, "Facturada"))
+            return ErrorPasajero(*ConexionLocal) ? Resultado::SinConexion : Resultado::Incompleto;
+        if (!rs.Eof())
+            EjecutaCambio(
+                "UPDATE tickets SET Facturada=" + kvtx8::NumeroSQL(rs.Texto("Facturada")) + " WHERE Id=" + id,
+                r);
     } else if (accion == 36) {
         Registros local, suyo;
         const std::string plantilla = "productos WHERE Clave = 'XXX' LIMIT 1";
         if (!Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
-                                    kvtx8::CambXXXSQL(plantilla, identificador, *ConexionLocal)) ||
-            local.Eof())
-            return;
+                                    kvtx8::CambXXXSQL(plantilla, identificador, *ConexionLocal)))
+            return ErrorPasajero(*ConexionLocal) ? Resultado::SinConexion : Resultado::Incompleto;
+        if (local.Eof()) return r;
         std::vector<std::string> campos;
         std::vector<Valor> valores;
         for (const char* c : kCamposProducto) {
@@ -125,41 +149,62 @@ void clsEstandar::AplicaAccion(int accion, const std::string& identificador) {
             campos.push_back(c);
             valores.push_back(local.Dato(c));
         }
-        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, kvtx8::CambXXXSQL(plantilla, identificador, espejo_)) ||
-            suyo.Eof())
-            return;
-        Mod.BDRemota.ActualizaRegistro(suyo, espejo_, "productos", campos, valores,
-                                       kvtx8::CambXXXSQL("Clave = 'XXX'", identificador, espejo_));
+        if (!Mod.BDRemota.AbrirTabla(suyo, espejo_, kvtx8::CambXXXSQL(plantilla, identificador, espejo_))) {
+            FallaCambio("SELECT * FROM " + kvtx8::CambXXX(plantilla, identificador), r);
+            return r;
+        }
+        if (suyo.Eof()) return r;
+        if (!Mod.BDRemota.ActualizaRegistro(suyo, espejo_, "productos", campos, valores,
+                                            kvtx8::CambXXXSQL("Clave = 'XXX'", identificador, espejo_)))
+            FallaCambio("UPDATE productos ... WHERE " + kvtx8::CambXXX("Clave = 'XXX'", identificador), r);
     }
     // 12, 33, 35 and unknown actions: nothing to replay.
+    return r;
 }
 
-void clsEstandar::ExportarCambios() {
+Resultado clsEstandar::ExportarCambios() {
+    resultado_ = Resultado::Completo;
     if (!AbreLocal()) {
         AvisaDesconexion(HandleBitacora, true);
-        Mod.Detener = true;
-        return;
+        resultado_ = Resultado::SinConexion;
+        return Final();
     }
     Registros cola;
-    if (!Mod.BDLocal.AbrirTabla(cola, *ConexionLocal, "concentradorqmx.borrarycancelar ORDER BY Id")) return;
+    // The queue's own failures name the queue, whatever table the exporter held before.
+    auto fallaCola = [&](const std::string& id) {
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") +
+                                         " .- No se aplicó borrarycancelar, Id " + id + ": " +
+                                         ConexionLocal->MensajeError());
+        resultado_ = Peor(resultado_, Resultado::Incompleto);
+    };
+    if (!Mod.BDLocal.AbrirTabla(cola, *ConexionLocal, "concentradorqmx.borrarycancelar ORDER BY Id")) {
+        fallaCola("");
+        return Final();
+    }
     const size_t total = cola.RecordCount();
     size_t n = 1;
-    while (!cola.Eof()) {
-        if (!AbreLocal()) Mod.Detener = true;
-        if (Mod.Detener) break;
+    while (!cola.Eof() && !ContextoCiclo::Detenido()) {
         Ventana().TablaActual("'borrarycancelar'\nRegistro " + std::to_string(n) + " de " +
                               std::to_string(total));
         Ventana().Ceder();
-        if (!AbreEspejo()) break;  // the rest stays queued for the next cycle
-        AplicaAccion(static_cast<int>(cola.Entero("Accion")), cola.Texto("Identificador"));
-        // The connection went away under the statements: replay this row next time rather than lose it.
-        if (!espejo_.Abierta()) break;
-        ConexionLocal->Ejecutar("DELETE FROM concentradorqmx.borrarycancelar WHERE Id = " +
-                                kvtx8::NumeroSQL(cola.Texto("Id")));
+        // What is left stays queued for the next cycle.
+        if (!AbreAmbas()) break;
+        const Resultado r =
+            AplicaAccion(static_cast<int>(cola.Entero("Accion")), cola.Texto("Identificador"));
+        if (r != Resultado::Completo) {
+            resultado_ = Peor(resultado_, r);
+            break;
+        }
+        if (!ConexionLocal->Ejecutar("DELETE FROM concentradorqmx.borrarycancelar WHERE Id = " +
+                                     kvtx8::NumeroSQL(cola.Texto("Id")))) {
+            fallaCola(cola.Texto("Id"));
+            break;
+        }
         cola.MoveNext();
         ++n;
     }
     Mod.BDLocal.CierraTabla(cola);
+    return Final();
 }
 
 }  // namespace cnc

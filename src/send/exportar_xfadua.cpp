@@ -1,4 +1,5 @@
 // Export of the rows changed at or after a cut-off timestamp.
+#include "components/ciclo_secuencial.h"
 #include "core/shared_routines.h"
 #include "send/cls_estandar.h"
 
@@ -23,7 +24,7 @@ void clsEstandar::FormateaValor(const std::string& valor, int tipo, std::string&
         case kvtx8::adUnsignedBigInt:
         case kvtx8::adNumeric:
             comilla.clear();
-            texto = kvtx8::EsNumerico(valor) ? kvtx8::Recorta(valor) : "0";
+            texto = kvtx8::NumeroDecimalSQL(valor);
             break;
         case kvtx8::adDate:
         case kvtx8::adDBDate:
@@ -45,9 +46,7 @@ void clsEstandar::FormateaValor(const std::string& valor, int tipo, std::string&
         case kvtx8::adLongVarWChar:
         case kvtx8::adVarBinary:
         case kvtx8::adLongVarBinary:
-            // Kept as the mirrors have always stored it: a quote inside a text becomes a double quote.
-            for (auto& c : texto)
-                if (c == '\'') c = '"';
+            // Stored as it stands: the statement escapes it.
             break;
         case kvtx8::adDBTimeStamp:
             if (auto f = kvtx8::LeeFecha(valor))
@@ -68,10 +67,10 @@ std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const s
                    "ERROR");
         return {};
     }
-    std::string sql = "UPDATE " + kvtx8::Minusculas(tabla) + " SET ";
+    std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) sql += ",";
-        sql += campos[i] + "=";
+        sql += kvtx8::Identificador(campos[i]) + "=";
         if (!valores[i]) {
             sql += "NULL";
             continue;
@@ -102,70 +101,51 @@ void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& est
             valores.push_back(local.Dato(c));
         }
     }
-    if (ActualizaSQL(espejo_, estructura, Tabla, nombres, valores, Llave + "=" + claveSQL).empty())
-        Falla(claveSQL, espejo_.MensajeError());
+    if (ActualizaSQL(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL).empty())
+        FallaEspejo(claveSQL);
 }
 
-void clsEstandar::ExportarXFADUA() {
-    kvtx8::ConcentradorBasesDD llaves;
-    if (!AbreAmbas()) return;
+Resultado clsEstandar::ExportarXFADUA() {
+    resultado_ = Resultado::Completo;
+    if (!AbreAmbas()) return Final();
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
     if (!Mod.BDRemota.AbrirTabla(estructura, espejo_, TablaSQL() + " LIMIT 0")) {
-        Falla("", espejo_.MensajeError());
-        return;
+        FallaEspejo("");
+        return Final();
     }
-    llaves.ObtenerLlaveUnica(espejo_, Tabla, unicas);
-    if (Mod.BDLocal.AbrirTabla(local, *ConexionLocal,
-                               TablaSQL() + " WHERE FADUA >= '" + ConexionLocal->Escapar(cronos_) +
-                                   "' ORDER BY " + LlaveSQL())) {
+    kvtx8::ConcentradorBasesDD().ObtenerLlaveUnica(espejo_, Tabla, unicas);
+    // A table without the column has nothing to send by time; one that cannot even be looked at failed.
+    Registros muestra;
+    if (!Mod.BDLocal.AbrirTabla(muestra, *ConexionLocal, TablaSQL() + " LIMIT 0")) {
+        Falla("", ConexionLocal->MensajeError());
+        return Final();
+    }
+    if (!muestra.TieneCampo("FADUA")) return Final();
+    // In blocks by key, as the sequential reader walks any table: memory stays flat and no read outlasts
+    // the read timeout, however many rows changed.
+    kvtx8::CicloSecuencial ciclo;
+    ciclo.Tabla = Tabla;
+    ciclo.Llave = Llave;
+    ciclo.Condicion = "FADUA >= " + ConexionLocal->Literal(cronos_);
+    // A table that could not be read was not sent: the cut-off must not move past it.
+    if (!ciclo.AbrirTabla(local, *ConexionLocal, Limite)) {
+        Falla("", ConexionLocal->MensajeError());
+    } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
-        for (; !local.Eof(); local.MoveNext()) {
+        for (; !ciclo.Eof() && !ContextoCiclo::Detenido(); ciclo.SiguienteRegistro()) {
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             Ventana().TablaActual(kvtx8::Mayusculas(Tabla) + "\nCopiando " + Llave + " " + clave);
             Ventana().Ceder();
-            if (!AbreEspejo()) {
-                // Every further row would wait for the whole retry window again.
-                AvisaDesconexion(HandleBitacora, false);
-                Mod.Detener = true;
-                break;
-            }
-            bool atendida = false;
-            if (!unicas.empty()) {
-                const std::string condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
-                if (!condicion.empty()) {
-                    Registros porUnica;
-                    if (!Mod.BDRemota.AbrirTabla(porUnica, espejo_, TablaSQL() + " WHERE " + condicion,
-                                                 Llave)) {
-                        Falla(clave, espejo_.MensajeError());
-                        break;
-                    }
-                    if (porUnica.Eof()) {
-                        if (!Inserta(local, estructura, campos, Llave, clave)) break;
-                        Registros otraVez;
-                        Mod.BDRemota.AbrirTabla(otraVez, espejo_, TablaSQL() + " WHERE " + condicion, Llave);
-                        atendida = !otraVez.Eof();
-                    } else {
-                        const std::string suya = kvtx8::NumeroSQL(porUnica.Texto(Llave));
-                        bool libre = false;
-                        if (suya != claveSQL) {
-                            if (!LlaveLibre(claveSQL, libre)) break;
-                            if (libre) {
-                                if (!espejo_.Ejecutar("UPDATE " + TablaSQL() + " SET " + LlaveSQL() + "=" +
-                                                      claveSQL + " WHERE " + LlaveSQL() + "=" + suya)) {
-                                    Falla(clave, espejo_.MensajeError());
-                                    break;
-                                }
-                                // The row was met because it changed: its new values go along with the move.
-                                ActualizaCambiado(local, estructura, campos, claveSQL);
-                                atendida = true;
-                            }
-                        }
-                    }
-                }
-            }
-            if (!atendida && !Mod.Detener) {
+            // Every further row would wait for the whole retry window again.
+            if (!AbreAmbas()) break;
+            const PorUnica porUnica =
+                AtiendePorUnica(local, unicas, estructura, campos, Llave, Mover::SiEsDistinta);
+            if (porUnica == PorUnica::Fallo) break;
+            // The row was met because it changed: its new values go along with the move.
+            if (porUnica == PorUnica::Movida) ActualizaCambiado(local, estructura, campos, claveSQL);
+            if (porUnica == PorUnica::NoAtendida) {
                 bool libre = false;
                 if (!LlaveLibre(claveSQL, libre)) break;
                 if (!libre)
@@ -173,12 +153,15 @@ void clsEstandar::ExportarXFADUA() {
                 else
                     Inserta(local, estructura, campos, Llave, clave);
             }
-            if (Mod.Detener) break;
+            if (resultado_ != Resultado::Completo) break;
         }
+        if (ciclo.Fallo()) Falla("", ConexionLocal->MensajeError());
     }
+    ciclo.Cierra();
     Mod.BDLocal.CierraTabla(local);
     Mod.BDRemota.CierraTabla(estructura);
     Ventana().Ceder();
+    return Final();
 }
 
 }  // namespace cnc

@@ -70,6 +70,8 @@ QFrame* Panel(const QString& nombre) {
     auto* p = new QFrame;
     p->setObjectName(nombre);
     p->setFrameShape(QFrame::StyledPanel);
+    // The panels share one place: each paints its own background, so none shows through another.
+    p->setAutoFillBackground(true);
     // The engine gives the focus to a panel, so a panel must be able to hold it.
     p->setFocusPolicy(Qt::StrongFocus);
     return p;
@@ -328,11 +330,6 @@ cnc::DatosDeConexion Form1::LeeConexion() const {
     d.usuario = Std(txtConecte_[3]->text());
     d.password = Std(txtConecte_[4]->text());
     return d;
-}
-
-QWidget* Form1::Control(const QString& nombre) const {
-    if (nombre == objectName()) return const_cast<Form1*>(this);
-    return findChild<QWidget*>(nombre);
 }
 
 void Form1::IconoEnBandeja(bool poner) {

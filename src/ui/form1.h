@@ -27,8 +27,6 @@ class Form1 : public QWidget {
     QTimer* Timer1() const { return timer1_; }
     QTimer* Timer2() const { return timer2_; }
     QSystemTrayIcon* Bandeja() const { return bandeja_; }
-    // Control by its design name ("cmdEnviar", "Label(7)", "txtConecte(3)"); null when there is none.
-    QWidget* Control(const QString& nombre) const;
     // Tray icon shown or removed (a no-op where the desktop has no tray).
     void IconoEnBandeja(bool poner);
     // After Descarga the close box closes for real.

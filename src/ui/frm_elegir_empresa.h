@@ -17,6 +17,7 @@ class frmElegirEmpresa : public QDialog {
     frmElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual, QWidget* parent = nullptr);
     // The row accepted, or -1 (no rows, or the window closed without accepting).
     int Elegida() const { return elegida_; }
+    QTableWidget* Reja() const { return mfgReja_; }
 
   private:
     void Aceptar();

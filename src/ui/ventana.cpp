@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <clocale>
 #include <memory>
 
 #include "app/cls_de_inicio.h"
@@ -28,6 +29,8 @@ void AlTerminar(int) {
 
 int EjecutaVentana(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Qt took the desktop's locale; numbers of the engine and of SQL keep the point as decimal separator.
+    setlocale(LC_NUMERIC, "C");
     // A tray program: hiding or closing the last window does not end it.
     app.setQuitOnLastWindowClosed(false);
     cncui::Form1 form;

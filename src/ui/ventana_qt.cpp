@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
 
@@ -70,22 +71,21 @@ QString TextoVisible(const std::string& texto) {
     return t;
 }
 
-VentanaQt::VentanaQt(Form1& form) : form_(form) {}
+VentanaQt::VentanaQt(Form1& form) : form_(form) {
+    // The main window's controls carry their design names; the timers and the company grid are not here.
+    for (int i = 0; i < cnc::kNumeroDeControles; ++i)
+        widgets_[i] = form_.findChild<QWidget*>(cnc::NombreDe(static_cast<cnc::Control>(i)));
+    widgets_[static_cast<int>(cnc::Control::Form1)] = &form_;
+}
 
 VentanaQt::~VentanaQt() {
     delete aviso_;
     delete ocupado_;
 }
 
-QWidget* VentanaQt::Control(const std::string& nombre) const {
-    const QString n = Q(nombre);
-    if (QWidget* w = form_.Control(n)) return w;
-    for (QWidget* arriba : QApplication::topLevelWidgets()) {
-        if (arriba == &form_) continue;
-        if (arriba->objectName() == n) return arriba;
-        if (QWidget* w = arriba->findChild<QWidget*>(n)) return w;
-    }
-    return nullptr;
+QWidget* VentanaQt::Widget(cnc::Control control) const {
+    if (control == cnc::Control::mfgReja) return eleccion_ ? eleccion_->Reja() : nullptr;
+    return widgets_[static_cast<int>(control)];
 }
 
 uint8_t VentanaQt::Mensaje(const std::string& texto, int estilo, const std::string& titulo) {
@@ -102,19 +102,6 @@ uint8_t VentanaQt::Mensaje(const std::string& texto, int estilo, const std::stri
         if (caja.button(BotonQt(codigo)) == pulsado) return codigo;
     }
     return porDefecto;
-}
-
-void VentanaQt::Estado(const std::string& t) {
-    Texto("Label(13)", t);
-}
-void VentanaQt::Etapa(const std::string& t) {
-    Texto("Etapa", t);
-}
-void VentanaQt::TablaActual(const std::string& t) {
-    Texto("TablaActual", t);
-}
-void VentanaQt::Progreso(const std::string& t) {
-    Texto("lblEstatus", t);
 }
 
 void VentanaQt::MuestraOcupado(const std::string& t) {
@@ -146,7 +133,7 @@ void VentanaQt::QuitaAviso() {
 }
 
 bool VentanaQt::SoloRespaldarMarcado() const {
-    auto* c = qobject_cast<QCheckBox*>(Control("chkSoloRespaldar"));
+    auto* c = qobject_cast<QCheckBox*>(Widget(cnc::Control::chkSoloRespaldar));
     return c && c->isChecked();
 }
 
@@ -154,8 +141,8 @@ void VentanaQt::Ceder() {
     QCoreApplication::processEvents();
 }
 
-void VentanaQt::Texto(const std::string& control, const std::string& texto) {
-    QWidget* w = Control(control);
+void VentanaQt::Texto(cnc::Control control, const std::string& texto) {
+    QWidget* w = Widget(control);
     if (!w) return;
     const QString t = TextoVisible(texto);
     if (w == &form_) {
@@ -172,17 +159,17 @@ void VentanaQt::Texto(const std::string& control, const std::string& texto) {
     }
 }
 
-void VentanaQt::Habilitado(const std::string& control, bool b) {
-    if (control == "Timer1" || control == "Timer2") return Temporizador(control, b);
-    if (QWidget* w = Control(control)) w->setEnabled(b);
+void VentanaQt::Habilitado(cnc::Control control, bool b) {
+    if (control == cnc::Control::Timer1 || control == cnc::Control::Timer2) return Temporizador(control, b);
+    if (QWidget* w = Widget(control)) w->setEnabled(b);
 }
 
 bool VentanaQt::HayBandeja() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void VentanaQt::Visible(const std::string& control, bool b) {
-    QWidget* w = Control(control);
+void VentanaQt::Visible(cnc::Control control, bool b) {
+    QWidget* w = Widget(control);
     if (!w) return;
     if (w == &form_ && !b && !HayBandeja()) {
         Minimiza();
@@ -191,26 +178,28 @@ void VentanaQt::Visible(const std::string& control, bool b) {
     w->setVisible(b);
 }
 
-void VentanaQt::Marcado(const std::string& control, bool b) {
-    if (auto* c = qobject_cast<QAbstractButton*>(Control(control))) c->setChecked(b);
+void VentanaQt::Marcado(cnc::Control control, bool b) {
+    if (auto* c = qobject_cast<QAbstractButton*>(Widget(control))) c->setChecked(b);
 }
 
-void VentanaQt::Foco(const std::string& control) {
-    QWidget* w = Control(control);
+void VentanaQt::Foco(cnc::Control control) {
+    QWidget* w = Widget(control);
     if (w && w->isVisible() && w->isEnabled()) w->setFocus(Qt::OtherFocusReason);
 }
 
-void VentanaQt::Enmascarado(const std::string& control, bool b) {
-    if (auto* e = qobject_cast<QLineEdit*>(Control(control)))
+void VentanaQt::Enmascarado(cnc::Control control, bool b) {
+    if (auto* e = qobject_cast<QLineEdit*>(Widget(control)))
         e->setEchoMode(b ? QLineEdit::Password : QLineEdit::Normal);
 }
 
-void VentanaQt::Tooltip(const std::string& control, const std::string& texto) {
-    if (QWidget* w = Control(control)) w->setToolTip(TextoVisible(texto));
+void VentanaQt::Tooltip(cnc::Control control, const std::string& texto) {
+    if (QWidget* w = Widget(control)) w->setToolTip(TextoVisible(texto));
 }
 
-void VentanaQt::Temporizador(const std::string& nombre, bool activo) {
-    QTimer* t = nombre == "Timer1" ? form_.Timer1() : nombre == "Timer2" ? form_.Timer2() : nullptr;
+void VentanaQt::Temporizador(cnc::Control timer, bool activo) {
+    QTimer* t = timer == cnc::Control::Timer1   ? form_.Timer1()
+                : timer == cnc::Control::Timer2 ? form_.Timer2()
+                                                : nullptr;
     if (!t) return;
     if (activo && !t->isActive()) t->start();
     if (!activo) t->stop();
@@ -258,6 +247,7 @@ bool VentanaQt::AbreDocumento(const std::string& ruta) {
 
 int VentanaQt::ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) {
     frmElegirEmpresa ventana(filas, actual, form_.isVisible() ? &form_ : nullptr);
+    eleccion_ = &ventana;
     ventana.exec();
     return ventana.Elegida();
 }

@@ -8,6 +8,7 @@
 
 #include "core/puerto_ventana.h"
 #include "ui/frm_aviso.h"
+#include "ui/frm_elegir_empresa.h"
 
 class QWidget;
 
@@ -21,10 +22,6 @@ class VentanaQt : public cnc::PuertoVentana {
     ~VentanaQt() override;
 
     uint8_t Mensaje(const std::string& texto, int estilo, const std::string& titulo) override;
-    void Estado(const std::string& t) override;
-    void Etapa(const std::string& t) override;
-    void TablaActual(const std::string& t) override;
-    void Progreso(const std::string& t) override;
     void MuestraOcupado(const std::string& t) override;
     void QuitaOcupado() override;
     void Aviso(const std::string& t) override;
@@ -32,14 +29,14 @@ class VentanaQt : public cnc::PuertoVentana {
     bool SoloRespaldarMarcado() const override;
     void Ceder() override;
 
-    void Texto(const std::string& control, const std::string& texto) override;
-    void Habilitado(const std::string& control, bool b) override;
-    void Visible(const std::string& control, bool b) override;
-    void Marcado(const std::string& control, bool b) override;
-    void Foco(const std::string& control) override;
-    void Enmascarado(const std::string& control, bool b) override;
-    void Tooltip(const std::string& control, const std::string& texto) override;
-    void Temporizador(const std::string& nombre, bool activo) override;
+    void Texto(cnc::Control control, const std::string& texto) override;
+    void Habilitado(cnc::Control control, bool b) override;
+    void Visible(cnc::Control control, bool b) override;
+    void Marcado(cnc::Control control, bool b) override;
+    void Foco(cnc::Control control) override;
+    void Enmascarado(cnc::Control control, bool b) override;
+    void Tooltip(cnc::Control control, const std::string& texto) override;
+    void Temporizador(cnc::Control timer, bool activo) override;
     void Bip() override;
     void Restaura() override;
     void Minimiza() override;
@@ -57,12 +54,15 @@ class VentanaQt : public cnc::PuertoVentana {
     bool Restaurada() const { return restaurada_; }
     // The window was unloaded: the event loop is told to end, and start-up stops.
     bool Descargada() const { return descargada_; }
-    // Control of the main window or of an open dialog, by its design name.
-    QWidget* Control(const std::string& nombre) const;
+    // The widget of a control: of the main window, or the grid of the open company choice; null for the
+    // timers and for a grid not open.
+    QWidget* Widget(cnc::Control control) const;
     frmAviso* VentanaDeAviso() const { return aviso_; }
 
   private:
     Form1& form_;
+    QWidget* widgets_[cnc::kNumeroDeControles] = {};
+    QPointer<frmElegirEmpresa> eleccion_;
     QPointer<frmAviso> aviso_;
     QPointer<QLabel> ocupado_;
     bool descargada_ = false;

@@ -1,4 +1,12 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
@@ -20,6 +28,41 @@ int Conexiones(const prueba::VentanaGrabadora& v) {
     }
     return n;
 }
+
+// A local server going down: it takes each connection and drops it at once. Counts the attempts.
+struct ServidorCaido {
+    int s = -1;
+    int puerto = 0;
+    std::atomic<int> intentos{0};
+    std::atomic<bool> alto{false};
+    std::thread hilo;
+    ServidorCaido() {
+        s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t l = sizeof a;
+        if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 16) != 0 ||
+            getsockname(s, reinterpret_cast<sockaddr*>(&a), &l) != 0)
+            return;
+        puerto = ntohs(a.sin_port);
+        hilo = std::thread([this] {
+            while (!alto) {
+                pollfd p{s, POLLIN, 0};
+                if (poll(&p, 1, 20) != 1) continue;
+                const int c = accept4(s, nullptr, nullptr, SOCK_CLOEXEC);
+                if (c < 0) continue;
+                ++intentos;
+                close(c);
+            }
+        });
+    }
+    ~ServidorCaido() {
+        alto = true;
+        if (hilo.joinable()) hilo.join();
+        close(s);
+    }
+};
 
 // The local connection data loaded, the countdown running from zero.
 struct Cuenta : Escenario {
@@ -81,6 +124,53 @@ TEST(Cuenta, PollEveryFiveSecondsSkipsA1MissingRowsAndBackupOnly) {
     EXPECT_EQ(Conexiones(c.m.ventana), 0);
     EXPECT_EQ(Form1().Segundos, 25);
     EXPECT_TRUE(Form1().Timer1);
+}
+
+TEST(Cuenta, TheAlertPollNeverWaitsForADownServerAndBacksOffUntilItAnswers) {
+    REQUIERE_SERVIDORES();
+    Cuenta c;
+    Mod.SegundosReintento = 30;
+    Mod.Minutos = 60;
+    ServidorCaido caido;
+    ASSERT_GT(caido.puerto, 0);
+    const std::string puerto = Mod.BDLocal.cPuerto;
+    Mod.BDLocal.cPuerto = std::to_string(caido.puerto);
+    // One second of the clock per tick; the seconds of the count at which the poll tried the server.
+    int segundo = 0;
+    std::vector<int> intentos;
+    auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            c.m.reloj.Avanza(1);
+            ++segundo;
+            const int antes = caido.intentos;
+            Timer1_Timer();
+            for (int k = antes; k < caido.intentos; ++k) intentos.push_back(segundo);
+        }
+    };
+
+    // A poll costs one attempt and nothing of the retry window.
+    ticks(5);
+    ASSERT_EQ(intentos, std::vector<int>{5});
+    ASSERT_EQ(c.m.reloj.pausadoMs, 0);
+
+    // Each failure doubles the wait, up to five minutes.
+    ticks(1195);
+    EXPECT_EQ(intentos, (std::vector<int>{5, 15, 35, 75, 155, 315, 615, 915}));
+    EXPECT_EQ(c.m.reloj.pausadoMs, 0);
+    EXPECT_EQ(Form1().Minutos, 20);
+    EXPECT_TRUE(Form1().Timer1);
+
+    // The server answers at the next attempt; from then on every five seconds again.
+    Mod.BDLocal.cPuerto = puerto;
+    ticks(15);
+    Mod.BDLocal.cPuerto = std::to_string(caido.puerto);
+    ticks(5);
+    EXPECT_EQ(intentos.back(), 1220);
+    EXPECT_EQ(intentos.size(), 9u);
+    // Leave it answering, as the next test expects.
+    Mod.BDLocal.cPuerto = puerto;
+    ticks(10);
+    EXPECT_EQ(c.m.reloj.pausadoMs, 0);
 }
 
 TEST(Comandos, QuestionsNoChangesNothingYesConnectsInItsMode) {

@@ -114,7 +114,9 @@ TEST(PanelDeConexion, StoresEncipheredReadsBackAndTests) {
               "");
     ASSERT_EQ(e.m.ventana.cajas.size(), 1u);
     EXPECT_EQ(e.m.ventana.cajas[0].titulo, "Alerta");
-    EXPECT_TRUE(Form1().Picture2);
+    // The panel is left as "Cancelar" leaves it, the typed data kept in its fields.
+    EXPECT_FALSE(Form1().Picture2);
+    EXPECT_TRUE(Form1().Picture4);
 
     // chkVer shows and masks again.
     chkVer_Click();

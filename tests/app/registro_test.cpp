@@ -94,7 +94,7 @@ TEST(Registro, DuplicateCompanyAsksToRemoveTheOtherCopy) {
     e.Instalacion();
     Mod.BDLocal.cMiBase = "datos1";
     Otro("00", "/otra/carpeta", "datos7");
-    Otro("03", "/carpeta/vieja", "DATOS1");
+    Otro("03", "/carpeta/vieja", "datos1");
     Otro("04", "/aun/otra", "datos1");
     Mod.Prefijo = "05";
     GrabaRegistro("05_Ruta", Mod.Carpeta);
@@ -144,4 +144,25 @@ TEST(Registro, AFolderKeepsItsPrefixAfterALowerOneWasFreed) {
     EXPECT_TRUE(m.ventana.cajas.empty());
     EXPECT_EQ(ValorDelRegistro("00_Ruta"), "");
     EXPECT_EQ(ValorDelRegistro("01_UltimoEnvio"), "2026-12-01 10:00:00");
+}
+
+// Database names differ when their letters do: a copy sending "Datos1" is not a duplicate of this one.
+TEST(Registro, ADatabaseNameDifferingOnlyInCaseIsNotADuplicate) {
+    prueba::ModuloAislado m;
+    Mod.BDLocal.cMiBase = "datos1";
+    Otro("03", "/carpeta/vieja", "Datos1");
+    Otro("04", "/aun/otra", "DATOS1");
+    Mod.Prefijo = "05";
+    GrabaRegistro("05_Ruta", Mod.Carpeta);
+    GrabaRegistro("05_BaseDeDatos", "datos1");
+
+    bool correcto = false;
+    clsDescargas().EmpresaCorrecta(correcto);
+    EXPECT_TRUE(correcto);
+    EXPECT_TRUE(m.ventana.cajas.empty());
+    EXPECT_EQ(m.ventana.bips, 0);
+    EXPECT_EQ(ValorDelRegistro("03_BaseDeDatos"), "Datos1");
+    EXPECT_EQ(ValorDelRegistro("03_Ruta"), "/carpeta/vieja");
+    EXPECT_EQ(ValorDelRegistro("04_Ruta"), "/aun/otra");
+    EXPECT_EQ(ValorDelRegistro("05_Correcto"), "S");
 }

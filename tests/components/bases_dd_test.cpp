@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "components/bases_dd.h"
 #include "components/utilerias.h"
 #include "support/servidores.h"
@@ -85,7 +87,7 @@ TEST_F(BasesDDTest, ReportsTypeCodesOfTheRecordSetLayer) {
     EXPECT_EQ(bd.AutoIncremental("clientes", cn), "Id");
     EXPECT_EQ(bd.AutoIncremental("libre", cn), "");
     EXPECT_TRUE(bd.HayTabla("clientes", cn));
-    EXPECT_TRUE(bd.HayTabla("prueba_bdd.libre", cn));
+    EXPECT_TRUE(bd.HayTabla({"prueba_bdd", "libre"}, cn));
     EXPECT_FALSE(bd.HayTabla("nada", cn));
 }
 
@@ -153,6 +155,97 @@ TEST_F(BasesDDTest, UniqueKeysAndRowCopies) {
     ASSERT_TRUE(nuevo.Update());
     EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT Nombre FROM clientes WHERE Clave='E5'"), "Uno");
     EXPECT_EQ(BasesDD::NoNull(std::nullopt), "");
+}
+
+TEST_F(BasesDDTest, NamesWithDotsAndBackQuotesAreOneName) {
+    const std::string raro = "raro.nombre`x";
+    prueba::EjecutaSQL(s, "prueba_bdd",
+                       "CREATE TABLE `raro.nombre``x` (Id INT AUTO_INCREMENT PRIMARY KEY,"
+                       " Dato VARCHAR(60) UNIQUE, Contenido TEXT, Tipo CHAR(1), Descripcion VARCHAR(120));"
+                       "CREATE TABLE raro (Id INT)");
+    EXPECT_TRUE(bd.HayTabla(raro, cn));
+    EXPECT_TRUE(bd.HayTabla({"prueba_bdd", raro}, cn));
+    EXPECT_FALSE(bd.HayTabla(std::string("prueba_bdd.libre"), cn));  // a name from data is never split
+    EXPECT_EQ(bd.AutoIncremental(raro, cn), "Id");
+    ConcentradorBasesDD llaves;
+    std::vector<std::string> cols;
+    ASSERT_TRUE(llaves.ObtenerLlaveUnica(cn, raro, cols));
+    EXPECT_EQ(cols, (std::vector<std::string>{"Dato"}));
+
+    EXPECT_TRUE(bd.IniciaDato("a", "1", "N", "uno", cn, raro));
+    EXPECT_TRUE(bd.GrabaDato("b", "2", cn, raro));
+    EXPECT_EQ(bd.LeeDato("b", cn, raro), "2");
+    Registros rs;
+    ASSERT_TRUE(bd.AgregaRegistro(rs, cn, raro, {"Dato", "Contenido"}, {"c", "3"})) << cn.MensajeError();
+    ASSERT_TRUE(bd.ActualizaRegistro(rs, cn, {"prueba_bdd", raro}, {"Contenido"}, {"tres"}, "Dato='c'"));
+    EXPECT_EQ(bd.IdMaximo(cn, raro, "Id"), 3);
+
+    // A record set of that table writes back to it, in its own database.
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "`prueba_bdd`.`raro.nombre``x` WHERE Dato='a'"));
+    rs.Poner("Contenido", "uno bis");
+    ASSERT_TRUE(rs.Update()) << rs.Error();
+    EXPECT_EQ(
+        prueba::Consulta(s, "prueba_bdd", "SELECT GROUP_CONCAT(Contenido ORDER BY Id) FROM `raro.nombre``x`"),
+        "uno bis,2,tres");
+    EXPECT_EQ(prueba::Consulta(s, "prueba_bdd", "SELECT COUNT(*) FROM raro"), "0");
+}
+
+TEST_F(BasesDDTest, OpeningChecksThePortAndTheSessionMode) {
+    // Cut to 16 bits this would be the server's own port: it must not be reached.
+    BasesDD otra;
+    prueba::Configura(otra, s);
+    otra.cPuerto = std::to_string(65536 + std::stoi(s.puerto));
+    Conexion c;
+    EXPECT_FALSE(otra.AbrirBdD(c, "prueba_bdd"));
+    EXPECT_FALSE(c.Abierta());
+    EXPECT_NE(c.MensajeError().find("puerto"), std::string::npos) << c.MensajeError();
+    otra.cPuerto = " " + s.puerto + " ";
+    EXPECT_TRUE(otra.AbrirBdD(c, "prueba_bdd")) << c.MensajeError();
+
+    // Every opening sets the session's SQL mode; a server that refuses it gives no connection. This user
+    // may run one statement an hour: the first opening spends it.
+    EXPECT_EQ(c.Escalar("SELECT @@SESSION.sql_mode"), "NO_ENGINE_SUBSTITUTION");
+    const std::string usuario = "'cnc_limitado'@'%'";
+    prueba::EjecutaSQL(
+        s, "",
+        "DROP USER IF EXISTS " + usuario + "; CREATE USER " + usuario +
+            " IDENTIFIED BY 'x' WITH MAX_QUERIES_PER_HOUR 1; GRANT SELECT ON prueba_bdd.* TO " + usuario +
+            "; FLUSH USER_RESOURCES");
+    otra.cUsuario = "cnc_limitado";
+    otra.cPassword = "x";
+    Conexion primera, segunda;
+    const bool abrio = otra.AbrirBdD(primera, "prueba_bdd");
+    const bool abrioOtraVez = otra.AbrirBdD(segunda, "prueba_bdd");
+    prueba::EjecutaSQL(s, "", "DROP USER " + usuario);
+    EXPECT_TRUE(abrio) << primera.MensajeError();
+    EXPECT_FALSE(abrioOtraVez);
+    EXPECT_FALSE(segunda.Abierta());
+    EXPECT_NE(segunda.MensajeError().find("modo SQL"), std::string::npos) << segunda.MensajeError();
+}
+
+// The window program runs in the desktop's locale; in Spanish the decimal separator is a comma.
+TEST_F(BasesDDTest, NumbersReadTheSameUnderADecimalCommaLocale) {
+    const std::string antes = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "es_ES.UTF-8"))
+        GTEST_SKIP() << "no está la configuración regional es_ES.UTF-8 (scripts/test la genera como root)";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+    ASSERT_TRUE(bd.Executar(cn, "UPDATE clientes SET Saldo=1234.56 WHERE Id=2"));
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes WHERE Id=2", "Saldo"));
+    const std::string saldo = rs.Texto("Saldo");
+    const double numero = rs.Numero("Saldo");
+    const double val = kvVal(" -0.5e1 "), basic = kvVal("2.5d2");
+    const bool esNumero = EsNumerico("1234.56"), conComa = EsNumerico("1234,56");
+    const std::string decimal = NumeroDecimalSQL(saldo);
+    std::setlocale(LC_ALL, antes.c_str());
+
+    EXPECT_EQ(saldo, "1234.56");
+    EXPECT_DOUBLE_EQ(numero, 1234.56);
+    EXPECT_DOUBLE_EQ(val, -5);
+    EXPECT_DOUBLE_EQ(basic, 250);
+    EXPECT_TRUE(esNumero);
+    EXPECT_FALSE(conComa);
+    EXPECT_EQ(decimal, "1234.56");
 }
 
 TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {

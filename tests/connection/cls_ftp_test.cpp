@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "core/shared_routines.h"
+#include "sitio_lento.h"
 #include "support/escenario.h"
 #include "support/ftp.h"
 
@@ -176,4 +178,39 @@ TEST(clsFTP, ADroppedTransferLeavesNoFileBehind) {
         << ftp.GetLastErrorMessage();
     EXPECT_EQ(m.carpeta.Lee("grande.bin"), "copia anterior");
     EXPECT_FALSE(fs::exists(m.carpeta.Archivo("grande.bin.parcial")));
+}
+
+TEST(clsFTP, ATrickleIsGivenUpWithinTheTimeLimitsAndLeavesNoFile) {
+    prueba::ModuloAislado m;
+    struct Caso {
+        const char* que;
+        size_t bytes;
+        int ms;
+        long porArchivo, lento;
+    } casos[] = {
+        // Never slow enough to count as stalled, yet a megabyte would take minutes.
+        {"por archivo", 255, 100, 2, 30},
+        // A few bytes a second.
+        {"lento", 1, 100, 600, 2},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.que);
+        prueba::SitioLento sitio(prueba::Contenido(1u << 20), c.bytes, c.ms);
+        ASSERT_TRUE(sitio.Listo());
+        clsFTP ftp;
+        ftp.SetModePassive();
+        ftp.SetTransferBinary();
+        ftp.SetLimiteDeTiempo(c.porArchivo);
+        ftp.SetVelocidadMinima(100, c.lento);
+        ASSERT_TRUE(ftp.OpenConnection(sitio.Host(), "u", "p")) << ftp.GetLastErrorMessage();
+        const auto inicio = std::chrono::steady_clock::now();
+        EXPECT_FALSE(ftp.FTPDownloadFile(m.carpeta.Archivo("lento.bin"), kPlugins + "lento.bin"));
+        const double segundos =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+        EXPECT_LT(segundos, std::min(c.porArchivo, c.lento) + 3.0);
+        EXPECT_EQ(ftp.GetLastErrorMessage().rfind("InternetReadFile error code: 28 ", 0), 0u)
+            << ftp.GetLastErrorMessage();
+        EXPECT_FALSE(fs::exists(m.carpeta.Archivo("lento.bin")));
+        EXPECT_FALSE(fs::exists(m.carpeta.Archivo("lento.bin.parcial")));
+    }
 }

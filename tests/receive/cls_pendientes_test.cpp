@@ -69,9 +69,8 @@ TEST(LeeGrupos, DeliversThisCompanysGroupsAndKeepsWhatWasNotWritten) {
         "IF NEW.Grupo='Malo' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='rechazado'; END IF");
     e.Hub("INSERT INTO concentradorqmx.listagrupos (Grupo,BaseDeDatos) VALUES ('Almacén','espejo1'),(" +
           Lit("D'Ana \\") + ",'espejo1'),('Fantasma','espejo1'),('Malo','espejo1'),('Ventas','espejo1')");
-    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
-
-    EXPECT_FALSE(Mod.Detener);
+    // One group failed, the queue went on: the intake ends incomplete, not cut.
+    EXPECT_EQ(e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania), Resultado::Incompleto);
     EXPECT_EQ(e.EnLocal("SELECT * FROM grupos ORDER BY Grupo"),
               (Lista{"Almacén|Bodega", "D'Ana \\|comillas", "Ventas|Ventas del día"}));
     // A group without its source row, and the one not written, wait for the next cycle.
@@ -99,14 +98,12 @@ TEST(LeeUsuarios, AppliesChangesUnderLocalKeysAndRemovesByName) {
           e.EnCola(5, "espejo1", 0, "2026-12-01") + e.EnCola(50) + e.EnCola(60, "espejo1", 1) +
           e.EnCola(70, "espejo1", 1) + e.EnCola(99) + e.EnCola(3, "otra"));
 
-    std::string matriz;
-    Recepcion r{e.servidorLocal, e.conHub, e.compania, e.compania, matriz};
+    ContextoCiclo r;
     auto etapas = EtapasDeRecepcion();
     ASSERT_GE(etapas.size(), 2u);
     EXPECT_EQ(etapas[0].texto + "/" + etapas[0].tabla, "Grupos nuevos/grupos");
     EXPECT_EQ(etapas[1].texto + "/" + etapas[1].tabla, "Usuarios nuevos/usuarios");
-    etapas[1].operacion(r);
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(etapas[1].operacion(r), Resultado::Completo);
 
     // New users take the next local keys, whatever their keys at the hub; local user 3 is not touched.
     EXPECT_EQ(e.EnLocal("SELECT Id,AlE FROM usuarios ORDER BY Id"),
@@ -134,6 +131,25 @@ TEST(LeeUsuarios, AppliesChangesUnderLocalKeysAndRemovesByName) {
     EXPECT_EQ(e.Avisos(1).size(), 1u);
 }
 
+TEST(LeeUsuarios, NamesWithQuotesAreLiteralsWhateverTheSessionsQuoteMode) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    const std::string obrien = "O'Brien \"x\" \\";
+    e.Local("INSERT INTO usuarios (Id,Usuario,Nombre,AlE) VALUES (9," + Lit(obrien) +
+            ",'',''),(10,'O','','')");
+    e.Hub("INSERT INTO usuarios (Id,Usuario,Nombre,Grupo,AlE) VALUES (60," + Lit(obrien) + ",'','','');" +
+          e.EnCola(60, "espejo1", 1));
+    // A session where double quotes enclose names, not texts.
+    ASSERT_TRUE(AbreBase(Mod.BDLocal, e.servidorLocal, ""));
+    ASSERT_TRUE(e.servidorLocal.Ejecutar("SET SESSION sql_mode='ANSI_QUOTES'"));
+
+    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
+    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.EnLocal("SELECT Id FROM usuarios ORDER BY Id"), Lista{"10"});
+    EXPECT_EQ(e.EnHub("SELECT FechaLeidos FROM concentradorqmx.listausuarios"), Lista{"2026-12-08"});
+    EXPECT_EQ(e.m.carpeta.Lee("ErrorAlLeer.txt"), "");
+}
+
 TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
     REQUIERE_SERVIDORES();
     if (!std::getenv("CNC_PRUEBA_DIR")) GTEST_SKIP() << "sin carpeta de los servidores de prueba";
@@ -155,17 +171,14 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
 
     // The hub goes down after the second group was read from it.
     cortarEn = 2;
-    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania), Resultado::SinConexion);
     EXPECT_EQ(v.estados.size(), 2u);
     caida.Revive();
     EXPECT_EQ(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos ORDER BY Grupo"), (Lista{"G2", "G3"}));
     EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeeGrupos()"), std::string::npos);
 
-    Mod.Detener = false;
     LimpiaUltimosAvisos();
-    e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania), Resultado::Completo);
     EXPECT_TRUE(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos").empty());
     EXPECT_EQ(e.EnLocal("SELECT Grupo FROM grupos ORDER BY Grupo"), (Lista{"G1", "G2", "G3"}));
     EXPECT_EQ(e.Avisos(0), (Lista{"Grupo nuevo: \"G1\"\r\nGrupo nuevo: \"G2\"",
@@ -173,14 +186,11 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
 
     // The same for users: the row in hand when the hub went down stays pending with those after it.
     cortarEn = v.estados.size() + 2;
-    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania), Resultado::SinConexion);
     caida.Revive();
     EXPECT_EQ(e.EnHub("SELECT IdUsuario,FechaLeidos FROM concentradorqmx.listausuarios ORDER BY IdUsuario"),
               (Lista{"21|2026-12-08", "22|2000-01-01", "23|2000-01-01"}));
-    Mod.Detener = false;
-    e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania);
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania), Resultado::Completo);
     EXPECT_EQ(e.EnHub("SELECT COUNT(*) FROM concentradorqmx.listausuarios WHERE FechaLeidos<FechaCambios"),
               Lista{"0"});
     EXPECT_EQ(e.EnLocal("SELECT Id,AlE FROM usuarios ORDER BY Id"), (Lista{"1|a", "2|b", "3|c"}));

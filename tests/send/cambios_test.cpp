@@ -42,9 +42,7 @@ TEST(ExportarCambios, ReplaysEveryActionInOrderAndEmptiesTheQueue) {
     Encola(x,
            "(12,'5'),(33,'5'),(35,'5'),(99,'5'),(2,'1'),(1,'11'),(1,'12'),(17,'3'),(34,'4'),(9,'8'),"
            "(2,'5 OR 1=1'),(8,'9')");
-    est.ExportarCambios();
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarCambios(), Resultado::Completo);
     EXPECT_EQ(Cola(x), V{});
     // 12, 33, 35 and 99 touch nothing; the text that is no number touches nothing either.
     EXPECT_EQ(x.EnEspejo("SELECT Id,Cancelada FROM recepciones ORDER BY Id"), (V{"1|1", "5|0"}));
@@ -110,8 +108,7 @@ TEST(ExportarCambios, ALostEspejoKeepsTheRestOfTheQueue) {
     Encola(x, "(2,'1')");
     Mod.BDLocal.cPuerto = "1";
     x.compania.Cerrar();
-    est.ExportarCambios();
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_NE(est.ExportarCambios(), Resultado::Completo);
     EXPECT_NE(x.Problemas().find("DESCONEXIÓN DE LA EMPRESA LOCAL. ENVÍO DE INFORMACIÓN INTERRUMPIDO"),
               std::string::npos);
     EXPECT_EQ(Cola(x), V{"2|1"});

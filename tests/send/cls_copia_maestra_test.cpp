@@ -354,3 +354,71 @@ TEST(PasarTablasYrecibir, AHubThatDiesMidCycleLosesNothingAndTheNextCycleCatches
               std::vector<std::string>{"P1|Martillo grande"});
     EXPECT_EQ(c.FDDUA(), "2030-01-01 00:00:00");
 }
+
+TEST(PasarTablasYrecibir, ALocalReadThatFailsMidTableKeepsTheCutOffAndTheNextCycleSendsTheRest) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario c;
+    Prepara(c);
+    // More changed rows than one block: the export walks them a block at a time.
+    std::string filas, antes;
+    for (int i = 1; i <= 150; ++i) {
+        const std::string id = std::to_string(i), coma = i > 1 ? "," : "";
+        filas += coma + "(" + id + ",'c" + id + "','2026-12-05 10:00:00')";
+        antes += coma + "(" + id + ",'antes')";
+    }
+    c.Local("datos1", "INSERT INTO gastos (Id, Concepto, FADUA) VALUES " + filas);
+    c.Espejo("INSERT INTO gastos (Id, Concepto) VALUES " + antes);
+
+    // The second block cannot be read (the column it asks for is gone for a moment).
+    bool roto = false;
+    c.m.ventana.alMostrarTabla = [&](const std::string& t) {
+        if (!roto && t == "GASTOS\nCopiando Id 100") {
+            c.Local("datos1", "ALTER TABLE gastos CHANGE FADUA FADUA2 DATETIME NULL");
+            roto = true;
+        }
+    };
+    c.PasarTablasYrecibir();
+    EXPECT_TRUE(roto);
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"),
+              std::vector<std::string>{"50"});
+    EXPECT_EQ(c.FDDUA(), "2018-08-01 00:00:00");
+    EXPECT_TRUE(Contiene(c.m.carpeta.Lee("RegistrosConProblema.txt"), " .- No se copió gastos, Id : "));
+
+    c.Local("datos1", "ALTER TABLE gastos CHANGE FADUA2 FADUA DATETIME NULL");
+    c.m.ventana.alMostrarTabla = nullptr;
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM gastos WHERE Concepto='antes'"),
+              std::vector<std::string>{"0"});
+    EXPECT_NE(c.FDDUA(), "2018-08-01 00:00:00");
+}
+
+TEST(PasarTablasYrecibir, ConfiguraKeepsItsFlagWhenABlockOfTheCopyCannotBeRead) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario c;
+    Prepara(c);
+    std::string filas = "('cncEnviarConfigura', '1', 'N')";
+    for (int i = 100; i < 250; ++i) filas += ",('dato" + std::to_string(i) + "', 'v', 'C')";
+    c.Local("datos1", "INSERT INTO configura (Dato, Contenido, Tipo) VALUES " + filas);
+
+    // The walk ends after the first block without a word from the reader.
+    bool roto = false;
+    c.m.ventana.alMostrarTabla = [&](const std::string& t) {
+        if (!roto && t.rfind("CONFIGURA. Registro 100 de", 0) == 0) {
+            c.Local("datos1", "ALTER TABLE configura CHANGE Dato Dato2 VARCHAR(60) NOT NULL DEFAULT ''");
+            roto = true;
+        }
+    };
+    c.PasarTablasYrecibir();
+    EXPECT_TRUE(roto);
+    c.Local("datos1", "ALTER TABLE configura CHANGE Dato2 Dato VARCHAR(60) NOT NULL DEFAULT ''");
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM configura"), std::vector<std::string>{"100"});
+    // Still marked as being copied (the table could not even be written back): raised for the next cycle.
+    EXPECT_EQ(c.EnLocal("datos1", "SELECT Contenido FROM configura WHERE Dato='cncEnviarConfigura'"),
+              std::vector<std::string>{"2"});
+
+    c.m.ventana.alMostrarTabla = nullptr;
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnEspejo("SELECT COUNT(*) FROM configura"), std::vector<std::string>{"150"});
+    EXPECT_EQ(c.EnLocal("datos1", "SELECT Contenido FROM configura WHERE Dato='cncEnviarConfigura'"),
+              std::vector<std::string>{"0"});
+}

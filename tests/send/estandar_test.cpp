@@ -19,9 +19,7 @@ TEST(ExportarInfo, SendsEveryRowAboveTheWatermarkAndLeavesPresentOnesAlone) {
     est.Tabla = "gastos";
     est.Llave = "Id";
     est.UltimoFolio = 0;
-    est.ExportarInfo("");
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
     EXPECT_EQ(x.EnEspejo("SELECT Id,Folio,Fecha,Concepto,Importe FROM gastos ORDER BY Id"),
               (V{"1|11|2026-01-02|luz|10.5000", "2|12|NULL|O'Brien \\ x|20.0000", "3|99|NULL|viejo|1.0000",
                  "4|14|2026-01-04|gas|40.0000", "5|15|2026-01-05|renta|50.0000"}));
@@ -36,7 +34,7 @@ TEST(ExportarInfo, SendsEveryRowAboveTheWatermarkAndLeavesPresentOnesAlone) {
     x.Local("datos1", "UPDATE gastos SET Concepto='cambiado' WHERE Id=5");
     x.m.ventana.tablas.clear();
     est.UltimoFolio = 5;
-    est.ExportarInfo("");
+    est.ExportarInfo();
     EXPECT_EQ(x.m.ventana.tablas.front(), "GASTOS. Registro 1 de 1\nCopiando Id 6");
     EXPECT_EQ(x.EnEspejo("SELECT Id,Concepto FROM gastos WHERE Id>=5 ORDER BY Id"),
               (V{"5|renta", "6|nuevo"}));
@@ -52,7 +50,7 @@ TEST(ExportarInfo, AUniqueKeyMatchRenumbersTheEspejoRowUnlessTheKeyIsTakenOrSmal
         "INSERT INTO lineas (Id,Linea) VALUES (2,'Abarrotes'),(3,'Bebidas'),(6,'Cremería'),(9,'Dulces')");
     est.Tabla = "lineas";
     est.Llave = "Id";
-    est.ExportarInfo("");
+    const Resultado r = est.ExportarInfo();
 
     // 4: no match, added with its key; 5: moved from 2; 6: its key is taken, nothing moves.
     // 7: the match has the larger key 9, so the row goes by key alone, and the unique key refuses it.
@@ -61,7 +59,7 @@ TEST(ExportarInfo, AUniqueKeyMatchRenumbersTheEspejoRowUnlessTheKeyIsTakenOrSmal
     EXPECT_TRUE(x.VioTabla("LINEAS. Registro 1 de 4\nCopiando Id 4. ( X )"));
     EXPECT_TRUE(x.VioTabla("LINEAS. Registro 3 de 4\nCopiando Id 6. ( X )"));
     EXPECT_TRUE(x.VioTabla("LINEAS. Registro 4 de 4\nCopiando Id 7. ( Nuevo )"));
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_EQ(r, Resultado::Incompleto);
     EXPECT_NE(x.Problemas().find(" .- No se copió lineas, Id 7: "), std::string::npos) << x.Problemas();
 }
 
@@ -73,8 +71,7 @@ TEST(ExportarInfo, ADownEspejoIsReportedAndStopsTheExport) {
     x.EspejoCaido();
     est.Tabla = "gastos";
     est.Llave = "Id";
-    est.ExportarInfo("");
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_NE(est.ExportarInfo(), Resultado::Completo);
     EXPECT_NE(x.Problemas().find("NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO\r\n"),
               std::string::npos);
     x.EspejoDeVuelta();
@@ -92,8 +89,7 @@ TEST(ExportarTabla, OverwritesEspejoRowsAndNeverSendsTheHubKeysOfConfigura) {
     x.Espejo("INSERT INTO configura (Dato,Contenido) VALUES ('Moneda','USD'),('cncEnviarConfigura','0')");
     est.Tabla = "configura";
     est.Llave = "Dato";
-    est.ExportarTabla("");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarTabla(), Resultado::Completo);
     EXPECT_EQ(x.EnEspejo("SELECT Dato,Contenido FROM configura ORDER BY Dato"),
               (V{"cncEnviarConfigura|0", "Moneda|MXN", "Ruta|C:\\datos\\O'Hara"}));
     EXPECT_TRUE(x.VioTabla("CONFIGURA. Registro 1 de 2\nCopiando Dato Moneda. ( X )"));
@@ -105,7 +101,7 @@ TEST(ExportarTabla, OverwritesEspejoRowsAndNeverSendsTheHubKeysOfConfigura) {
     x.Espejo("INSERT INTO clasificactes (Clasificacion,Descripcion) VALUES ('A','viejo'),('Z','solo allá')");
     est.Tabla = "clasificactes";
     est.Llave = "Clasificacion";
-    est.ExportarTabla("");
+    est.ExportarTabla();
     EXPECT_EQ(x.EnEspejo("SELECT Clasificacion,Descripcion FROM clasificactes ORDER BY 1"),
               (V{"A|Mayoreo", "CNC|Cadena", "Z|solo allá"}));
 }

@@ -8,12 +8,13 @@ using V = std::vector<std::string>;
 
 namespace {
 
-void Exporta(prueba::Escenario& x, const std::string& tabla, const std::string& rutina) {
+// The table's own routine runs for each new row.
+Resultado Exporta(prueba::Escenario& x, const std::string& tabla) {
     clsEstandar& est = x.Exportador();
     est.Tabla = tabla;
     est.Llave = "Id";
     est.UltimoFolio = 0;
-    est.ExportarInfo(rutina);
+    return est.ExportarInfo();
 }
 
 bool HayAuxiliar(prueba::Escenario& x) {
@@ -35,9 +36,7 @@ TEST(LasCxCs, EachPaymentBringsTheBalanceOfItsDocument) {
     x.Espejo(
         "INSERT INTO cxc (Id,Tipo,Numero,Saldo) VALUES "
         "(7,'C',7,50),(20,'R',200,10),(21,'F',0,5),(22,'A',300,1)");
-    Exporta(x, "anexopagosctes", "LasCxCs");
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(Exporta(x, "anexopagosctes"), Resultado::Completo);
     EXPECT_EQ(x.EnEspejo("SELECT COUNT(*) FROM anexopagosctes"), V{"5"});
     // The charge is found by Id; settled documents lose their balance row; a payment of nothing changes
     // nothing.
@@ -51,7 +50,7 @@ TEST(LasCxCs, EachPaymentBringsTheBalanceOfItsDocument) {
     x.Local("datos1", "INSERT INTO cxp (Tipo,Numero,Saldo) VALUES ('N',400,8)");
     x.Espejo("INSERT INTO comprasnd (Numero,Saldo) VALUES (400,80)");
     x.Espejo("INSERT INTO cxp (Tipo,Numero,Saldo) VALUES ('M',500,1),('N',400,80)");
-    Exporta(x, "anexopagosprov", "LasCxPs");
+    Exporta(x, "anexopagosprov");
     EXPECT_EQ(x.EnEspejo("SELECT Saldo FROM comprasnd"), V{"8.0000"});
     EXPECT_EQ(x.EnEspejo("SELECT Tipo,Numero FROM cxp"), V{"N|400"});
 }
@@ -79,7 +78,7 @@ TEST(ElKardex, ProductsAreQueuedOnceAndLeaveTheQueueOnlyWhenEspejoIsReached) {
         Registros mov;
         ASSERT_TRUE(Mod.BDLocal.AbrirTabla(mov, x.compania, "historicoalmacen ORDER BY Id"));
         for (; !mov.Eof(); mov.MoveNext()) r.ElKardex(mov);
-        EXPECT_FALSE(Mod.Detener);
+        EXPECT_FALSE(r.Fallo());
         EXPECT_EQ(x.EnLocal("concentradorqmx", "SELECT Clave FROM productosenkardex ORDER BY Clave"),
                   (V{"P0", "P1", "P2", "P9"}));
         EXPECT_EQ(x.EnLocal("datos1", "SELECT Clave FROM cnc_tabla_auxiliar ORDER BY Clave"),
@@ -111,19 +110,17 @@ TEST(ElKardex, ProductsAreQueuedOnceAndLeaveTheQueueOnlyWhenEspejoIsReached) {
         Mod.BDRemota.cPuerto = "1";
         espejo.Cerrar();
         r.PasarProductosLista();
-        EXPECT_TRUE(Mod.Detener);
+        EXPECT_TRUE(r.Fallo());
         EXPECT_EQ(x.EnLocal("concentradorqmx", "SELECT Clave FROM productosenkardex"), V{"P2"});
     }
     EXPECT_TRUE(HayAuxiliar(x));
 
     // The next export of the movements finishes the job.
     x.EspejoDeVuelta();
-    Mod.Detener = false;
     est.Tabla = "historicoalmacen";
     est.Llave = "Id";
     est.UltimoFolio = 5;
-    est.ExportarInfo("ElKardex");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
     EXPECT_EQ(x.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM productosenkardex"), V{"0"});
     EXPECT_EQ(x.EnEspejo("SELECT Existencia,Precio1 FROM productos WHERE Clave='P2'"), V{"33.0000|66.0000"});
     EXPECT_FALSE(HayAuxiliar(x));
@@ -137,13 +134,13 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
     x.Local("datos1", "INSERT INTO edoctacli (Id,clave) VALUES (1,'C1'),(2,'C1'),(3,'C2')");
     x.Local("datos1", "INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','texto C1'),('C3','no va')");
     x.Espejo("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','viejo')");
-    Exporta(x, "edoctacli", "LosClientes");
+    Exporta(x, "edoctacli");
     EXPECT_EQ(x.EnEspejo("SELECT Clave,Texto FROM textosclientes"), V{"C1|texto C1"});
     EXPECT_FALSE(HayAuxiliar(x));
 
     x.Local("datos1", "INSERT INTO edoctaprov (Id,clave) VALUES (1,'O''P')");
     x.Local("datos1", "INSERT INTO textosproveedores (Clave,Texto) VALUES ('O''P','del proveedor')");
-    Exporta(x, "edoctaprov", "LosProveedores");
+    Exporta(x, "edoctaprov");
     EXPECT_EQ(x.EnEspejo("SELECT Clave,Texto FROM textosproveedores"), V{"O'P|del proveedor"});
 
     x.Local("datos1", "INSERT INTO promociones (Id) VALUES (1),(2)");
@@ -151,7 +148,7 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
         "datos1",
         "INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A'),(2,1,'B'),(3,2,'C')");
     x.Espejo("INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A')");
-    Exporta(x, "promociones", "SusProductos");
+    Exporta(x, "promociones");
     EXPECT_EQ(x.EnEspejo("SELECT Id,IdPromocion,Producto FROM productosenpromocion ORDER BY Id"),
               (V{"1|1|A", "2|1|B", "3|2|C"}));
 
@@ -162,15 +159,14 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
         "INSERT INTO comisiones (Id,Vendedor,Renglon) VALUES (1,'V1',1),(2,'V1',2),(3,'O''V',1),(4,'V9',1)");
     x.Local("datos1", "INSERT INTO comisionesporlinea (Id,Vendedor,Linea) VALUES (1,'V1',3),(2,'O''V',4)");
     x.Espejo("INSERT INTO comisiones (Id,Vendedor,Renglon) VALUES (10,'V1',1)");
-    Exporta(x, "vendedores", "DeVendedores");
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(Exporta(x, "vendedores"), Resultado::Completo);
     EXPECT_EQ(x.EnEspejo("SELECT Vendedor,Renglon FROM comisiones ORDER BY Id"),
               (V{"V1|2", "O'V|1", "V1|1"}));
     EXPECT_EQ(x.EnEspejo("SELECT Vendedor,Linea FROM comisionesporlinea ORDER BY Id"), (V{"V1|3", "O'V|4"}));
 
     x.Local("datos1", "INSERT INTO sqlborrado (Id,Sentencia) VALUES (1,'DELETE FROM gastos WHERE Folio=5')");
     x.Espejo("INSERT INTO gastos (Folio) VALUES (5),(6)");
-    Exporta(x, "sqlborrado", "SQLsBorrado");
+    Exporta(x, "sqlborrado");
     EXPECT_EQ(x.EnEspejo("SELECT Folio FROM gastos"), V{"6"});
     EXPECT_EQ(x.EnEspejo("SELECT Sentencia FROM sqlborrado"), V{"DELETE FROM gastos WHERE Folio=5"});
 }

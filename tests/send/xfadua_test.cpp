@@ -29,8 +29,9 @@ TEST(FormateaValor, ByTypeCode) {
         EXPECT_EQ(Formatea("2024-02-30", t), "'0000-00-00'");
         EXPECT_EQ(Formatea("0000-00-00", t), "'0000-00-00'");
     }
+    // Texts stand as they are: the statement escapes them.
     for (int t : {8, 129, 130, 200, 201, 202, 203, 204, 205})
-        EXPECT_EQ(Formatea("O'Brien's \\", t), "'O\"Brien\"s \\'") << t;
+        EXPECT_EQ(Formatea("O'Brien's \\", t), "'O'Brien's \\'") << t;
     EXPECT_EQ(Formatea("10:11:12", 134), "'10:11:12'");
     EXPECT_EQ(Formatea("2024-02-03 04:05:06", 135), "'2024-02-03 04:05:06'");
     EXPECT_EQ(Formatea("2024-02-03", 135), "'2024-02-03 00:00:00'");
@@ -56,13 +57,13 @@ TEST(ActualizaSQL, RefusesMismatchedListsAndNoValueBreaksTheStatement) {
     EXPECT_EQ(x.m.ventana.cajas[0].titulo, "ERROR");
     EXPECT_EQ(x.m.ventana.cajas[0].estilo, kCritico);
 
-    // A trailing backslash would have swallowed the closing quote; the quote itself becomes a double one.
+    // A trailing backslash would have swallowed the closing quote; the quote is stored as it stands.
     const std::string sql = est.ActualizaSQL(
         espejo, rs, "Clientes", {"Nombre", "Saldo", "FechaRegistro"},
         {Valor("x\\' , Nombre='pwned' WHERE 1=1 -- \\"), Valor("12.5"), std::nullopt}, "Id=1");
-    EXPECT_EQ(sql.rfind("UPDATE clientes SET Nombre='", 0), 0u) << sql;
+    EXPECT_EQ(sql.rfind("UPDATE `clientes` SET `Nombre`='", 0), 0u) << sql;
     EXPECT_EQ(x.EnEspejo("SELECT Id,Nombre,Saldo,FechaRegistro FROM clientes ORDER BY Id"),
-              (V{"1|x\\\" , Nombre=\"pwned\" WHERE 1=1 -- \\|12.5000|NULL", "2|otro|0.0000|NULL"}));
+              (V{"1|x\\' , Nombre='pwned' WHERE 1=1 -- \\|12.5000|NULL", "2|otro|0.0000|NULL"}));
 }
 
 TEST(ExportarXFADUA, RewritesPresentRowsAndInsertsAbsentOnesWithoutTheirKey) {
@@ -86,13 +87,12 @@ TEST(ExportarXFADUA, RewritesPresentRowsAndInsertsAbsentOnesWithoutTheirKey) {
     est.Cronos("2026-05-01 00:00:00");
     est.Cronos("");  // keeps the cut-off
     EXPECT_EQ(est.Cronos(), "2026-05-01 00:00:00");
-    est.ExportarXFADUA();
-
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarXFADUA(), Resultado::Completo);
+    // A rewritten row keeps its apostrophe, as an inserted one does.
     EXPECT_EQ(
         x.EnEspejo("SELECT Id,Ticket,Fecha,Hora,Cliente,Total,Facturada,FADUA FROM tickets ORDER BY Id"),
         (V{"1|1|2020-01-01|01:00:00|espejo|0.0000|0|2020-01-01 00:00:00",
-           "2|102|NULL|10:11:12|O\"Brien \\x|20.2500|1|2026-06-01 10:00:00",
+           "2|102|NULL|10:11:12|O'Brien \\x|20.2500|1|2026-06-01 10:00:00",
            "4|104|0000-00-00|NULL|cero|40.0000|0|2026-05-01 00:00:00",
            "50|50|2020-01-01|01:00:00|espejo|0.0000|0|2020-01-01 00:00:00",
            "51|103|2026-06-02|11:00:00|nuevo|30.0000|0|2026-06-02 08:00:00"}));
@@ -108,8 +108,7 @@ TEST(ExportarXFADUA, RewritesPresentRowsAndInsertsAbsentOnesWithoutTheirKey) {
     x.Espejo(
         "INSERT INTO clientes (Id,Clave,Nombre) VALUES (2,'C1','Viejo'),(7,'C3','Viejo 3'),(9,'C9','x')");
     est.Tabla = "clientes";
-    est.ExportarXFADUA();
-    EXPECT_FALSE(Mod.Detener);
+    EXPECT_EQ(est.ExportarXFADUA(), Resultado::Completo);
     EXPECT_EQ(x.EnEspejo("SELECT Id,Clave,Nombre FROM clientes ORDER BY Clave"),
               (V{"5|C1|Nuevo nombre", "10|C2|Otro", "7|C3|Tercero", "9|C9|x"}));
 }
@@ -123,8 +122,7 @@ TEST(ExportarXFADUA, ADownEspejoStopsAndIsReported) {
     est.Tabla = "tickets";
     est.Llave = "Id";
     est.Cronos("2026-05-01 00:00:00");
-    est.ExportarXFADUA();
-    EXPECT_TRUE(Mod.Detener);
+    EXPECT_NE(est.ExportarXFADUA(), Resultado::Completo);
     EXPECT_NE(x.Problemas().find("NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO"),
               std::string::npos);
 }

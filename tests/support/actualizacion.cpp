@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "core/shared_routines.h"
@@ -32,8 +34,9 @@ Catalogo::~Catalogo() {
     }
 }
 
-Auxiliar::Auxiliar(const std::string& nombre) {
-    const std::string exe = carpeta.Archivo(nombre);
+Auxiliar::Auxiliar(const std::string& nombre, const std::string& donde)
+    : carpeta(donde.empty() ? propia.Ruta() : donde) {
+    const std::string exe = Archivo(nombre);
     std::filesystem::copy_file("/bin/sleep", exe);
     pid = fork();
     if (pid == 0) {
@@ -47,6 +50,11 @@ Auxiliar::Auxiliar(const std::string& nombre) {
         if (!ec && p.filename() == nombre) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+std::string Auxiliar::Lee(const std::string& nombre) const {
+    std::ifstream f(Archivo(nombre), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 void Auxiliar::Termina() {

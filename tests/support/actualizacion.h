@@ -20,14 +20,18 @@ struct Catalogo {
     std::string base = "catalogo_descargas";
 };
 
-// A running updater: a copy of a small program, named as the updater is, in a folder of its own.
+// A running updater: a copy of a small program, named as the updater is, in the given folder (the program's,
+// where the updater is trusted) or else in a folder of its own.
 struct Auxiliar {
-    explicit Auxiliar(const std::string& nombre = "qmxauxiliar");
+    explicit Auxiliar(const std::string& nombre = "qmxauxiliar", const std::string& donde = "");
     ~Auxiliar() { Termina(); }
     Auxiliar(const Auxiliar&) = delete;
     Auxiliar& operator=(const Auxiliar&) = delete;
     void Termina();
-    CarpetaTemporal carpeta;
+    std::string Archivo(const std::string& nombre) const { return carpeta + "/" + nombre; }
+    std::string Lee(const std::string& nombre) const;
+    CarpetaTemporal propia;
+    std::string carpeta;
     pid_t pid = -1;
 };
 

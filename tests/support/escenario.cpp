@@ -187,6 +187,12 @@ Escenario::~Escenario() {
     // Open connections first: a dropped database must not wait on them.
     exportador_.reset();
     for (auto* c : {&compania, &servidorLocal, &conHub, &conEspejo}) c->Cerrar();
+    if (!esperaAntes_.empty()) {
+        try {
+            Hub("SET GLOBAL innodb_lock_wait_timeout=" + esperaAntes_);
+        } catch (...) {
+        }
+    }
     std::string enLocal, enHub;
     for (const auto& [enElHub, base] : bases_)
         (enElHub ? enHub : enLocal) += "DROP DATABASE IF EXISTS `" + base + "`;";
@@ -268,18 +274,20 @@ void Escenario::ApuntaAServidores() {
 }
 
 std::string Escenario::PasarTablasYrecibir(bool soloRecibir) {
-    cnc::AbreBaseLocal(compania);
-    cnc::AbreBase(cnc::Mod.BDLocal, servidorLocal, "");
-    cnc::AbreBase(cnc::Mod.BDRemota, conHub, "");
-    cnc::AbreBaseEspejo(conEspejo);
+    cnc::ContextoCiclo ctx;
+    cnc::AbreBaseLocal(ctx.local);
+    cnc::AbreBase(cnc::Mod.BDLocal, ctx.servidorLocal, "");
+    cnc::AbreBase(cnc::Mod.BDRemota, ctx.hub, "");
+    cnc::AbreBaseEspejo(ctx.espejo);
+    ctx.matriz = matriz;
+    ctx.soloRecibir = soloRecibir;
     m.ventana.etapas.clear();
     m.ventana.tablas.clear();
-    int bitacora = cnc::AbreBloqueBitacora(1, true);
-    std::string laMatriz = matriz;
-    cnc::clsCopiaMaestra copia;
-    copia.Etapas = cnc::EtapasDeRecepcion();
-    copia.PasarTablasYrecibir(bitacora, conEspejo, compania, conHub, servidorLocal, laMatriz, soloRecibir);
-    cnc::CierraBloqueBitacora(bitacora);
+    {
+        cnc::BloqueDeBitacora bloque(1, true);
+        ctx.bitacora = bloque.Numero();
+        cnc::clsCopiaMaestra().PasarTablasYrecibir(ctx, cnc::EtapasDeRecepcion());
+    }
     return Bitacora();
 }
 
@@ -334,6 +342,20 @@ cnc::clsEstandar& Escenario::Exportador() {
     exportador_->ConexionLocal = &compania;
     exportador_->Limite = 100;
     return *exportador_;
+}
+
+kvtx8::Conexion Escenario::OtraAlEspejo() {
+    kvtx8::BasesDD bd;
+    Configura(bd, hub, espejo);
+    kvtx8::Conexion cn;
+    EXPECT_TRUE(bd.AbrirBdD(cn, espejo));
+    return cn;
+}
+
+void Escenario::EsperasCortas() {
+    if (esperaAntes_.empty())
+        esperaAntes_ = Consulta(hub, kGeneral, "SELECT @@GLOBAL.innodb_lock_wait_timeout");
+    Hub("SET GLOBAL innodb_lock_wait_timeout=1");
 }
 
 void Escenario::EspejoCaido() {
@@ -436,6 +458,11 @@ Corrida Escenario::Ejecuta(int modo) const {
     c.salida = m.carpeta.Lee("salida.txt");
     c.mensajes = m.carpeta.Lee("mensajes.txt");
     return c;
+}
+
+int Sistema(const std::string& linea) {
+    const int r = std::system(linea.c_str());
+    return WIFEXITED(r) ? WEXITSTATUS(r) : 128 + (WIFSIGNALED(r) ? WTERMSIG(r) : 0);
 }
 
 bool Linea(const std::string& bitacora, const std::string& texto) {

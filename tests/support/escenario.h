@@ -145,10 +145,10 @@ class Escenario {
     // The database components as a connection call leaves them at the hand-over: the local one on the
     // local company, the remote one on its ESPEJO.
     void ApuntaAServidores();
-    // The connections the connection call hands over.
+    // The connections the connection call hands over, for the stages a test runs alone.
     kvtx8::Conexion compania, servidorLocal, conHub, conEspejo;
-    // The send-and-receive cycle alone, on those connections, with the activity log started afresh; the
-    // log it wrote.
+    // The send-and-receive cycle alone, on connections of its own as the connection call opens them, with
+    // the activity log started afresh; the log it wrote.
     std::string PasarTablasYrecibir(bool soloRecibir = false);
 
     // This company's group as a connection call finds it: the local company row with its ESPEJO
@@ -168,6 +168,11 @@ class Escenario {
     // A table exporter set up as the cycle sets one up: the components on the servers, the local company
     // open, the problem-records file open, blocks of 100.
     cnc::clsEstandar& Exportador();
+    // A connection of the test's own to the ESPEJO, to hold locks while the code under test runs.
+    kvtx8::Conexion OtraAlEspejo();
+    // Lock waits on the hub end in a second instead of fifty, for the connections opened afterwards, until
+    // the scenario ends.
+    void EsperasCortas();
     // The hub stops answering for the ESPEJO (nothing listens on the port), and answers again.
     void EspejoCaido();
     void EspejoDeVuelta();
@@ -204,7 +209,11 @@ class Escenario {
     std::unique_ptr<cnc::clsEstandar> exportador_;
     int problemas_ = 0;
     bool demo_ = false;
+    std::string esperaAntes_;  // the hub's lock wait before EsperasCortas
 };
+
+// Runs a command line through the shell; its exit status, 128 + signal when it died by one.
+int Sistema(const std::string& linea);
 
 // Whether the activity log holds the dated line.
 bool Linea(const std::string& bitacora, const std::string& texto);

@@ -20,29 +20,34 @@ uint8_t VentanaGrabadora::Mensaje(const std::string& texto, int estilo, const st
     return cnc::BotonPorDefecto(estilo);
 }
 
-void VentanaGrabadora::Texto(const std::string& c, const std::string& t) {
+void VentanaGrabadora::Texto(cnc::Control control, const std::string& t) {
+    const std::string c = cnc::NombreDe(control);
     textos[c] = t;
     llamadas.push_back("Texto " + c + "=" + t);
 }
-void VentanaGrabadora::Habilitado(const std::string& c, bool b) {
+void VentanaGrabadora::Habilitado(cnc::Control control, bool b) {
+    const std::string c = cnc::NombreDe(control);
     habilitados[c] = b;
     llamadas.push_back(std::string(b ? "Habilita " : "Deshabilita ") + c);
 }
-void VentanaGrabadora::Visible(const std::string& c, bool b) {
+void VentanaGrabadora::Visible(cnc::Control control, bool b) {
+    const std::string c = cnc::NombreDe(control);
     visibles[c] = b;
     llamadas.push_back(std::string(b ? "Muestra " : "Oculta ") + c);
 }
-void VentanaGrabadora::Marcado(const std::string& c, bool b) {
-    marcados[c] = b;
+void VentanaGrabadora::Marcado(cnc::Control control, bool b) {
+    marcados[cnc::NombreDe(control)] = b;
 }
-void VentanaGrabadora::Foco(const std::string& c) {
+void VentanaGrabadora::Foco(cnc::Control control) {
+    const std::string c = cnc::NombreDe(control);
     focos.push_back(c);
     llamadas.push_back("Foco " + c);
 }
-void VentanaGrabadora::Enmascarado(const std::string& c, bool b) {
-    enmascarados[c] = b;
+void VentanaGrabadora::Enmascarado(cnc::Control control, bool b) {
+    enmascarados[cnc::NombreDe(control)] = b;
 }
-void VentanaGrabadora::Temporizador(const std::string& n, bool b) {
+void VentanaGrabadora::Temporizador(cnc::Control control, bool b) {
+    const std::string n = cnc::NombreDe(control);
     temporizadores[n] = b;
     llamadas.push_back(std::string(b ? "Inicia " : "Detiene ") + n);
 }

@@ -40,7 +40,8 @@ class VentanaGrabadora : public cnc::PuertoVentana {
     void Ceder() override { ++cedidas; }
     void Conectando(bool c) override { conectando.push_back(c); }
 
-    // Controls: the last value of each, and every call in order ("Texto lblInfo=...", "Foco Picture1").
+    // Controls by their design names: the last value of each, and every call in order ("Texto lblInfo=...",
+    // "Foco Picture1").
     std::map<std::string, std::string> textos, tooltips;
     std::map<std::string, bool> habilitados, visibles, marcados, enmascarados, temporizadores;
     std::vector<std::string> llamadas, focos, documentos;
@@ -55,14 +56,14 @@ class VentanaGrabadora : public cnc::PuertoVentana {
     std::deque<bool> usuarios;  // answers of frmPideUsuario, else refused
     std::vector<int> modulosPedidos;
 
-    void Texto(const std::string& c, const std::string& t) override;
-    void Habilitado(const std::string& c, bool b) override;
-    void Visible(const std::string& c, bool b) override;
-    void Marcado(const std::string& c, bool b) override;
-    void Foco(const std::string& c) override;
-    void Enmascarado(const std::string& c, bool b) override;
-    void Tooltip(const std::string& c, const std::string& t) override { tooltips[c] = t; }
-    void Temporizador(const std::string& n, bool b) override;
+    void Texto(cnc::Control c, const std::string& t) override;
+    void Habilitado(cnc::Control c, bool b) override;
+    void Visible(cnc::Control c, bool b) override;
+    void Marcado(cnc::Control c, bool b) override;
+    void Foco(cnc::Control c) override;
+    void Enmascarado(cnc::Control c, bool b) override;
+    void Tooltip(cnc::Control c, const std::string& t) override { tooltips[cnc::NombreDe(c)] = t; }
+    void Temporizador(cnc::Control c, bool b) override;
     void Bip() override { ++bips; }
     void Restaura() override { ++restaurada, llamadas.push_back("Restaura"); }
     void Minimiza() override { ++minimizada, llamadas.push_back("Minimiza"); }

@@ -1,6 +1,8 @@
 #include "support/servidores.h"
 
 #include <mysql.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -31,6 +33,19 @@ MYSQL* Conecta(const Servidor& s, const std::string& base) {
     mysql_query(m, "SET SESSION sql_mode='NO_ENGINE_SUBSTITUTION'");
     return m;
 }
+
+// Every test and every program it starts share one group key, kept with the test servers' files (or in a
+// folder of its own without them), never the real one of this machine.
+const bool kLlaveDePrueba = [] {
+    if (!Var("CONCENTRADOR_LLAVE_GRUPO").empty()) return true;
+    std::string carpeta = Var("CNC_PRUEBA_DIR");
+    if (carpeta.empty()) {
+        carpeta = "/tmp/concentrador-pruebas-" + std::to_string(getuid());
+        mkdir(carpeta.c_str(), 0700);
+    }
+    setenv("CONCENTRADOR_LLAVE_GRUPO", (carpeta + "/llave-grupo").c_str(), 1);
+    return true;
+}();
 
 }  // namespace
 

@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
@@ -186,6 +189,56 @@ TEST_F(Form1Qt, PanelsNavigateAndFieldsAreCheckedOnLeaving) {
     EXPECT_TRUE(Visible("Command13"));
     EXPECT_TRUE(form->Timer1()->isActive());
     EXPECT_EQ(minutos->text(), "15");
+    form->Timer1()->stop();
+}
+
+// Every control the engine names is the window's widget of that design name, and what a cycle shows lands on
+// the captions of the progress area.
+TEST_F(Form1Qt, EveryControlTheEngineNamesIsAWidgetAndOnePanelShowsAtATime) {
+    Muestra();
+    std::set<std::string> nombres;
+    for (int i = 0; i < cnc::kNumeroDeControles; ++i) {
+        const auto c = static_cast<cnc::Control>(i);
+        const std::string nombre = cnc::NombreDe(c);
+        EXPECT_TRUE(nombres.insert(nombre).second) << "two controls named " << nombre;
+        if (c == cnc::Control::Timer1 || c == cnc::Control::Timer2 || c == cnc::Control::mfgReja) continue;
+        QWidget* w = puerto->Widget(c);
+        ASSERT_NE(w, nullptr) << nombre;
+        EXPECT_EQ(w->objectName().toStdString(), nombre);
+    }
+
+    cnc::Mod.Ventana->IndicadorOcupado("Enviando información... ");
+    cnc::Mod.Ventana->ProgresoVisible(true);
+    cnc::Mod.Ventana->Etapa("Completas...");
+    cnc::Mod.Ventana->TablaActual("productos");
+    cnc::Mod.Ventana->Progreso("Producto P1");
+    cnc::Mod.Ventana->Estado("GRUPOS\r\nGrupo 'Almacén'");
+    EXPECT_TRUE(Visible("Label(7)"));
+    EXPECT_EQ(W<QLabel>("Label(7)")->text(), QString::fromUtf8("Enviando información... "));
+    EXPECT_TRUE(form->Timer2()->isActive());
+    EXPECT_TRUE(Visible("Progreso"));
+    EXPECT_EQ(W<QLabel>("Etapa")->text(), "Completas...");
+    EXPECT_EQ(W<QLabel>("TablaActual")->text(), "productos");
+    EXPECT_EQ(W<QLabel>("lblEstatus")->text(), "Producto P1");
+    EXPECT_EQ(W<QLabel>("Label(13)")->text(), QString::fromUtf8("GRUPOS\nGrupo 'Almacén'"));
+    cnc::Mod.Ventana->QuitaIndicadorOcupado();
+    cnc::Mod.Ventana->ProgresoVisible(false);
+    EXPECT_FALSE(Visible("Label(7)"));
+    EXPECT_FALSE(form->Timer2()->isActive());
+    EXPECT_FALSE(Visible("Progreso"));
+
+    // The panels share one place: the connection data asked for at start-up cover the main commands, and
+    // each way back leaves one panel.
+    const auto solo = [&](const char* panel) {
+        for (const char* p : {"Picture1", "Picture2", "Picture4"})
+            EXPECT_EQ(Visible(p), std::string(p) == panel) << p << " with " << panel << " shown";
+    };
+    cnc::MuestraConexion();
+    solo("Picture2");
+    cnc::Command4_Click();
+    solo("Picture4");
+    cnc::cmdRegresar_Click();
+    solo("Picture1");
     form->Timer1()->stop();
 }
 
@@ -436,6 +489,65 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     EXPECT_EQ(kvtx8::DeAcceso().DesEncripta(guardado, 2), "sucursal_sur");
     QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
     EXPECT_TRUE(Visible("Picture1"));
+    form->Timer1()->stop();
+}
+
+// What a new installation meets: the company's row without ESPEJO data. The connection-data panel takes
+// the place of the main one, and every way on from there leaves exactly one panel, the engine's record of
+// the panels agreeing with what the window shows. A panel also covers whatever lies beneath it.
+TEST_F(Form1Qt, AFirstStartAsksForTheConnectionDataAndEveryStepShowsOnePanel) {
+    REQUIERE_SERVIDORES();
+    if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
+    e.ArmaDemo();
+    e.Local("UPDATE empresas SET Servidor2='', BaseDeDatos3='' WHERE BaseDeDatos='datos1'");
+    Contestador operador;
+    const auto solo = [&](const char* panel, const char* paso) {
+        for (const char* p : {"Picture1", "Picture2", "Picture4"})
+            EXPECT_EQ(Visible(p), std::string(p) == panel) << p << " after " << paso;
+        const cnc::EstadoForm1& f = cnc::Form1();
+        EXPECT_EQ(f.Picture1, Visible("Picture1")) << paso;
+        EXPECT_EQ(f.Picture2, Visible("Picture2")) << paso;
+        EXPECT_EQ(f.Picture4, Visible("Picture4")) << paso;
+    };
+
+    ASSERT_TRUE(Arranca(operador));
+    EXPECT_FALSE(cnc::Form1().DatosPresentes);
+    solo("Picture2", "start-up");
+    EXPECT_EQ(Foco(), W("txtConecte(0)"));
+    if (const char* captura = std::getenv("CONCENTRADOR_CAPTURA")) {
+        QCoreApplication::processEvents();
+        form->screen()->grabWindow(0).save(captura);
+    }
+
+    // Drawn over the main panel, the connection data hide its buttons wholly.
+    auto* p1 = W("Picture1");
+    auto* p2 = W("Picture2");
+    const QRect lugar(p2->mapTo(form.get(), QPoint(0, 0)), p2->size());
+    const QImage sola = form->grab(lugar).toImage();
+    p1->show();
+    const QImage encima = form->grab(lugar).toImage();
+    p1->hide();
+    EXPECT_EQ(sola, encima) << "the main panel shows through the connection data";
+
+    QTest::mouseClick(W("Command4"), Qt::LeftButton);
+    solo("Picture4", "Cancelar");
+    QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
+    solo("Picture1", "Regresar");
+
+    // Through "Configurar": the data typed and stored, then back to the main panel.
+    QTest::mouseClick(W("Command13"), Qt::LeftButton);
+    solo("Picture4", "Configurar");
+    QTest::mouseClick(W("cmdConexion"), Qt::LeftButton);
+    solo("Picture2", "Datos de conexión");
+    W<QLineEdit>("txtConecte(0)")->setText("127.0.0.1");
+    W<QLineEdit>("txtConecte(1)")->setText(QString::fromStdString(e.espejo));
+    QTest::mouseClick(W("Command2"), Qt::LeftButton);
+    solo("Picture4", "Grabar");
+    QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
+    solo("Picture1", "Regresar");
+    bool presentes = false;
+    cnc::clsDeInicio().DatosConexion(presentes);
+    EXPECT_TRUE(presentes);
     form->Timer1()->stop();
 }
 
