@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "escenario.h"
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "notices/notice_store.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -25,6 +27,7 @@ void RechazaAjuste(Escenario& e, const std::string& momento, const std::string& 
 TEST(Configuracion, ASettingThatCannotBeCreatedIsLoggedAndTheFileValueUsed) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     e.Ini("Avisos a mostrar", "7");
     RechazaAjuste(e, "INSERT", "AvisosAmostrar");
     ASSERT_TRUE(e.CreaObjetos());
@@ -45,6 +48,7 @@ TEST(Configuracion, ASettingThatCannotBeCreatedIsLoggedAndTheFileValueUsed) {
 TEST(PanelDeAjustes, EverySettingIsWrittenAndTheOneThatFailedIsNamed) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(e.CreaObjetos());
     RechazaAjuste(e, "UPDATE", "AvisosAmostrar");
     Form1().Picture1 = false, Form1().Picture4 = true;
@@ -72,11 +76,12 @@ TEST(PanelDeAjustes, EverySettingIsWrittenAndTheOneThatFailedIsNamed) {
 TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(CargaConexionLocal(true));
     e.Local("generaltarvena", "INSERT INTO empresas (BaseDeDatos, NombreComercial) VALUES ('otra', 'Otra')");
     // As at a first start: the connection data asked for over the main panel.
     MuestraConexion();
-    const auto& hub = e.entorno.hub;
+    const auto& hub = e.hub;
     EXPECT_FALSE(Command2_Click({hub.host, "espejo1", hub.puerto, hub.usuario, hub.password}));
     ASSERT_EQ(e.m.ventana.cajas.size(), 1u);
     EXPECT_EQ(e.m.ventana.cajas[0].titulo, "Alerta");
@@ -86,7 +91,7 @@ TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
     EXPECT_TRUE(Form1().Picture4);
     EXPECT_FALSE(e.m.ventana.visibles["Picture2"]);
     EXPECT_TRUE(e.m.ventana.visibles["Picture4"]);
-    EXPECT_EQ(prueba::Filas(e.entorno.local, "generaltarvena", "SELECT BaseDeDatos, Servidor2 FROM empresas"),
+    EXPECT_EQ(prueba::Filas(e.local, "generaltarvena", "SELECT BaseDeDatos, Servidor2 FROM empresas"),
               std::vector<std::string>{"otra|"});
 }
 
@@ -94,6 +99,7 @@ TEST(PanelDeConexion, AMissingCompanyRowIsToldAndThePanelLeft) {
 TEST(Avisos, HandledMeansTheStoredOneForTheStoreTheControlsAndTheSummary) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(e.CreaObjetos());
     for (const std::string guardado : {"2", "1"}) {
         const bool maneja = guardado == "1";
@@ -110,9 +116,9 @@ TEST(Avisos, HandledMeansTheStoredOneForTheStoreTheControlsAndTheSummary) {
         GrabarAviso(cn, "Aviso con " + guardado, 3);
         cn.Cerrar();
         // A notice raised while notices are not handled is kept as already read.
-        EXPECT_EQ(prueba::Consulta(e.entorno.local, "concentradorqmx",
-                                   "SELECT Leido FROM avisos ORDER BY Id DESC LIMIT 1"),
-                  maneja ? "0" : "1")
+        EXPECT_EQ(
+            prueba::Consulta(e.local, "concentradorqmx", "SELECT Leido FROM avisos ORDER BY Id DESC LIMIT 1"),
+            maneja ? "0" : "1")
             << guardado;
     }
 }

@@ -8,8 +8,10 @@
 #include <atomic>
 #include <thread>
 
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "app/scheduler.h"
-#include "escenario.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -65,6 +67,7 @@ struct ServidorCaido {
 // The local connection data loaded, the countdown running from zero.
 struct Cuenta : Escenario {
     Cuenta() {
+        Instalacion();
         EXPECT_TRUE(CargaConexionLocal(true));
         Mod.Minutos = 15;
         Form1().PrimeraActivacion = false;
@@ -245,7 +248,7 @@ TEST(Comandos, UpdateSearchSettingsAccessAndCloseBox) {
     REQUIERE_SERVIDORES();
     Cuenta c;
     // An update site without a catalogue entry: nothing newer.
-    const auto& hub = c.entorno.hub;
+    const auto& hub = c.hub;
     Mod.Sitio.Servidor = hub.host, Mod.Sitio.Puerto = std::stoi(hub.puerto), Mod.Sitio.Usuario = hub.usuario;
     Mod.Sitio.Password = hub.password, Mod.Sitio.Base = "concentradorqmx";
     Command11_Click();

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "app/scheduler.h"
-#include "escenario.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -19,6 +22,7 @@ bool Contiene(const std::string& texto, const std::string& parte) {
 TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     // Only the installation line: every other key is filled in and reported.
     ASSERT_TRUE(e.CreaObjetos());
     EXPECT_EQ(e.LeeIni("Base de datos principal"), "datos1");
@@ -46,6 +50,7 @@ TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
 TEST(Configuracion, LimitsFlagsBadNumbersAndExistingHubSettings) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     e.Ini("Registros a tomar", "20");
     e.Ini("Avisos a mostrar", "-4");
     e.Ini("Manejar avisos", "s");
@@ -82,6 +87,7 @@ TEST(Configuracion, LimitsFlagsBadNumbersAndExistingHubSettings) {
 TEST(Configuracion, UnreadableFileAndDamagedRegistryAreReportedNotReplaced) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     const std::string basura("[Configuraci\0n]\x01\x02 Minutos=\0\0\0", 27);
     e.m.carpeta.Escribe("concentrador.ini", basura);
     // With the default installation folder nothing is found: the box, the offer to edit, the end.
@@ -119,7 +125,8 @@ TEST(Configuracion, UnreadableFileAndDamagedRegistryAreReportedNotReplaced) {
 TEST(Configuracion, MissingHubSchemaEndsAfterApplyingTheLimits) {
     REQUIERE_SERVIDORES();
     Escenario e;
-    prueba::BorraBase(e.entorno.local, "concentradorqmx");
+    e.Instalacion();
+    prueba::BorraBase(e.local, "concentradorqmx");
     e.Ini("Registros a tomar", "5");
     e.Ini("Manejar avisos", "N");
     EXPECT_FALSE(e.CreaObjetos());
@@ -131,6 +138,7 @@ TEST(Configuracion, MissingHubSchemaEndsAfterApplyingTheLimits) {
 TEST(EsperaBaseLocal, AsksEvery305FailuresAndStopsOnNo) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(CargaConexionLocal(true));
     Mod.BDLocal.cMiBase = "no_existe_aun";
     e.m.ventana.respuestas = {kSi, kNo};
@@ -146,19 +154,20 @@ TEST(EsperaBaseLocal, AsksEvery305FailuresAndStopsOnNo) {
     prueba::RelojConPaso reloj;
     Mod.ElReloj = &reloj;
     reloj.alPausar = [&](int n) {
-        if (n == 3) prueba::CreaBase(e.entorno.local, "no_existe_aun");
+        if (n == 3) prueba::CreaBase(e.local, "no_existe_aun");
     };
     e.m.ventana.cajas.clear();
     EXPECT_TRUE(EsperaBaseLocal());
     EXPECT_EQ(reloj.pausas, 3);
     EXPECT_TRUE(e.m.ventana.cajas.empty());
-    prueba::BorraBase(e.entorno.local, "no_existe_aun");
+    prueba::BorraBase(e.local, "no_existe_aun");
     Mod.ElReloj = &e.m.reloj;
 }
 
 TEST(Arranque, MarkerAutostartAndMissingConnectionData) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     e.Ini("Actualización automática", "N");  // no update site here
     e.m.ventana.respuestas = {kSi, kSi};     // register, and confirm the company
     e.m.ventana.eleccionesEmpresa = {0};

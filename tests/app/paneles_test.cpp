@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "app/scheduler.h"
-#include "escenario.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -9,6 +11,7 @@ using prueba::Escenario;
 TEST(PanelDeAjustes, ValidationsNoticeBoxAndSaving) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     EXPECT_FALSE(txtMinutos_Validate("0"));
     EXPECT_FALSE(txtMinutos_Validate("1000"));
     EXPECT_FALSE(txtMinutos_Validate(""));
@@ -51,7 +54,7 @@ TEST(PanelDeAjustes, ValidationsNoticeBoxAndSaving) {
     EXPECT_TRUE(e.m.ventana.opciones.back().soloRespaldar);
 
     // Without the hub schema nothing is stored and the panel stays.
-    prueba::BorraBase(e.entorno.local, "concentradorqmx");
+    prueba::BorraBase(e.local, "concentradorqmx");
     Form1().Picture4 = true;
     EXPECT_FALSE(cmdGrabar_Click("30", "1", true, true, false));
     EXPECT_TRUE(Form1().Picture4);
@@ -61,17 +64,18 @@ TEST(PanelDeAjustes, ValidationsNoticeBoxAndSaving) {
 TEST(PanelDeConexion, StoresEncipheredReadsBackAndTests) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(CargaConexionLocal(true));
     e.Local("generaltarvena",
             "INSERT INTO empresas (BaseDeDatos, NombreComercial) VALUES ('datos1', 'Sucursal Uno'), ('otra', "
             "'Otra')");
-    const auto& hub = e.entorno.hub;
+    const auto& hub = e.hub;
     DatosDeConexion d{hub.host, "espejo1", hub.puerto, hub.usuario, hub.password};
     Form1().Picture2 = true;
     ASSERT_TRUE(Command2_Click(d));
     EXPECT_TRUE(e.m.ventana.visibles["Picture4"]);
     // Each value under its own variant, the port as a number.
-    const auto fila = prueba::Filas(e.entorno.local, "generaltarvena",
+    const auto fila = prueba::Filas(e.local, "generaltarvena",
                                     "SELECT BaseDeDatos3, Puerto2 FROM empresas WHERE BaseDeDatos='datos1'")
                           .at(0);
     EXPECT_EQ(Mod.Acceso.DesEncripta(fila.substr(0, fila.find('|')), 2), "espejo1");
@@ -105,7 +109,7 @@ TEST(PanelDeConexion, StoresEncipheredReadsBackAndTests) {
     e.m.ventana.cajas.clear();
     Form1().Picture2 = true;
     EXPECT_FALSE(Command2_Click(d));
-    EXPECT_EQ(prueba::Consulta(e.entorno.local, "generaltarvena",
+    EXPECT_EQ(prueba::Consulta(e.local, "generaltarvena",
                                "SELECT Servidor2 FROM empresas WHERE BaseDeDatos='otra'"),
               "");
     ASSERT_EQ(e.m.ventana.cajas.size(), 1u);

@@ -1,9 +1,5 @@
 // The real executable, headless, on the demo group.
-#include <fcntl.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/programa.h"
+#include "support/escenario.h"
 
 namespace {
 
@@ -22,35 +18,6 @@ std::string Lee(const std::string& archivo) {
     std::stringstream ss;
     ss << f.rdbuf();
     return ss.str();
-}
-
-// Starts the program with its messages to `mensajes`; the registry and autostart stay in the group's folder.
-int Lanza(const prueba::GrupoDemo& g, const std::vector<std::string>& args, const std::string& mensajes) {
-    const std::string registro = g.Registro(), xdg = g.carpeta.Archivo("xdg");
-    pid_t pid = fork();
-    if (pid == 0) {
-        setenv("CONCENTRADOR_REGISTRO", registro.c_str(), 1);
-        setenv("CONCENTRADOR_REINTENTO", "2", 1);
-        setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-        int e = open(mensajes.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int n = open("/dev/null", O_RDWR);
-        dup2(n, 0), dup2(n, 1), dup2(e, 2);
-        std::vector<char*> argv{const_cast<char*>(CONCENTRADOR_BINARIO)};
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-int Espera(int pid) {
-    int st = 0;
-    waitpid(pid, &st, 0);
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
 // Waits up to `segundos` for the text in the file.
@@ -66,12 +33,11 @@ bool Aparece(const std::string& archivo, const std::string& texto, int segundos)
 
 TEST(Programa, OneShotRegistersAndReachesTheHandOver) {
     REQUIERE_SERVIDORES();
-    prueba::GrupoDemo g;
-    setenv("XDG_CONFIG_HOME", g.carpeta.Archivo("xdg").c_str(), 1);  // also for the harness's runs
-    const std::string mensajes = g.carpeta.Archivo("m.txt");
+    prueba::Escenario g(prueba::kDemo);
+    const std::string mensajes = g.m.carpeta.Archivo("m.txt");
     // Without --si the registration takes its default answer, No: start-up ends the program.
     EXPECT_EQ(
-        Espera(Lanza(g, {"--sin-ventana", "--carpeta", g.Carpeta(), "--una-vez", "--modo", "0"}, mensajes)),
+        g.Espera(g.Lanza({"--sin-ventana", "--carpeta", g.Carpeta(), "--una-vez", "--modo", "0"}, mensajes)),
         1);
     EXPECT_NE(Lee(mensajes).find("[Registrar concentrador]"), std::string::npos);
     EXPECT_EQ(Lee(g.Registro()).find("00_Ruta"), std::string::npos);
@@ -83,7 +49,7 @@ TEST(Programa, OneShotRegistersAndReachesTheHandOver) {
     EXPECT_NE(registro.find("00_BaseDeDatos = datos1"), std::string::npos);
     EXPECT_NE(c.mensajes.find("¿Es correcta la empresa elegida?"), std::string::npos);
     EXPECT_NE(g.Bitacora().find("*** Inicio de bitácora"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(g.carpeta.Archivo("xdg/autostart")));  // not for a one-shot run
+    EXPECT_FALSE(std::filesystem::exists(g.m.carpeta.Archivo("xdg/autostart")));  // not for a one-shot run
 
     // Without the ESPEJO data there is nothing to connect to.
     prueba::EjecutaSQL(g.local, "generaltarvena",
@@ -95,25 +61,25 @@ TEST(Programa, OneShotRegistersAndReachesTheHandOver) {
 
 TEST(Programa, CountsDownOneCopyPerFolderAndEndsOnSigterm) {
     REQUIERE_SERVIDORES();
-    prueba::GrupoDemo g;
-    setenv("XDG_CONFIG_HOME", g.carpeta.Archivo("xdg").c_str(), 1);
-    const std::string primero = g.carpeta.Archivo("primero.txt"), segundo = g.carpeta.Archivo("segundo.txt");
-    int pid = Lanza(g, {"--sin-ventana", "--si", "--carpeta", g.Carpeta()}, primero);
+    prueba::Escenario g(prueba::kDemo);
+    const std::string primero = g.m.carpeta.Archivo("primero.txt"),
+                      segundo = g.m.carpeta.Archivo("segundo.txt");
+    int pid = g.Lanza({"--sin-ventana", "--si", "--carpeta", g.Carpeta()}, primero);
     ASSERT_TRUE(Aparece(primero, "Para envio automatico faltan: 0 hors. 14 min. 59 segs.", 30))
         << Lee(primero);
     // The first send ran at start-up, before the countdown; the copy now starts at login.
     EXPECT_NE(g.Bitacora().find("Bitácora 0"), std::string::npos);
     EXPECT_NE(
-        Lee(g.carpeta.Archivo("xdg/autostart/concentrador-00.desktop"))
+        Lee(g.m.carpeta.Archivo("xdg/autostart/concentrador-00.desktop"))
             .find("Exec=\"" + std::string(CONCENTRADOR_BINARIO) + "\" --carpeta \"" + g.Carpeta() + "\""),
         std::string::npos);
 
-    EXPECT_EQ(Espera(Lanza(g, {"--sin-ventana", "--si", "--carpeta", g.Carpeta() + "/"}, segundo)), 1);
+    EXPECT_EQ(g.Espera(g.Lanza({"--sin-ventana", "--si", "--carpeta", g.Carpeta() + "/"}, segundo)), 1);
     EXPECT_NE(Lee(segundo).find("Ya se está ejecutando otro concentrador en la carpeta " + g.Carpeta()),
               std::string::npos)
         << Lee(segundo);
 
     kill(pid, SIGTERM);
-    EXPECT_EQ(Espera(pid), 0) << Lee(primero);
+    EXPECT_EQ(g.Espera(pid), 0) << Lee(primero);
     EXPECT_NE(Lee(primero).find("señal recibida"), std::string::npos);
 }

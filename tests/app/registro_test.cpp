@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/cls_de_inicio.h"
+#include "app/comandos.h"
 #include "connection/cls_descargas.h"
-#include "escenario.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using prueba::Escenario;
@@ -33,6 +35,7 @@ void EligeEnLaVentana(prueba::VentanaGrabadora& v, std::initializer_list<int> fi
 TEST(Registro, TakesTheFirstFreePrefixAfterChoosingTheCompany) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     ASSERT_TRUE(CargaConexionLocal(true));
     e.Local("generaltarvena",
             "INSERT INTO empresas (Id, BaseDeDatos, NombreComercial) VALUES (5, 'DATOS1', 'Sucursal Uno'), "
@@ -88,6 +91,7 @@ TEST(Registro, TakesTheFirstFreePrefixAfterChoosingTheCompany) {
 TEST(Registro, DuplicateCompanyAsksToRemoveTheOtherCopy) {
     REQUIERE_SERVIDORES();
     Escenario e;
+    e.Instalacion();
     Mod.BDLocal.cMiBase = "datos1";
     Otro("00", "/otra/carpeta", "datos7");
     Otro("03", "/carpeta/vieja", "datos1");
@@ -129,7 +133,7 @@ TEST(Registro, DuplicateCompanyAsksToRemoveTheOtherCopy) {
 }
 
 TEST(Registro, AFolderKeepsItsPrefixAfterALowerOneWasFreed) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     // This folder was registered as 01 while 00 held its old place; the duplicate check then removed 00.
     Otro("01", Mod.Carpeta, "datos1");
     Otro("02", "/otra/carpeta", "datos7");
@@ -144,7 +148,7 @@ TEST(Registro, AFolderKeepsItsPrefixAfterALowerOneWasFreed) {
 
 // Database names differ when their letters do: a copy sending "Datos1" is not a duplicate of this one.
 TEST(Registro, ADatabaseNameDifferingOnlyInCaseIsNotADuplicate) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     Mod.BDLocal.cMiBase = "datos1";
     Otro("03", "/carpeta/vieja", "Datos1");
     Otro("04", "/aun/otra", "DATOS1");

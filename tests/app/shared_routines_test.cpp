@@ -3,8 +3,7 @@
 #include <functional>
 
 #include "core/shared_routines.h"
-#include "support/falsos.h"
-#include "support/servidores.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 
@@ -19,7 +18,7 @@ std::string PuertoCerrado() {
 
 TEST(AbreBase, GivesUpAfterTheWindowAndSucceedsWhenTheServerAnswersLater) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::RelojConPaso reloj({2026, 12, 8, 10, 0, 0});
     Mod.ElReloj = &reloj;
     Mod.SegundosReintento = 30;
@@ -46,7 +45,7 @@ TEST(AbreBase, GivesUpAfterTheWindowAndSucceedsWhenTheServerAnswersLater) {
 
 TEST(AbreBase, MidnightRestartsTheAllowance) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     m.reloj.Pon({2026, 12, 8, 23, 59, 50});
     Mod.SegundosReintento = 30;
     BasesDD bd;
@@ -59,7 +58,7 @@ TEST(AbreBase, MidnightRestartsTheAllowance) {
 }
 
 TEST(Bitacoras, ExactTextsAndLineEnds) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     m.reloj.Pon({2026, 3, 7, 9, 5, 4});
     int n = AbreBloqueBitacora(3, true);
     ASSERT_GT(n, 0);
@@ -98,7 +97,7 @@ TEST(Bitacoras, ExactTextsAndLineEnds) {
 }
 
 TEST(Mensajes, QuestionsDefaultsComponentsAndRegistry) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     EXPECT_FALSE(Pregunta("¿Desea interrumpir el envío de información?", "Confirme", true));
     EXPECT_EQ(m.ventana.cajas.back().estilo, 36 + 256);
     EXPECT_TRUE(Pregunta("¿Desea enviar la información al concentrador en este momento?", "Atención", false));

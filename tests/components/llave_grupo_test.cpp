@@ -8,8 +8,7 @@
 #include "components/de_acceso.h"
 #include "components/del_registro.h"
 #include "components/utilerias.h"
-#include "support/falsos.h"
-#include "support/programa.h"
+#include "support/escenario.h"
 
 using namespace kvtx8;
 

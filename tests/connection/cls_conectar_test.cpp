@@ -4,13 +4,11 @@
 
 #include <algorithm>
 
-#include "apoyo.h"
 #include "core/shared_routines.h"
-#include "support/falsos.h"
-#include "support/servidores.h"
+#include "support/escenario.h"
 
 using namespace cnc;
-using apoyo::Linea;
+using prueba::Linea;
 
 namespace {
 
@@ -21,7 +19,7 @@ void Conecta(uint8_t modo) {
     c.Conectar(modo, rs, cn);
 }
 
-std::string Bitacora(const prueba::ModuloDePrueba& m) {
+std::string Bitacora(const prueba::ModuloAislado& m) {
     return m.carpeta.Lee("BitacoraConcentrador.txt");
 }
 
@@ -37,7 +35,7 @@ void Rearmada(const prueba::VentanaGrabadora& v) {
 }  // namespace
 
 TEST(Conectar, LogBlocksAreNumberedAndTheFileStartsAgainEveryFifthCall) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     // The local server does not answer: each call is one short block.
     Mod.BDLocal.cPuerto = "1";
     m.carpeta.Escribe("BitacoraConcentrador.txt", "de una corrida anterior\r\n");
@@ -77,9 +75,10 @@ TEST(Conectar, LogBlocksAreNumberedAndTheFileStartsAgainEveryFifthCall) {
 
 TEST(Conectar, VersionConflictsMarkTheHubAndSendNothing) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Grupo g;
-    g.Espejo("cncTipoSucursal", "0");
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
+    g.ConfiguraEspejo("cncTipoSucursal", "0");
     kvtx8::EscribeIni("Información", "Ultima conexión", "07/dic/2026 - 09:00:00", Mod.ArchivoIni);
 
     // Local below the minimum (and so below the hub): the minimum's text is the one kept.
@@ -98,16 +97,16 @@ TEST(Conectar, VersionConflictsMarkTheHubAndSendNothing) {
     ASSERT_EQ(m.ventana.avisos, std::vector<std::string>{texto});
     EXPECT_EQ(m.ventana.bips, 1);
     EXPECT_EQ(m.ventana.textos.at("Label11"), "Última conexión: 07/dic/2026 - 09:00:00\r\n" + texto);
-    EXPECT_EQ(prueba::Consulta(g.e.hub, "generaltarvena",
+    EXPECT_EQ(prueba::Consulta(g.hub, "generaltarvena",
                                "SELECT HoraUltimoEnvio FROM empresas WHERE BaseDeDatos='espejo1'"),
               "!!!");
-    EXPECT_EQ(prueba::Consulta(g.e.hub, "generaltarvena",
+    EXPECT_EQ(prueba::Consulta(g.hub, "generaltarvena",
                                "SELECT HoraUltimoEnvio FROM empresas WHERE BaseDeDatos='MATRIZ1'"),
               "");
     // The hub's minimum for itself is created once.
     EXPECT_EQ(
         prueba::Consulta(
-            g.e.hub, "generaltarvena",
+            g.hub, "generaltarvena",
             "SELECT CONCAT(Contenido,'#',Descripcion) FROM paneldecontrol WHERE Dato='CNCVERSIONMINIMA'"),
         "5.19.1#Versión mínima para el concentrador, iniciando esto");
     EXPECT_EQ(g.ConfiguraLocal("cncTipoSucursal"), "");
@@ -144,15 +143,16 @@ TEST(Conectar, VersionConflictsMarkTheHubAndSendNothing) {
 
 TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Grupo g;
-    g.Espejo("cncTipoSucursal", "0");
-    g.Espejo("cncEnviarPrecio1", "1");
-    g.Espejo("cncEnviarFormul1", "0");
-    g.Espejo("cncEnviarPrecio3", "-1");
-    g.Espejo("cncEnviarFormul3", "True");
-    g.Espejo("cncEnviarFormul4", "1");  // no price row for 4: both stay false
-    Mod.EnviarPrecio[7] = true;         // left from an earlier connection
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
+    g.ConfiguraEspejo("cncTipoSucursal", "0");
+    g.ConfiguraEspejo("cncEnviarPrecio1", "1");
+    g.ConfiguraEspejo("cncEnviarFormul1", "0");
+    g.ConfiguraEspejo("cncEnviarPrecio3", "-1");
+    g.ConfiguraEspejo("cncEnviarFormul3", "True");
+    g.ConfiguraEspejo("cncEnviarFormul4", "1");  // no price row for 4: both stay false
+    Mod.EnviarPrecio[7] = true;                  // left from an earlier connection
 
     Conecta(4);
     std::string b = Bitacora(m);
@@ -175,19 +175,19 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     EXPECT_FALSE(Mod.EnviarFormula[4]);
     EXPECT_FALSE(Mod.EnviarPrecio[7]);
     EXPECT_EQ(Mod.BDRemota.cMiBase, "espejo1");
-    EXPECT_EQ(Mod.BDRemota.cPuerto, g.e.hub.puerto);
+    EXPECT_EQ(Mod.BDRemota.cPuerto, g.hub.puerto);
     EXPECT_EQ(kvtx8::LeeIni("Información", "Ultima conexión", Mod.ArchivoIni), "08/dic/2026 - 10:00:00");
     EXPECT_EQ(prueba::Consulta(
-                  g.e.local, "concentradorqmx",
+                  g.local, "concentradorqmx",
                   "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA='concentradorqmx' AND "
                   "TABLE_NAME='productosenkardex'"),
               "1");
     Rearmada(m.ventana);
 
     // Franchise: the cost flag and the five trimmed price texts come over.
-    g.Espejo("cncTipoSucursal", "1");
-    g.Espejo("cncCostoEnFran", "1");
-    g.Espejo("cncPrecio2EnFran", "  Precio mayoreo  ");
+    g.ConfiguraEspejo("cncTipoSucursal", "1");
+    g.ConfiguraEspejo("cncCostoEnFran", "1");
+    g.ConfiguraEspejo("cncPrecio2EnFran", "  Precio mayoreo  ");
     Conecta(4);
     EXPECT_TRUE(Mod.ConexionEntregada);
     EXPECT_EQ(Mod.TipoSucursal, 1);
@@ -197,9 +197,9 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     EXPECT_EQ(g.ConfiguraLocal("cncCostoEnFran"), "1");
 
     // Any other type copies nothing more and still hands over.
-    g.Espejo("cncTipoSucursal", "2");
-    g.Espejo("cncPrecio2EnFran", "Otro texto");
-    g.Espejo("cncCostoEnFran", "0");
+    g.ConfiguraEspejo("cncTipoSucursal", "2");
+    g.ConfiguraEspejo("cncPrecio2EnFran", "Otro texto");
+    g.ConfiguraEspejo("cncCostoEnFran", "0");
     Conecta(4);
     EXPECT_TRUE(Mod.ConexionEntregada);
     EXPECT_EQ(Mod.TipoSucursal, 2);
@@ -208,7 +208,7 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     EXPECT_EQ(Mod.CostoEnFran, 1);
 
     // A type that is no byte: nothing is handed over and the local company keeps its own.
-    g.Espejo("cncTipoSucursal", "sucursal");
+    g.ConfiguraEspejo("cncTipoSucursal", "sucursal");
     Conecta(4);
     b = Bitacora(m);
     EXPECT_TRUE(Linea(b, "El tipo de sucursal de la ESPEJO no es un número de 0 a 255: 'sucursal'"));
@@ -219,7 +219,7 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     Rearmada(m.ventana);
 
     // Modes without their work in this program say so and run nothing.
-    g.Espejo("cncTipoSucursal", "2");
+    g.ConfiguraEspejo("cncTipoSucursal", "2");
     for (uint8_t modo : {1, 2, 3}) {
         Conecta(modo);
         EXPECT_TRUE(
@@ -232,8 +232,9 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
 
 TEST(Conectar, AMissingMatrizOrEspejoRowIsReported) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Grupo g;
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
     // The only company of the group without licence and workstation is gone.
     g.Hub("UPDATE empresas SET Licencia='L-1' WHERE BaseDeDatos='MATRIZ1'");
     Conecta(0);
@@ -266,8 +267,9 @@ TEST(Conectar, AMissingMatrizOrEspejoRowIsReported) {
 
 TEST(Conectar, BadConnectionDataStopBeforeAnyServerIsTouched) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Grupo g;
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
     const std::string noLlega =
         "No pudo conectar a la base de datos general, remota\r\nNo pudo localizar empresa MATRIZ";
 
@@ -279,7 +281,7 @@ TEST(Conectar, BadConnectionDataStopBeforeAnyServerIsTouched) {
     EXPECT_FALSE(Linea(b, "Leyó datos de conexión remotos"));
     EXPECT_TRUE(Linea(b, "No puede enviar información sin base de datos matriz"));
     EXPECT_EQ(m.ventana.avisos.back(), noLlega);
-    EXPECT_EQ(prueba::Consulta(g.e.hub, "generaltarvena",
+    EXPECT_EQ(prueba::Consulta(g.hub, "generaltarvena",
                                "SELECT COUNT(*) FROM paneldecontrol WHERE Dato='CNCVERSIONMINIMA'"),
               "0");
     Rearmada(m.ventana);
@@ -309,7 +311,7 @@ TEST(Conectar, BadConnectionDataStopBeforeAnyServerIsTouched) {
     Rearmada(m.ventana);
 
     // An ESPEJO database that is not there.
-    g.Local("UPDATE empresas SET Puerto2='" + g.e.hub.puerto + "', BaseDeDatos3='" +
+    g.Local("UPDATE empresas SET Puerto2='" + g.hub.puerto + "', BaseDeDatos3='" +
             Mod.Acceso.Encripta("espejo9", 2) + "'");
     g.Hub("UPDATE empresas SET BaseDeDatos='espejo9' WHERE BaseDeDatos='espejo1'");
     Conecta(0);

@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "apoyo.h"
 #include "connection/cls_conectar.h"
 #include "connection/firma_actualizacion.h"
+#include "support/actualizacion.h"
+#include "support/escenario.h"
 #include "support/ftp.h"
 
 using namespace cnc;
@@ -37,7 +38,7 @@ void ApuntaAlFTP(const prueba::ServidorFTP& s) {
     Mod.Sitio.Comprobar = s.Host();
 }
 
-std::string Descargas(const prueba::ModuloDePrueba& m) {
+std::string Descargas(const prueba::ModuloAislado& m) {
     return m.carpeta.Ruta() + "/Descargas/";
 }
 
@@ -85,8 +86,8 @@ struct Editor {
 
 TEST(VerificaVersiones, AsksOnlyWhenItShouldAndIsSilentWithoutACatalogue) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
-    apoyo::Catalogo c("6.3.0", "concentrador");
+    prueba::ModuloAislado m;
+    prueba::Catalogo c("6.3.0", "concentrador");
 
     // Automatic search off and nobody asked: not even the catalogue is tried.
     Mod.ActualizAutomatica = 0;
@@ -125,17 +126,17 @@ TEST(VerificaVersiones, AsksOnlyWhenItShouldAndIsSilentWithoutACatalogue) {
 
 TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpdater) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("6.4.0", "concentrador;leeme con espacio.txt;datos.bin");
+    prueba::Catalogo c("6.4.0", "concentrador;leeme con espacio.txt;datos.bin");
     s.Escribe(kPlugins + "concentrador", prueba::Contenido(1000));
     s.Escribe(kPlugins + "leeme con espacio.txt", "léame\r\n");
     s.Escribe(kPlugins + "datos.bin", prueba::Contenido(255));
     fs::create_directories(Descargas(m));
     m.carpeta.Escribe("Descargas/concentrador", std::string(5000, 'v'));  // an older, longer copy
-    apoyo::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
+    prueba::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
 
     m.ventana.respuestas = {kSi};
     EXPECT_TRUE(Verifica(true, false));
@@ -152,7 +153,7 @@ TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpda
     EXPECT_EQ(auxiliar.Lee("qmxAuxiliar.dat"), "-n\r\n" + Descargas(m) + "\r\n");
 
     // Forced, with an older version on the site, and an updater with the Windows name: no question.
-    apoyo::Auxiliar exe("qmxAuxiliar.exe", m.carpeta.Ruta());
+    prueba::Auxiliar exe("qmxAuxiliar.exe", m.carpeta.Ruta());
     auxiliar.Termina();
     fs::remove(auxiliar.Archivo("qmxAuxiliar.dat"));
     prueba::EjecutaSQL(c.hub, c.base,
@@ -178,11 +179,11 @@ TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpda
 
 TEST(VerificaVersiones, AnUnreachableSiteBadNamesAndMissingFilesDoNotEndTheProgram) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("1.0.0", "a.bin;b.bin;c.bin");
+    prueba::Catalogo c("1.0.0", "a.bin;b.bin;c.bin");
 
     // The site does not answer: one "Error" box per file.
     Mod.Sitio.Comprobar = "127.0.0.1:1";
@@ -233,27 +234,24 @@ TEST(VerificaVersiones, AnUnreachableSiteBadNamesAndMissingFilesDoNotEndTheProgr
 
 TEST(VerificaVersiones, TheHubsMinimumForcesTheDownloadAndEndsTheProgram) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::Escenario g;
+    auto& m = g.m;
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Grupo g;
-    apoyo::Catalogo c("9.0.0", "concentrador");
+    g.Grupo();
+    prueba::Catalogo c("9.0.0", "concentrador");
     s.Escribe(kPlugins + "concentrador", prueba::Contenido(300));
-    prueba::EjecutaSQL(g.e.hub, "concentradorqmx",
-                       "UPDATE configuracion SET Contenido='9.0.0' WHERE Dato='VERSIONMINIMA'");
-    apoyo::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
+    g.Hub("concentradorqmx", "UPDATE configuracion SET Contenido='9.0.0' WHERE Dato='VERSIONMINIMA'");
+    prueba::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
 
-    uint8_t modo = 0;
-    kvtx8::Registros rs;
-    kvtx8::Conexion cn;
-    clsConectar().Conectar(modo, rs, cn);
+    g.Ciclo(0);
     const std::string b = m.carpeta.Lee("BitacoraConcentrador.txt");
     for (const std::string& l : std::vector<std::string>{
              "     Actual  : 6.3.0", "     Indicada: 9.0.0", "     Descargará la nueva versión",
              "     " + kSinVerificar, "     Descarga terminada", "*** Fin de bitácora"})
-        EXPECT_TRUE(apoyo::Linea(b, l)) << l;
-    EXPECT_FALSE(apoyo::Linea(b, "Base de datos matriz: matriz1"));
+        EXPECT_TRUE(prueba::Linea(b, l)) << l;
+    EXPECT_FALSE(prueba::Linea(b, "Base de datos matriz: matriz1"));
     EXPECT_TRUE(Mod.TerminarPrograma);
     EXPECT_EQ(m.ventana.descargas, 1);
     EXPECT_TRUE(m.ventana.conectando.back());  // the window is not handed back: the program ends
@@ -266,22 +264,21 @@ TEST(VerificaVersiones, TheHubsMinimumForcesTheDownloadAndEndsTheProgram) {
 
     // The site's files did not all come: the connection goes on as usual.
     s.Mata();
-    modo = 4;
-    clsConectar().Conectar(modo, rs, cn);
+    g.Ciclo(4);
     EXPECT_FALSE(Mod.TerminarPrograma);
-    EXPECT_TRUE(apoyo::Linea(m.carpeta.Lee("BitacoraConcentrador.txt"), "Base de datos matriz: matriz1"));
+    EXPECT_TRUE(prueba::Linea(m.carpeta.Lee("BitacoraConcentrador.txt"), "Base de datos matriz: matriz1"));
     EXPECT_FALSE(m.ventana.conectando.back());
 }
 
 TEST(VerificaVersiones, WithAPublicKeyOnlyFilesSignedByItAreKeptAndHandedOff) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     unsetenv(kVariableLlaveActualizaciones);
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("1.0.0", "a.bin;b.bin");
-    apoyo::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
+    prueba::Catalogo c("1.0.0", "a.bin;b.bin");
+    prueba::Auxiliar auxiliar("qmxauxiliar", m.carpeta.Ruta());
     const std::string entrega = auxiliar.Archivo("qmxAuxiliar.dat");
     const std::string errores = "ErrorAlLeer.txt";
     Editor editor, otro;
@@ -361,23 +358,23 @@ TEST(VerificaVersiones, WithAPublicKeyOnlyFilesSignedByItAreKeptAndHandedOff) {
 
 TEST(VerificaVersiones, HandsOffOnlyToAnUpdaterInTheProgramFolderAndNeverThroughALink) {
     REQUIERE_SERVIDORES();
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     unsetenv(kVariableLlaveActualizaciones);
     prueba::ServidorFTP s;
     if (!s.Listo()) GTEST_SKIP() << "sin pyftpdlib";
     ApuntaAlFTP(s);
-    apoyo::Catalogo c("1.0.0", "datos.bin");
+    prueba::Catalogo c("1.0.0", "datos.bin");
     s.Escribe(kPlugins + "datos.bin", prueba::Contenido(255));
 
     // An updater that runs from elsewhere is not this program's: it is told nothing.
-    apoyo::Auxiliar ajeno;
+    prueba::Auxiliar ajeno;
     EXPECT_TRUE(Verifica(false, true));
     EXPECT_EQ(m.carpeta.Lee("Descargas/datos.bin"), prueba::Contenido(255));
     EXPECT_FALSE(fs::exists(ajeno.Archivo("qmxAuxiliar.dat")));
 
     // The one in the program folder is, and a link planted where its file goes is replaced, not written
     // through, whether its target exists or not.
-    apoyo::Auxiliar propio("qmxauxiliar", m.carpeta.Ruta());
+    prueba::Auxiliar propio("qmxauxiliar", m.carpeta.Ruta());
     const std::string entrega = propio.Archivo("qmxAuxiliar.dat");
     m.carpeta.Escribe("victima.txt", "intacto");
     for (const char* destino : {"victima.txt", "nuevo.txt"}) {
@@ -398,7 +395,7 @@ TEST(VerificaVersiones, HandsOffOnlyToAnUpdaterInTheProgramFolderAndNeverThrough
 }
 
 TEST(PreparaDatosDelSitio, KeepsThreeEncipheredValuesAndReadsThemBack) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     const std::string llave = "SOFTWARE\\Velnor\\QMX plugins";
     PreparaDatosDelSitio();
     const auto s = Mod.Sitio;

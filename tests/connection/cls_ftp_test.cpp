@@ -7,7 +7,7 @@
 
 #include "core/shared_routines.h"
 #include "sitio_lento.h"
-#include "support/falsos.h"
+#include "support/escenario.h"
 #include "support/ftp.h"
 
 using namespace cnc;
@@ -28,7 +28,7 @@ struct Avance {
 }  // namespace
 
 TEST(clsFTP, DownloadsInBlocksFindsNamesWithSpacesAndLeavesMissingFilesAlone) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     s.Escribe(kPlugins + "exacto.bin", prueba::Contenido(510));
@@ -82,7 +82,7 @@ TEST(clsFTP, DownloadsInBlocksFindsNamesWithSpacesAndLeavesMissingFilesAlone) {
 }
 
 TEST(clsFTP, ErrorTextsOfAFailedLoginAndOfTheServersRefusals) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     clsFTP ftp;
@@ -106,7 +106,7 @@ TEST(clsFTP, ErrorTextsOfAFailedLoginAndOfTheServersRefusals) {
 }
 
 TEST(clsFTP, UploadsRenamesFoldersListingsAndDeletions) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     clsFTP ftp;
@@ -159,7 +159,7 @@ TEST(clsFTP, UploadsRenamesFoldersListingsAndDeletions) {
 }
 
 TEST(clsFTP, ADroppedTransferLeavesNoFileBehind) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     prueba::ServidorFTP s;
     REQUIERE_FTP(s);
     // Far more than the sockets buffer, so most of it is still on the server when it dies.
@@ -181,7 +181,7 @@ TEST(clsFTP, ADroppedTransferLeavesNoFileBehind) {
 }
 
 TEST(clsFTP, ATrickleIsGivenUpWithinTheTimeLimitsAndLeavesNoFile) {
-    prueba::ModuloDePrueba m;
+    prueba::ModuloAislado m;
     struct Caso {
         const char* que;
         size_t bytes;
@@ -195,7 +195,7 @@ TEST(clsFTP, ATrickleIsGivenUpWithinTheTimeLimitsAndLeavesNoFile) {
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.que);
-        apoyo::SitioLento sitio(prueba::Contenido(1u << 20), c.bytes, c.ms);
+        prueba::SitioLento sitio(prueba::Contenido(1u << 20), c.bytes, c.ms);
         ASSERT_TRUE(sitio.Listo());
         clsFTP ftp;
         ftp.SetModePassive();

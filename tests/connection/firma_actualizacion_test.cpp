@@ -6,8 +6,7 @@
 #include <filesystem>
 
 #include "components/utilerias.h"
-#include "support/falsos.h"
-#include "support/programa.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-namespace apoyo {
+namespace prueba {
 
 class SitioLento {
   public:
@@ -164,4 +164,4 @@ class SitioLento {
     std::thread hilo_;
 };
 
-}  // namespace apoyo
+}  // namespace prueba

@@ -12,10 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/programa.h"
+#include "support/escenario.h"
 
 using prueba::Consulta;
-using prueba::GrupoDemo;
 
 namespace {
 
@@ -26,7 +25,7 @@ class E2E : public ::testing::Test {
   protected:
     void SetUp() override {
         REQUIERE_SERVIDORES();
-        g = std::make_unique<GrupoDemo>();
+        g = std::make_unique<prueba::Escenario>(prueba::kDemo);
     }
     std::string Local(const std::string& base, const std::string& sql) {
         return Consulta(g->local, base, sql);
@@ -99,14 +98,7 @@ class E2E : public ::testing::Test {
         }
         return false;
     }
-    static void Servidor(const std::string& accion, const std::string& nombre) {
-        const char* dir = std::getenv("CNC_PRUEBA_DIR");
-        ASSERT_NE(dir, nullptr);
-        ASSERT_EQ(prueba::Sistema(std::string(CONCENTRADOR_FUENTES) + "/scripts/test-servers " + accion +
-                                  " '" + dir + "' " + nombre + " >/dev/null"),
-                  0);
-    }
-    std::unique_ptr<GrupoDemo> g;
+    std::unique_ptr<prueba::Escenario> g;
 };
 
 TEST_F(E2E, FirstRunSendsAndAppliesEverythingASecondAddsNothing) {
@@ -134,7 +126,7 @@ TEST_F(E2E, FirstRunSendsAndAppliesEverythingASecondAddsNothing) {
             "SELECT FechaUltimoEnvio = CURDATE() AND HoraUltimoEnvio REGEXP '^[0-9]{2}:[0-9]{2}:[0-9]{2}$' "
             "FROM empresas WHERE BaseDeDatos='sucursal_centro'"),
         "1");
-    const std::string registro = g->carpeta.Lee("registro.ini");
+    const std::string registro = g->m.carpeta.Lee("registro.ini");
     EXPECT_NE(registro.find("00_UltimoEnvio = 20"), std::string::npos) << registro;
 
     const long long insertados = EstadoHub("Com_insert");
@@ -192,15 +184,15 @@ TEST_F(E2E, FaultsLoseNothingAndTheNextRunCompletes) {
     const Falla fallas[] = {
         {"hub SIGKILL",
          [](int) {
-             Servidor("kill", "hub");
+             prueba::MataServidor("hub");
              std::this_thread::sleep_for(std::chrono::milliseconds(300));
-             Servidor("revive", "hub");
+             prueba::ReviveServidor("hub");
          }},
         {"local detenido",
          [](int) {
-             Servidor("kill", "local");
+             prueba::MataServidor("local");
              std::this_thread::sleep_for(std::chrono::milliseconds(300));
-             Servidor("revive", "local");
+             prueba::ReviveServidor("local");
          }},
         {"interrupción", [](int pid) { kill(pid, SIGINT); }},
     };
@@ -212,12 +204,12 @@ TEST_F(E2E, FaultsLoseNothingAndTheNextRunCompletes) {
         const int pid = g->Inicia(0);
         ASSERT_TRUE(EsperaAMitad(pid));
         f.provoca(pid);
-        const auto corta = GrupoDemo::Espera(pid);
-        EXPECT_LT(corta.estado, 128) << "the run died instead of ending in order";
+        const int corta = prueba::Escenario::Espera(pid);
+        EXPECT_LT(corta, 128) << "the run died instead of ending in order";
         const int enEspejo = std::stoi(Hub(g->espejo, "SELECT COUNT(*) FROM productos"));
         const int locales = std::stoi(Local("datos1", "SELECT COUNT(*) FROM productos"));
         std::printf("[ %s ] corrida corta: estado %d, productos en ESPEJO %d de %d, FDDUA %s\n", f.nombre,
-                    corta.estado, enEspejo, locales, Fddua().c_str());
+                    corta, enEspejo, locales, Fddua().c_str());
         // The cut-off never moves past rows that did not reach ESPEJO.
         if (enEspejo < locales) {
             EXPECT_EQ(Fddua(), "2018-08-01 00:00:00");

@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 
-#include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "receive/etapas_recepcion.h"
-#include "support/falsos.h"
-#include "support/servidores.h"
+#include "support/escenario.h"
 
 using namespace cnc;
 using Lista = std::vector<std::string>;
@@ -26,41 +23,12 @@ std::string Lit(const std::string& s) {
     return r + "'";
 }
 
-// Both general databases and both concentradorqmx; this company is "espejo1" at the hub.
-struct Escenario {
-    prueba::ModuloDePrueba m;
-    prueba::Servidor local = prueba::ServidorLocal(), hub = prueba::ServidorHub();
-    Conexion servidorLocal, conHub, compania;
+// The harness with the intake under test, both general databases and both concentradorqmx, no company
+// databases; this company is "espejo1" at the hub.
+struct Escenario : prueba::Escenario {
+    Escenario() : prueba::Escenario(prueba::Tablas{}) { ApuntaAServidores(); }
     clsPendientes p;
 
-    Escenario() {
-        prueba::CreaBase(local, "generaltarvena", {"general.sql"});
-        prueba::CreaBase(local, "concentradorqmx", {"concentradorqmx_local.sql"});
-        prueba::CreaBase(hub, "generaltarvena", {"general.sql"});
-        prueba::CreaBase(hub, "concentradorqmx", {"concentradorqmx_hub.sql"});
-        prueba::Configura(Mod.BDLocal, local, "datos1");
-        prueba::Configura(Mod.BDRemota, hub, "espejo1");
-        m.reloj.Pon({2026, 12, 8, 10, 0, 0});
-        LimpiaUltimosAvisos();
-    }
-    ~Escenario() {
-        LimpiaUltimosAvisos();
-        try {
-            for (const char* b : {"generaltarvena", "concentradorqmx"})
-                prueba::BorraBase(local, b), prueba::BorraBase(hub, b);
-        } catch (...) {
-        }
-    }
-    void Local(const std::string& sql) { prueba::EjecutaSQL(local, "generaltarvena", sql); }
-    void Hub(const std::string& sql) { prueba::EjecutaSQL(hub, "generaltarvena", sql); }
-    Lista EnLocal(const std::string& sql) { return prueba::Filas(local, "generaltarvena", sql); }
-    Lista EnHub(const std::string& sql) { return prueba::Filas(hub, "generaltarvena", sql); }
-    // Decoded texts of the notice rows of a type.
-    Lista Avisos(int tipo) {
-        return prueba::Filas(local, "concentradorqmx",
-                             "SELECT CAST(DECODE(Aviso,Metodo) AS CHAR) FROM avisos WHERE TipoAviso=" +
-                                 std::to_string(tipo) + " ORDER BY Id");
-    }
     std::string Cifra(const std::string& v, const std::string& ale) { return Mod.Acceso.Encripta(v, ale); }
     // A user row with its fields enciphered under its own key.
     std::string Usuario(int id, const std::string& usuario, const std::string& nombre,
@@ -77,26 +45,6 @@ struct Escenario {
                std::to_string(id) + "," + Lit(base) + ",'2026-12-01'," + Lit(leidos) + "," +
                std::to_string(quitar) + ");";
     }
-};
-
-// Crashes the hub server at a chosen status line, as a lost network would; revives it on demand.
-class VentanaQueCorta : public prueba::VentanaGrabadora {
-  public:
-    size_t cortarEn = 0;
-    void Estado(const std::string& t) override {
-        VentanaGrabadora::Estado(t);
-        if (estados.size() == cortarEn) Servidor("kill");
-    }
-    void Servidor(const char* orden) {
-        const std::string cmd = std::string(CONCENTRADOR_SCHEMA_DIR) + "/../scripts/test-servers " + orden +
-                                " " + std::getenv("CNC_PRUEBA_DIR") + " hub >/dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-        caido = std::string(orden) == "kill";
-    }
-    ~VentanaQueCorta() override {
-        if (caido) Servidor("revive");
-    }
-    bool caido = false;
 };
 
 }  // namespace
@@ -206,8 +154,13 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
     REQUIERE_SERVIDORES();
     if (!std::getenv("CNC_PRUEBA_DIR")) GTEST_SKIP() << "sin carpeta de los servidores de prueba";
     Escenario e;
-    VentanaQueCorta v;
-    Mod.Ventana = &v;
+    // The hub goes down at a chosen status line, as a lost network would.
+    prueba::Caida caida("hub");
+    size_t cortarEn = 0;
+    auto& v = e.m.ventana;
+    v.alEstado = [&](const std::string&) {
+        if (v.estados.size() == cortarEn) caida.Mata();
+    };
     e.Hub(
         "INSERT INTO grupos (Grupo) VALUES ('G1'),('G2'),('G3');"
         "INSERT INTO concentradorqmx.listagrupos (Grupo,BaseDeDatos) VALUES "
@@ -217,10 +170,10 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
         e.Usuario(23, "u3", "Tres", "", "c") + e.EnCola(21) + e.EnCola(22) + e.EnCola(23));
 
     // The hub goes down after the second group was read from it.
-    v.cortarEn = 2;
+    cortarEn = 2;
     EXPECT_EQ(e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania), Resultado::SinConexion);
     EXPECT_EQ(v.estados.size(), 2u);
-    v.Servidor("revive");
+    caida.Revive();
     EXPECT_EQ(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos ORDER BY Grupo"), (Lista{"G2", "G3"}));
     EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeeGrupos()"), std::string::npos);
 
@@ -232,9 +185,9 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
                                   "Grupo modificado: \"G2\"\r\nGrupo nuevo: \"G3\""}));
 
     // The same for users: the row in hand when the hub went down stays pending with those after it.
-    v.cortarEn = v.estados.size() + 2;
+    cortarEn = v.estados.size() + 2;
     EXPECT_EQ(e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania), Resultado::SinConexion);
-    v.Servidor("revive");
+    caida.Revive();
     EXPECT_EQ(e.EnHub("SELECT IdUsuario,FechaLeidos FROM concentradorqmx.listausuarios ORDER BY IdUsuario"),
               (Lista{"21|2026-12-08", "22|2000-01-01", "23|2000-01-01"}));
     EXPECT_EQ(e.p.LeeUsuarios(e.servidorLocal, e.conHub, e.compania), Resultado::Completo);

@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -16,11 +18,9 @@
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "app/scheduler.h"
-#include "core/shared_routines.h"
 #include "contestador.h"
-#include "support/falsos.h"
-#include "support/programa.h"
-#include "support/servidores.h"
+#include "core/shared_routines.h"
+#include "support/escenario.h"
 #include "ui/form1.h"
 #include "ui/frm_aviso.h"
 
@@ -32,16 +32,14 @@ namespace {
 class Form1Qt : public ::testing::Test {
   protected:
     void SetUp() override {
-        cnc::ReiniciaForm1();
         form = std::make_unique<cncui::Form1>();
         puerto = std::make_unique<pruebaqt::VentanaDePrueba>(*form);
         cnc::Mod.Ventana = puerto.get();
     }
     void TearDown() override {
-        cnc::Mod.Ventana = &m.ventana;
+        cnc::Mod.Ventana = &e.m.ventana;
         puerto.reset();
         form.reset();
-        cnc::ReiniciaForm1();
     }
     void Muestra() {
         form->show();
@@ -77,11 +75,8 @@ class Form1Qt : public ::testing::Test {
     }
 
     // Start-up of the window on the demo group, registering this folder for its one company.
-    bool Arranca(const prueba::GrupoDemo& grupo, Contestador& operador) {
-        prueba::CarpetaTemporal config;  // the autostart entry goes here, not into the real profile
-        const std::string xdgAntes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
-        qputenv("XDG_CONFIG_HOME", config.Ruta().c_str());
-        cnc::PreparaModulo(grupo.Carpeta());
+    bool Arranca(Contestador& operador) {
+        cnc::PreparaModulo(e.Carpeta());
         // Every key filled, so that start-up has nothing to correct and no box of its own to show.
         for (auto [clave, valor] : {std::pair{"Minutos", "15"},
                                     {"Registros a tomar", "100"},
@@ -91,21 +86,16 @@ class Form1Qt : public ::testing::Test {
             kvtx8::EscribeIni("Configuración", clave, valor, cnc::Mod.ArchivoIni);
         kvtx8::EscribeIni("Información", "Ultima conexión", "No hay fecha de última conexión",
                           cnc::Mod.ArchivoIni);
-        cnc::Mod.Registro = kvtx8::DelRegistro(grupo.Registro());
+        cnc::Mod.Registro = kvtx8::DelRegistro(e.Registro());
         cnc::Mod.SegundosReintento = 2;
         Muestra();
         operador.respuestas.push_front(cnc::kSi);  // the company is right
         operador.respuestas.push_front(cnc::kSi);  // register here
         operador.empresas = {0};
-        const bool cargada = cnc::Form1_Load();
-        if (xdgAntes.empty())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", xdgAntes.c_str());
-        return cargada;
+        return cnc::Form1_Load();
     }
 
-    prueba::ModuloDePrueba m;
+    prueba::Escenario e{prueba::kSinBases};  // the demo group only where a test builds it
     std::unique_ptr<cncui::Form1> form;
     std::unique_ptr<pruebaqt::VentanaDePrueba> puerto;
 };
@@ -364,7 +354,7 @@ TEST_F(Form1Qt, TheCompanyWindowAsksBeforeClosing) {
 TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
     REQUIERE_SERVIDORES();
     if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
-    prueba::GrupoDemo grupo;
+    e.ArmaDemo();
     Contestador operador;
     struct {
         bool tomado = false, cerrar = false, enviar = true, terminar = true, timer1 = true,
@@ -390,7 +380,7 @@ TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
         durante.interrumpido = cnc::Mod.Interrumpir;
     };
 
-    ASSERT_TRUE(Arranca(grupo, operador));
+    ASSERT_TRUE(Arranca(operador));
     ASSERT_GE(operador.cajas.size(), 2u);
     EXPECT_EQ(operador.cajas[0].titulo, "Registrar concentrador");
     ASSERT_EQ(operador.rejas.size(), 1u);
@@ -433,10 +423,10 @@ TEST_F(Form1Qt, StartUpOnTheDemoGroupAndTheStatesWhileSending) {
 TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     REQUIERE_SERVIDORES();
     if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
-    prueba::GrupoDemo grupo;
-    grupo.carpeta.Escribe("programa/Concentrador.gif", "GIF89a");
+    e.ArmaDemo();
+    e.m.carpeta.Escribe("programa/Concentrador.gif", "GIF89a");
     Contestador operador;
-    ASSERT_TRUE(Arranca(grupo, operador));
+    ASSERT_TRUE(Arranca(operador));
     EXPECT_TRUE(puerto->Restaurada());
     EXPECT_EQ(operador.cajas.size(), 2u);  // registration and company: no send, so nothing to interrupt
     EXPECT_EQ(kvtx8::LeeIni("Información", "Ultima conexión", cnc::Mod.ArchivoIni),
@@ -454,7 +444,7 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     EXPECT_EQ(W<QLabel>("Label13")->text(), "7");
     EXPECT_EQ(W<QLabel>("Label(12)")->text(), "Solamente RESPALDAR en empresa espejo");
     const auto dato = [&](const char* d) {
-        return prueba::Consulta(grupo.local, "concentradorqmx",
+        return prueba::Consulta(e.local, "concentradorqmx",
                                 std::string("SELECT Contenido FROM configuracion WHERE Dato='") + d + "'");
     };
     EXPECT_EQ(dato("Minutos"), "20");
@@ -469,10 +459,10 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     ASSERT_TRUE(Visible("Picture2"));
     EXPECT_EQ(W<QLineEdit>("txtConecte(0)")->text(), "127.0.0.1");
     EXPECT_EQ(W<QLineEdit>("txtConecte(1)")->text(), "sucursal_centro");
-    EXPECT_EQ(W<QLineEdit>("txtConecte(2)")->text().toStdString(), grupo.hub.puerto);
-    EXPECT_EQ(W<QLineEdit>("txtConecte(3)")->text().toStdString(), grupo.hub.usuario);
+    EXPECT_EQ(W<QLineEdit>("txtConecte(2)")->text().toStdString(), e.hub.puerto);
+    EXPECT_EQ(W<QLineEdit>("txtConecte(3)")->text().toStdString(), e.hub.usuario);
     auto* clave = W<QLineEdit>("txtConecte(4)");
-    EXPECT_EQ(clave->text().toStdString(), grupo.hub.password);
+    EXPECT_EQ(clave->text().toStdString(), e.hub.password);
 
     operador.respuestas = {cnc::kOK, cnc::kOK};
     QTest::mouseClick(W("Command3"), Qt::LeftButton);
@@ -487,14 +477,14 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     EXPECT_EQ(operador.cajas[3].icono, QMessageBox::Critical);
 
     // "Grabar" stores the five fields enciphered in the company's row and goes back to the settings.
-    clave->setText(QString::fromStdString(grupo.hub.password));
+    clave->setText(QString::fromStdString(e.hub.password));
     auto* espejo = W<QLineEdit>("txtConecte(1)");
     espejo->setText("sucursal_sur");
     QTest::mouseClick(W("Command2"), Qt::LeftButton);
     EXPECT_TRUE(Visible("Picture4"));
     EXPECT_FALSE(Visible("Picture2"));
     const std::string guardado = prueba::Consulta(
-        grupo.local, "generaltarvena", "SELECT BaseDeDatos3 FROM empresas WHERE BaseDeDatos='datos1'");
+        e.local, "generaltarvena", "SELECT BaseDeDatos3 FROM empresas WHERE BaseDeDatos='datos1'");
     EXPECT_NE(guardado, "sucursal_sur");
     EXPECT_EQ(kvtx8::DeAcceso().DesEncripta(guardado, 2), "sucursal_sur");
     QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
@@ -502,22 +492,14 @@ TEST_F(Form1Qt, SettingsAndConnectionDataAreTestedAndStored) {
     form->Timer1()->stop();
 }
 
-}  // namespace
-
-#include <QScreen>
-#include <cstdlib>
-
-namespace {
-
 // What a new installation meets: the company's row without ESPEJO data. The connection-data panel takes
 // the place of the main one, and every way on from there leaves exactly one panel, the engine's record of
 // the panels agreeing with what the window shows. A panel also covers whatever lies beneath it.
 TEST_F(Form1Qt, AFirstStartAsksForTheConnectionDataAndEveryStepShowsOnePanel) {
     REQUIERE_SERVIDORES();
     if (!std::filesystem::exists(CONCENTRADOR_BINARIO)) GTEST_SKIP() << "falta " << CONCENTRADOR_BINARIO;
-    prueba::GrupoDemo grupo;
-    prueba::EjecutaSQL(grupo.local, "generaltarvena",
-                       "UPDATE empresas SET Servidor2='', BaseDeDatos3='' WHERE BaseDeDatos='datos1'");
+    e.ArmaDemo();
+    e.Local("UPDATE empresas SET Servidor2='', BaseDeDatos3='' WHERE BaseDeDatos='datos1'");
     Contestador operador;
     const auto solo = [&](const char* panel, const char* paso) {
         for (const char* p : {"Picture1", "Picture2", "Picture4"})
@@ -528,7 +510,7 @@ TEST_F(Form1Qt, AFirstStartAsksForTheConnectionDataAndEveryStepShowsOnePanel) {
         EXPECT_EQ(f.Picture4, Visible("Picture4")) << paso;
     };
 
-    ASSERT_TRUE(Arranca(grupo, operador));
+    ASSERT_TRUE(Arranca(operador));
     EXPECT_FALSE(cnc::Form1().DatosPresentes);
     solo("Picture2", "start-up");
     EXPECT_EQ(Foco(), W("txtConecte(0)"));
@@ -558,7 +540,7 @@ TEST_F(Form1Qt, AFirstStartAsksForTheConnectionDataAndEveryStepShowsOnePanel) {
     QTest::mouseClick(W("cmdConexion"), Qt::LeftButton);
     solo("Picture2", "Datos de conexión");
     W<QLineEdit>("txtConecte(0)")->setText("127.0.0.1");
-    W<QLineEdit>("txtConecte(1)")->setText(QString::fromStdString(grupo.espejo));
+    W<QLineEdit>("txtConecte(1)")->setText(QString::fromStdString(e.espejo));
     QTest::mouseClick(W("Command2"), Qt::LeftButton);
     solo("Picture4", "Grabar");
     QTest::mouseClick(W("cmdRegresar"), Qt::LeftButton);
