@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "support/servidores.h"
+#include "support/escenario.h"
 
 // Every schema file loads into both servers, and again over itself; the tables the program relies on are
 // there.
 TEST(Esquema, LoadsIntoBothServers) {
     REQUIERE_SERVIDORES();
-    prueba::Entorno e;
+    prueba::Escenario e;
     EXPECT_NO_THROW(prueba::EjecutaArchivo(e.local, "generaltarvena", prueba::RutaEsquema("general.sql")));
     EXPECT_NO_THROW(prueba::EjecutaArchivo(e.hub, e.espejo, prueba::RutaEsquema("empresa.sql")));
     EXPECT_NO_THROW(

@@ -102,20 +102,4 @@ void CarpetaTemporal::Escribe(const std::string& nombre, const std::string& text
     f << texto;
 }
 
-ModuloDePrueba::ModuloDePrueba() {
-    cnc::ReiniciaModulo();
-    cnc::Mod.Ventana = &ventana;
-    cnc::Mod.ElReloj = &reloj;
-    cnc::Mod.Carpeta = carpeta.Ruta();
-    cnc::Mod.ArchivoIni = carpeta.Archivo("concentrador.ini");
-    cnc::Mod.Registro = kvtx8::DelRegistro(carpeta.Archivo("registro.ini"));
-    cnc::Mod.SegundosReintento = 2;
-}
-
-ModuloDePrueba::~ModuloDePrueba() {
-    cnc::ReiniciaModulo();
-    cnc::Mod.Ventana = nullptr;
-    cnc::Mod.ElReloj = nullptr;
-}
-
 }  // namespace prueba

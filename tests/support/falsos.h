@@ -114,15 +114,4 @@ class CarpetaTemporal {
     std::string ruta_;
 };
 
-// The current module state pointed at a fake window, a fake clock and a temporary program folder;
-// everything is put back afterwards.
-class ModuloDePrueba {
-  public:
-    ModuloDePrueba();
-    ~ModuloDePrueba();
-    VentanaGrabadora ventana;
-    RelojFalso reloj;
-    CarpetaTemporal carpeta;
-};
-
 }  // namespace prueba

@@ -145,24 +145,4 @@ std::string Consulta(const Servidor& s, const std::string& base, const std::stri
     return f[0].substr(0, f[0].find('|'));
 }
 
-Entorno::Entorno() : local(ServidorLocal()), hub(ServidorHub()) {
-    CreaBase(local, "generaltarvena", {"general.sql"});
-    CreaBase(local, baseLocal, {"empresa.sql"});
-    CreaBase(local, "concentradorqmx", {"concentradorqmx_local.sql"});
-    CreaBase(hub, "generaltarvena", {"general.sql"});
-    CreaBase(hub, "concentradorqmx", {"concentradorqmx_hub.sql"});
-    CreaBase(hub, espejo, {"empresa.sql"});
-    CreaBase(hub, matriz, {"empresa.sql"});
-}
-
-Entorno::~Entorno() {
-    try {
-        for (const char* b : {"generaltarvena", "concentradorqmx"}) BorraBase(local, b), BorraBase(hub, b);
-        BorraBase(local, baseLocal);
-        BorraBase(hub, espejo);
-        BorraBase(hub, matriz);
-    } catch (...) {
-    }
-}
-
 }  // namespace prueba

@@ -35,16 +35,6 @@ std::string Consulta(const Servidor& s, const std::string& base, const std::stri
 std::vector<std::string> Filas(const Servidor& s, const std::string& base, const std::string& sql);
 std::string RutaEsquema(const std::string& archivo);
 
-// The usual set: on the local server the general database, "datos1" and concentradorqmx; on the hub the
-// general database, concentradorqmx, the ESPEJO "espejo1" and the MATRIZ "matriz1". Dropped on destruction.
-class Entorno {
-  public:
-    Entorno();
-    ~Entorno();
-    Servidor local, hub;
-    std::string baseLocal = "datos1", espejo = "espejo1", matriz = "matriz1";
-};
-
 }  // namespace prueba
 
 #define REQUIERE_SERVIDORES()                                                       \
