@@ -6,6 +6,7 @@
 #include "app/cls_de_inicio.h"
 #include "app/comandos.h"
 #include "connection/cls_conectar.h"
+#include "core/reglas.h"
 #include "core/shared_routines.h"
 
 namespace cnc {
@@ -21,12 +22,6 @@ struct {
     int segundos = 0;  // 0: no failure pending
     long long desde = 0;
 } espera;
-
-long long EnSegundos(const kvtx8::FechaHora& f) {
-    using namespace std::chrono;
-    const long long dias = sys_days{year{f.anio} / f.mes / f.dia}.time_since_epoch().count();
-    return dias * 86400 + f.SegundosDelDia();
-}
 
 bool TocaIntento(long long ahora) {
     // A clock set back does not stretch the wait.
@@ -89,7 +84,7 @@ void Timer2_Timer() {
 
 void RevisaAlertas() {
     Conexion cn;
-    const long long ahora = EnSegundos(Ahora());
+    const long long ahora = SegundosDesdeEpoca(Ahora());
     const bool intenta = TocaIntento(ahora);
     const bool abierta = intenta && Mod.BDLocal.AbrirBdD(cn, "concentradorqmx");
     if (intenta && !abierta) {

@@ -71,7 +71,8 @@ bool LeeLlave(const std::string& ruta, std::string& llave, std::string& problema
         fd = open(ruta.c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (fd < 0) {
-        problema = "no se puede leer la llave del grupo " + ruta + ": " + std::strerror(errno);
+        problema = "no se puede leer la llave del grupo " + ruta + ": " +
+                   (errno ? std::strerror(errno) : "lectura incompleta");
         return false;
     }
     struct stat st {};

@@ -185,7 +185,8 @@ bool EscribeIni(const std::string& seccion, const std::string& clave, const std:
 
 bool EscribeArchivoPrivado(const std::string& archivo, const std::string& texto) {
     const std::string tmp = archivo + ".tmp";
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Never through a link planted in its place: the file may hold enciphered secrets.
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
     bool ok = fchmod(fd, 0600) == 0;
     for (size_t hecho = 0; ok && hecho < texto.size();) {
@@ -290,7 +291,9 @@ std::string NetName() {
     return b;
 }
 
-void Segundos(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Segundos(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 bool ComprobarConexion(const std::string& host) {
     std::string h = host, puerto = "21";

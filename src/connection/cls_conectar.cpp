@@ -285,9 +285,9 @@ void clsConectar::MarcaConflicto(ContextoCiclo& ctx) {
         EscribeBitacora(b, "No conectó a la empresa remota (intento por alertar que no enviará información)");
         return;
     }
-    ctx.espejo.Ejecutar(CambXXXSQL(
-        "Update " + bdR.cBaseGeneral + ".empresas set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
-        bdR.cMiBase, ctx.espejo));
+    ctx.espejo.Ejecutar(CambXXXSQL("Update " + Identificador(bdR.cBaseGeneral, "empresas") +
+                                       " set HoraUltimoEnvio='!!!' where BaseDeDatos='XXX'",
+                                   bdR.cMiBase, ctx.espejo));
 }
 
 void clsConectar::Valida(uint8_t modo, ContextoCiclo& ctx, std::string& mensaje, int& fallas,

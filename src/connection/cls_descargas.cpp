@@ -206,7 +206,8 @@ void clsDescargas::AvisaAuxiliar() {
     std::string descargas = fs::absolute(EnCarpeta(kCarpetaDescargas), ec).lexically_normal().string();
     if (ec) descargas = EnCarpeta(kCarpetaDescargas);
     if (descargas.empty() || descargas.back() != '/') descargas += '/';
-    EscribeEntrega(carpeta + kArchivoAuxiliar, "-n\r\n" + descargas + "\r\n");
+    if (!EscribeEntrega(carpeta + kArchivoAuxiliar, "-n\r\n" + descargas + "\r\n"))
+        AnotaError("No se pudo avisar al actualizador: " + carpeta + kArchivoAuxiliar);
 }
 
 namespace {

@@ -35,11 +35,12 @@ std::string VersionDelPrograma() {
            "." + std::to_string(CONCENTRADOR_VERSION_REVISION);
 }
 
+long long SegundosDesdeEpoca(const kvtx8::FechaHora& f) {
+    return DiasCiviles(f.anio, f.mes, f.dia) * 86400 + f.SegundosDelDia();
+}
+
 long long SegundosEntre(const kvtx8::FechaHora& desde, const kvtx8::FechaHora& hasta) {
-    auto total = [](const kvtx8::FechaHora& f) {
-        return DiasCiviles(f.anio, f.mes, f.dia) * 86400 + f.SegundosDelDia();
-    };
-    return total(hasta) - total(desde);
+    return SegundosDesdeEpoca(hasta) - SegundosDesdeEpoca(desde);
 }
 
 }  // namespace cnc

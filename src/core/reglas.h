@@ -36,6 +36,9 @@ uint8_t ComoByte(std::string_view texto, uint8_t siNo = 0);
 // This program's version, "major.minor.revision".
 std::string VersionDelPrograma();
 
+// Seconds since 1970-01-01 00:00:00 of a date-time (no time zone): a count the clock's readings compare by.
+long long SegundosDesdeEpoca(const kvtx8::FechaHora& f);
+
 // Seconds from `desde` to `hasta`, negative when `hasta` is earlier, across days, months and years.
 long long SegundosEntre(const kvtx8::FechaHora& desde, const kvtx8::FechaHora& hasta);
 

@@ -347,9 +347,11 @@ void clsCopiaMaestra::ObtenerTiemposFADUA(ContextoCiclo& ctx, const std::string&
     EscribeProblema(ctx.bitacora, "FDDUA", "Tiempo mayor: " + mayor, false);
 }
 
-void clsCopiaMaestra::GrabaFDDUA(ContextoCiclo&, const std::string& valor) {
+void clsCopiaMaestra::GrabaFDDUA(ContextoCiclo& ctx, const std::string& valor) {
+    // Not stored: the same rows go again next time, which loses nothing; the log says so.
     Conexion qmx;
-    if (AbreBase(Mod.BDLocal, qmx, "concentradorqmx")) Mod.BDLocal.GrabaDato("FDDUA", valor, qmx);
+    if (!AbreBase(Mod.BDLocal, qmx, "concentradorqmx") || !Mod.BDLocal.GrabaDato("FDDUA", valor, qmx))
+        EscribeProblema(ctx.bitacora, "FDDUA", "No se grabó el nuevo valor: " + qmx.MensajeError(), false);
     Mod.BDLocal.CierraBdD(qmx);
 }
 

@@ -41,10 +41,6 @@ clsRutinas::~clsRutinas() {
     if (!fallo_ && !ContextoCiclo::Detenido() && BdL && BdL->Abierta()) BdL->Ejecutar(kBorraAuxiliar);
 }
 
-void clsRutinas::IniciaPorTabla() {
-    listasLeidas_ = false;
-}
-
 void clsRutinas::Falla(const Conexion* cn) {
     fallo_ = true;
     pasajero_ = pasajero_ || !cn || ErrorPasajero(*cn);

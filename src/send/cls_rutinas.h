@@ -37,9 +37,6 @@ class clsRutinas {
     // `motivo` says why not.
     static bool BorradoPermitido(const std::string& sentencia, std::string& motivo);
 
-    // The next routine call reads its column lists again and makes cnc_tabla_auxiliar new.
-    void IniciaPorTabla();
-
     // Whether a routine failed since the object was made (the export then ends incomplete).
     bool Fallo() const { return fallo_; }
     // Whether that failure may mend itself (lost connection, lock wait): the row's routine is tried again.

@@ -152,7 +152,7 @@ TEST(VerificaVersiones, DownloadsEveryListedFileAndLeavesTheHandOffBesideTheUpda
     EXPECT_EQ(m.ventana.cajas[1].estilo, 0);
     EXPECT_EQ(auxiliar.Lee("qmxAuxiliar.dat"), "-n\r\n" + Descargas(m) + "\r\n");
 
-    // Forced, with an older version on the site, and an updater with the Windows name: no question.
+    // Forced, with an older version on the site, and an updater named qmxAuxiliar.exe: no question.
     prueba::Auxiliar exe("qmxAuxiliar.exe", m.carpeta.Ruta());
     auxiliar.Termina();
     fs::remove(auxiliar.Archivo("qmxAuxiliar.dat"));
