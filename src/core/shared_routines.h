@@ -49,6 +49,8 @@ struct Modulo {
     uint8_t ActualizAutomatica = 1;
     uint8_t SoloRespaldar = 0;
     std::string FormatoFechaHora = "yyyy-mm-dd hh:nn:ss";
+    // CA file the hub's certificate must be signed by; empty: the hub connection needs no TLS.
+    std::string CAConcentrador;
     // How long AbreBase keeps trying, in seconds.
     int SegundosReintento = 30;
 
