@@ -240,6 +240,9 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     Mod.ManejarAvisos = Bandera("Manejar avisos", "S");
     Mod.ActualizAutomatica = Bandera("Actualización automática", "S");
     Mod.SoloRespaldar = Bandera("Solamente respaldar en ESPEJO", "N");
+    // Optional: absent or empty, the hub connection needs no TLS, and nothing is written or corrected.
+    Mod.CAConcentrador =
+        kvtx8::Recorta(kvtx8::LeeIni(kConfiguracion, "CA del concentrador", Mod.ArchivoIni));
 
     Conexion cn;
     if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {

@@ -139,6 +139,7 @@ Conexion& Conexion::operator=(Conexion&& o) noexcept {
         servidor_ = std::move(o.servidor_);
         puerto_ = o.puerto_;
         usuario_ = std::move(o.usuario_);
+        ca_ = std::move(o.ca_);
         perdida_ = o.perdida_;
     }
     return *this;
@@ -148,6 +149,10 @@ void Conexion::Cerrar() {
     if (mysql_) mysql_close(mysql_);
     mysql_ = nullptr;
     perdida_ = false;
+}
+
+bool Conexion::ErrorDeTls() const {
+    return errno_ == CR_SSL_CONNECTION_ERROR;
 }
 
 void Conexion::AnotaError() {
@@ -374,7 +379,8 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
         return false;
     }
     const unsigned puerto = *valido;
-    if (cn.Abierta() && cn.servidor_ == cRuta && cn.puerto_ == puerto && cn.usuario_ == cUsuario) {
+    if (cn.Abierta() && cn.servidor_ == cRuta && cn.puerto_ == puerto && cn.usuario_ == cUsuario &&
+        cn.ca_ == cCA) {
         if (cn.base_ == nombre) return true;
         if (mysql_select_db(cn.mysql_, nombre.c_str()) == 0) {
             cn.base_ = nombre;
@@ -391,11 +397,24 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
     mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &lectura);
     mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &lectura);
     mysql_optionsv(m, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    if (!cCA.empty()) {
+        my_bool si = 1;
+        mysql_optionsv(m, MYSQL_OPT_SSL_CA, cCA.c_str());
+        mysql_optionsv(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &si);
+        mysql_optionsv(m, MYSQL_OPT_SSL_ENFORCE, &si);
+    }
     const std::string host = cRuta.empty() ? "127.0.0.1" : cRuta;
     if (!mysql_real_connect(m, host.c_str(), cUsuario.c_str(), cPassword.c_str(), nombre.c_str(), puerto,
                             nullptr, 0)) {
         cn.errno_ = mysql_errno(m);
         cn.error_ = mysql_error(m);
+        mysql_close(m);
+        return false;
+    }
+    // The library falls back to plain text with some servers; a required encryption is checked here.
+    if (!cCA.empty() && !mysql_get_ssl_cipher(m)) {
+        cn.errno_ = CR_SSL_CONNECTION_ERROR;
+        cn.error_ = "la conexión no quedó cifrada";
         mysql_close(m);
         return false;
     }
@@ -411,6 +430,7 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
     cn.servidor_ = cRuta;
     cn.puerto_ = puerto;
     cn.usuario_ = cUsuario;
+    cn.ca_ = cCA;
     cn.perdida_ = false;
     cn.errno_ = 0;
     cn.error_.clear();

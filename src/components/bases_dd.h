@@ -115,6 +115,8 @@ class Conexion {
 
     unsigned UltimoError() const { return errno_; }
     const std::string& MensajeError() const { return error_; }
+    // The last error was the TLS handshake or the check of the server's certificate.
+    bool ErrorDeTls() const;
     uint64_t FilasAfectadas() const { return afectadas_; }
     uint64_t IdInsertado() const { return idInsertado_; }
     void Cerrar();
@@ -130,6 +132,7 @@ class Conexion {
     std::string servidor_;
     unsigned puerto_ = 0;
     std::string usuario_;
+    std::string ca_;
     bool perdida_ = false;
     unsigned errno_ = 0;
     std::string error_;
@@ -193,6 +196,9 @@ class BasesDD {
     std::string cMiBase;
     // The general database an empty name opens.
     std::string cBaseGeneral = "generaltarvena";
+    // A CA file: the connection must be encrypted and the server's certificate signed by it, for this
+    // host. Empty: plain connections, as the server offers.
+    std::string cCA;
     unsigned SegundosEspera = 10;  // connect timeout
     // Read and write timeouts: a dead server is noticed, while a long query on a big table still finishes.
     unsigned SegundosLectura = 60;

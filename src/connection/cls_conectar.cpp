@@ -209,6 +209,7 @@ bool clsConectar::LeeDatosEspejo(const kvtx8::Registros& rsEmpresa, int b) {
     bdR.cUsuario = usuario;
     bdR.cPassword = password;
     bdR.cPuerto = puerto;
+    bdR.cCA = Mod.CAConcentrador;
     EscribeBitacora(b, "Leyó datos de conexión remotos");
     return true;
 }
@@ -244,9 +245,13 @@ bool clsConectar::ValidaHub(ContextoCiclo& ctx, int& banderas, std::string& mens
     // 8.
     if (!AbreBase(bdR, ctx.hub, "")) {
         EscribeBitacora(b, "No abrió la base de datos general, remota");
+        if (!bdR.cCA.empty() && ctx.hub.ErrorDeTls())
+            EscribeBitacora(b, "No se verificó el certificado del concentrador con la CA " + bdR.cCA + ": " +
+                                   ctx.hub.MensajeError());
         return false;
     }
     EscribeBitacora(b, "Abrió la base de datos general, remota");
+    if (!bdR.cCA.empty()) EscribeBitacora(b, "Conexión cifrada al concentrador (TLS, CA " + bdR.cCA + ")");
     RevisaVersionMinima(ctx.hub, b, terminar);
     if (terminar) return true;
     bdR.IniciaDato("CNCVERSIONMINIMA", "5.19.1", "C", "Versión mínima para el concentrador, iniciando esto",

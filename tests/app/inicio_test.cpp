@@ -45,6 +45,13 @@ TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
     e.m.ventana.cajas.clear();
     ASSERT_TRUE(e.CreaObjetos());
     EXPECT_TRUE(e.m.ventana.cajas.empty());
+    // The hub's CA is optional: absent, no TLS is asked for and nothing is written or corrected.
+    EXPECT_EQ(Mod.CAConcentrador, "");
+    EXPECT_EQ(e.LeeIni("CA del concentrador"), "");
+    e.Ini("CA del concentrador", "/etc/concentrador/ca.pem");
+    ASSERT_TRUE(e.CreaObjetos());
+    EXPECT_EQ(Mod.CAConcentrador, "/etc/concentrador/ca.pem");
+    EXPECT_TRUE(e.m.ventana.cajas.empty());
 }
 
 TEST(Configuracion, LimitsFlagsBadNumbersAndExistingHubSettings) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "core/shared_routines.h"
 #include "support/escenario.h"
@@ -228,6 +230,61 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
         EXPECT_FALSE(Mod.ConexionEntregada);
     }
     EXPECT_TRUE(m.ventana.avisos.empty());
+}
+
+TEST(Conectar, ARequiredTlsHubConnectionTrustsOnlyItsCa) {
+    REQUIERE_SERVIDORES();
+    const char* caHub = std::getenv("CNC_PRUEBA_CA_HUB");
+    const char* caOtra = std::getenv("CNC_PRUEBA_CA_OTRA");
+    if (!caHub || !caOtra) GTEST_SKIP() << "test servers without TLS";
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
+    // The log of this call only: the file would hold the earlier ones too.
+    auto llamada = [&] {
+        Mod.ConexionEntregada = false;
+        std::filesystem::remove(m.carpeta.Archivo("BitacoraConcentrador.txt"));
+        Conecta(0);
+        return Bitacora(m);
+    };
+
+    // No CA: a plain connection, as ever, and no word about TLS.
+    std::string b = llamada();
+    EXPECT_TRUE(Linea(b, "Abrió la base de datos general, remota"));
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    EXPECT_EQ(b.find("TLS"), std::string::npos) << b;
+    EXPECT_EQ(b.find("certificado"), std::string::npos) << b;
+
+    // The hub's own CA: encrypted, verified, and the call reaches the hand-over.
+    Mod.CAConcentrador = caHub;
+    b = llamada();
+    EXPECT_TRUE(Linea(b, "Abrió la base de datos general, remota")) << b;
+    EXPECT_TRUE(Linea(b, std::string("Conexión cifrada al concentrador (TLS, CA ") + caHub + ")")) << b;
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    kvtx8::Conexion cn;
+    ASSERT_TRUE(Mod.BDRemota.AbrirBdD(cn, ""));
+    kvtx8::Registros rs;
+    ASSERT_TRUE(Mod.BDRemota.AbrirConsulta(rs, cn, "SHOW SESSION STATUS LIKE 'Ssl_cipher'"));
+    EXPECT_NE(rs.Texto("Value"), "");
+    cn.Cerrar();
+
+    // A CA that did not sign the hub's certificate: refused, said so, nothing handed over.
+    Mod.CAConcentrador = caOtra;
+    b = llamada();
+    EXPECT_TRUE(Linea(b, "No abrió la base de datos general, remota")) << b;
+    const std::string noVerificado =
+        std::string("No se verificó el certificado del concentrador con la CA ") + caOtra + ": ";
+    EXPECT_NE(b.find(noVerificado), std::string::npos) << b;
+    EXPECT_EQ(b.find("Conexión cifrada al concentrador"), std::string::npos) << b;
+    EXPECT_FALSE(Mod.ConexionEntregada);
+    EXPECT_EQ(m.ventana.avisos.back(),
+              "No pudo conectar a la base de datos general, remota\r\nNo pudo localizar empresa MATRIZ");
+    // A CA file that is not there trusts nothing.
+    Mod.CAConcentrador = g.m.carpeta.Archivo("no-existe.pem");
+    b = llamada();
+    EXPECT_FALSE(Mod.ConexionEntregada);
+    EXPECT_TRUE(Linea(b, "No abrió la base de datos general, remota")) << b;
+    Rearmada(m.ventana);
 }
 
 TEST(Conectar, AMissingMatrizOrEspejoRowIsReported) {
