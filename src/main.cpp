@@ -63,6 +63,58 @@ bool HayEscritorio() {
 
 }  // namespace
 
+// --cifrar / --descifrar with this folder's group key: the stored form of a value, or the value of one.
+static int CifraODescifra(const std::string& carpeta, bool cifra, const std::string& texto,
+                          const std::string* clave, const int* variante) {
+    // The key of the installation in this folder, as the program itself would use it.
+    const std::string dondeIni = carpeta.empty() ? CarpetaPorOmision() : carpeta;
+    kvtx8::DeAcceso acceso;
+    acceso.UsaArchivoIni(dondeIni + cnc::kArchivoIni);
+    if (!acceso.LlaveLista()) {
+        Error(acceso.Problema());
+        return 1;
+    }
+    const std::string valor = Entrada(texto);
+    std::string r;
+    if (clave)
+        r = cifra ? acceso.Encripta(valor, *clave) : acceso.DesEncripta(valor, *clave);
+    else if (variante)
+        r = cifra ? acceso.Encripta(valor, *variante) : acceso.DesEncripta(valor, *variante);
+    else
+        r = cifra ? acceso.Encripta(valor) : acceso.DesEncripta(valor);
+    if (!cifra && acceso.UltimoFallo()) {
+        Error("el valor no se pudo descifrar con esa llave");
+        return 1;
+    }
+    std::cout << r << "\n";
+    return 0;
+}
+
+// The program itself: one copy per folder, with its window or without.
+static int Ejecuta(std::string carpeta, bool sinVentana, const cnc::OpcionesSinVentana& sv, int argc,
+                   char** argv) {
+    if (carpeta.empty()) carpeta = CarpetaPorOmision();
+    if (!kvtx8::HayCarpeta(carpeta)) {
+        Error("la carpeta del programa no existe: " + carpeta);
+        return cnc::kSalidaArranque;
+    }
+    cnc::PreparaModulo(carpeta);
+    cnc::BloqueoDeCarpeta bloqueo;
+    if (!bloqueo.Toma(cnc::Mod.Carpeta)) {
+        Error(bloqueo.Problema());
+        return cnc::kSalidaArranque;
+    }
+    const bool conVentana = !sinVentana && !sv.unaVez && HayEscritorio();
+#ifdef CONCENTRADOR_HAY_VENTANA
+    if (conVentana) return EjecutaVentana(argc, argv);
+#else
+    if (conVentana)
+        cnc::EscribeLinea(stderr, cnc::Nivel::Advertencia,
+                          "este programa se compiló sin ventana; sigue sin ella");
+#endif
+    return cnc::EjecutaSinVentana(sv);
+}
+
 int main(int argc, char** argv) {
     CLI::App app{"Cliente del concentrador de información", "concentrador"};
     app.option_defaults()->group("Opciones");
@@ -134,50 +186,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (*oc || *od) {
-        // The key of the installation in this folder, as the program itself would use it.
-        const std::string dondeIni = carpeta.empty() ? CarpetaPorOmision() : carpeta;
-        kvtx8::DeAcceso acceso;
-        acceso.UsaArchivoIni(dondeIni + cnc::kArchivoIni);
-        if (!acceso.LlaveLista()) {
-            Error(acceso.Problema());
-            return 1;
-        }
-        const bool cifra = static_cast<bool>(*oc);
-        const std::string valor = Entrada(cifra ? cifrar : descifrar);
-        std::string r;
-        if (*ok)
-            r = cifra ? acceso.Encripta(valor, clave) : acceso.DesEncripta(valor, clave);
-        else if (*ov)
-            r = cifra ? acceso.Encripta(valor, variante) : acceso.DesEncripta(valor, variante);
-        else
-            r = cifra ? acceso.Encripta(valor) : acceso.DesEncripta(valor);
-        if (!cifra && acceso.UltimoFallo()) {
-            Error("el valor no se pudo descifrar con esa llave");
-            return 1;
-        }
-        std::cout << r << "\n";
-        return 0;
-    }
+    if (*oc || *od)
+        return CifraODescifra(carpeta, static_cast<bool>(*oc), *oc ? cifrar : descifrar,
+                              *ok ? &clave : nullptr, *ov ? &variante : nullptr);
 
-    if (carpeta.empty()) carpeta = CarpetaPorOmision();
-    if (!kvtx8::HayCarpeta(carpeta)) {
-        Error("la carpeta del programa no existe: " + carpeta);
-        return cnc::kSalidaArranque;
-    }
-    cnc::PreparaModulo(carpeta);
-    cnc::BloqueoDeCarpeta bloqueo;
-    if (!bloqueo.Toma(cnc::Mod.Carpeta)) {
-        Error(bloqueo.Problema());
-        return cnc::kSalidaArranque;
-    }
-    const bool conVentana = !sinVentana && !sv.unaVez && HayEscritorio();
-#ifdef CONCENTRADOR_HAY_VENTANA
-    if (conVentana) return EjecutaVentana(argc, argv);
-#else
-    if (conVentana)
-        cnc::EscribeLinea(stderr, cnc::Nivel::Advertencia,
-                          "este programa se compiló sin ventana; sigue sin ella");
-#endif
-    return cnc::EjecutaSinVentana(sv);
+    return Ejecuta(carpeta, sinVentana, sv, argc, argv);
 }
