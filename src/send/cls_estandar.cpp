@@ -91,6 +91,8 @@ bool clsEstandar::Inserta(const Registros& local, const Registros& estructura,
     Registros nuevo = estructura;
     nuevo.AddNew();
     PasaCampos(local, nuevo, campos, excepto);
+    // The insert and its routine are one unit: the mark survives a crash between them.
+    if (marcaRutinas_ && !MarcaRutinaPendiente(clave)) return false;
     if (nuevo.Update()) return true;
     Falla(clave, nuevo.Error());
     return false;
@@ -216,6 +218,11 @@ Resultado clsEstandar::ExportarInfo() {
     resultado_ = Resultado::Completo;
     const RutinaDeTabla* rutina = RutinaDe(Tabla);
     std::unique_ptr<clsRutinas> rutinas;
+    marcaRutinas_ = rutina != nullptr;
+    struct SinMarcas {
+        bool& m;
+        ~SinMarcas() { m = false; }
+    } sinMarcas{marcaRutinas_};
     if (rutina) {
         rutinas = std::make_unique<clsRutinas>();
         rutinas->BdL = ConexionLocal;
@@ -249,9 +256,6 @@ Resultado clsEstandar::ExportarInfo() {
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             std::string titulo;
             if (!PreparaRenglon(clave, rutinas.get(), titulo)) break;
-            // The insert and the routine are one unit: the mark survives a crash between them.
-            if (rutinas && !MarcaRutinaPendiente(clave)) break;
-
             const PorUnica porUnica =
                 AtiendePorUnica(local, unicas, estructura, campos, "", Mover::SiEsMayor);
             if (porUnica == PorUnica::Insertada) Ventana().TablaActual(titulo + ". ( X )");
@@ -272,14 +276,14 @@ Resultado clsEstandar::ExportarInfo() {
                 }
             }
             if (!sigue) {
-                // The row is not in ESPEJO: there is no routine to finish for it.
+                // A refused insert may have left its mark: the row is not in ESPEJO, no routine is owed.
                 if (rutinas) QuitaRutinaPendiente(clave);
                 break;
             }
             Ventana().Ceder();
-            if (rutinas) {
-                // A row added through its unique key is new as well: its routine runs too.
-                if (nueva) rutina->porRenglon(*rutinas, local);
+            // A row added through its unique key is new as well: its routine runs too.
+            if (rutinas && nueva) {
+                rutina->porRenglon(*rutinas, local);
                 if (!CierraRutina(*rutinas, clave)) break;
             }
             if (resultado_ != Resultado::Completo) break;

@@ -120,6 +120,7 @@ class clsEstandar {
     std::string cronos_;
     kvtx8::Conexion espejo_;
     Resultado resultado_ = Resultado::Completo;
+    bool marcaRutinas_ = false;  // ExportarInfo of a table with a routine: each insert is marked first
 };
 
 }  // namespace cnc
