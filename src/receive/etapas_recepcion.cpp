@@ -14,6 +14,10 @@ std::vector<Etapa> EtapasDeRecepcion() {
          [pendientes](ContextoCiclo& c) { return pendientes->LeeGrupos(c.servidorLocal, c.hub, c.local); }},
         {Etapa::Mitad::Recepcion, "Usuarios nuevos", "usuarios",
          [pendientes](ContextoCiclo& c) { return pendientes->LeeUsuarios(c.servidorLocal, c.hub, c.local); }},
+        {Etapa::Mitad::Recepcion, "Listas de precios", "productos",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeeListaPrecios(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
+         }},
     };
 }
 
