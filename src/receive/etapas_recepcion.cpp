@@ -18,6 +18,8 @@ std::vector<Etapa> EtapasDeRecepcion() {
          [pendientes](ContextoCiclo& c) {
              return pendientes->LeeListaPrecios(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
          }},
+        {Etapa::Mitad::Recepcion, "Información por borrar", "varios",
+         [pendientes](ContextoCiclo& c) { return pendientes->PorBorrar(c.servidorLocal, c.hub, c.local); }},
     };
 }
 
