@@ -20,6 +20,18 @@ std::vector<Etapa> EtapasDeRecepcion() {
          }},
         {Etapa::Mitad::Recepcion, "Información por borrar", "varios",
          [pendientes](ContextoCiclo& c) { return pendientes->PorBorrar(c.servidorLocal, c.hub, c.local); }},
+        {Etapa::Mitad::Recepcion, "Proveedores nuevos", "proveedores",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeerProveedores(c.servidorLocal, c.hub, c.local);
+         }},
+        {Etapa::Mitad::Recepcion, "Sucursales nuevas o eliminadas", "sucursales",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeerSucursales(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
+         }},
+        {Etapa::Mitad::Recepcion, "Proveedores seleccionados", "proveedores",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->ProveedoresSelect(c.servidorLocal, c.hub, c.local, c.matriz);
+         }},
     };
 }
 
