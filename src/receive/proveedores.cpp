@@ -74,7 +74,7 @@ Resultado clsPendientes::LeerProveedores(Conexion& servidorLocal, Conexion& hub,
         }
 
         // The balance row, the supplier and the head office's supplier setting go together.
-        bool nuevo = false;
+        bool nuevo = false, cortado = false;
         const bool guardado = EnTransaccion(local, [&] {
             Registros saldo;
             if (!bdLocal.AbrirTabla(saldo, local, PorClave("saldospro", local, clave) + " AND IdMoneda=1"))
@@ -98,11 +98,22 @@ Resultado clsPendientes::LeerProveedores(Conexion& servidorLocal, Conexion& hub,
             for (size_t i = 0; i < std::size(kCamposDeArchivo); ++i)
                 proveedor.Poner(kCamposDeArchivo[i], i < lineas.size() ? lineas[i] : std::string());
             if (!proveedor.Update()) return false;
+            // A field longer than its column would be stored cut short: the file waits instead.
+            if (!SinAdvertencias(local)) {
+                cortado = true;
+                return false;
+            }
 
             return local.Ejecutar("UPDATE configura SET Contenido='" + local.Escapar(clave) +
                                   "' WHERE Dato='PROVEEDORMATRIZ'");
         });
         // Not saved: the row stays queued and is read again next cycle.
+        if (cortado) {
+            AnotaError(std::string(kRutina) + " archivosasubir " + *id + ": el proveedor '" + clave +
+                       "' no cabe en proveedores");
+            r = Peor(r, Resultado::Incompleto);
+            return;
+        }
         if (!guardado) {
             falla(local);
             return;

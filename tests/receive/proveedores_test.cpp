@@ -47,7 +47,7 @@ TEST(LeerProveedores, SupplierFilesBecomeSuppliersAndTheHeadOfficesOne) {
           e.Archivo("PRV2", "Solo nombre\\nCalle con LF") + e.Archivo("MALO", "Rechazado") +
           e.Archivo("PRV1", "Uno Nuevo\\r\\n") + e.Archivo("Cancelado", "x", "espejo1", "PV", 1) +
           e.Archivo("Otra", "x", "otra") + e.Archivo("PR1", "producto", "espejo1", "PR") +
-          e.Archivo("O''B\\\\", ""));
+          e.Archivo("O''B\\\\", "") + e.Archivo("LARGO", std::string(151, 'x')));
 
     EXPECT_EQ(e.Proveedores(), Resultado::Incompleto);
 
@@ -62,24 +62,28 @@ TEST(LeerProveedores, SupplierFilesBecomeSuppliersAndTheHeadOfficesOne) {
     EXPECT_EQ(e.Avisos(3), Lista{"Proveedor nuevo: PRV1\r\nProveedor actualizado: PRV2\r\n"
                                  "Proveedor actualizado: PRV1\r\nProveedor nuevo: O'B\\"});
     EXPECT_EQ(e.EnHub("SELECT clave FROM concentradorqmx.archivosasubir ORDER BY Id"),
-              (Lista{"MALO", "Cancelado", "Otra", "PR1"}));
+              (Lista{"MALO", "Cancelado", "Otra", "PR1", "LARGO"}));
     EXPECT_EQ(e.m.ventana.estados.at(0), "PROVEEDORES\r\nClave: 'PRV1'");
     EXPECT_FALSE(kvtx8::HayArchivo(e.m.carpeta.Archivo("extraido.txt")));
     EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeerProveedores()"), std::string::npos);
+    // A name longer than its column is not stored cut short.
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("el proveedor 'LARGO' no cabe"), std::string::npos);
+    EXPECT_TRUE(e.EnLocal("datos1", "SELECT Clave FROM saldospro WHERE Clave='LARGO'").empty());
 
     // The first file's nine lines, in their order; the tenth is not read.
     e.Hub(e.Archivo("PRV3",
                     "Uno S.A.\\r\\nAv. Uno 1\\r\\nCentro\\r\\n01000\\r\\nMérida\\r\\nYucatán\\r\\n999\\r\\n"
                     "UNO010101\\r\\nCURP1\\r\\nsobra"));
     e.Local("datos1", "DROP TRIGGER rechaza");
-    EXPECT_EQ(e.Proveedores(), Resultado::Completo);
+    // The long name still waits.
+    EXPECT_EQ(e.Proveedores(), Resultado::Incompleto);
     EXPECT_EQ(e.EnLocal("datos1",
                         std::string("SELECT ") + Escenario::kCampos + " FROM proveedores WHERE Clave='PRV3'"),
               Lista{"Uno S.A.|Av. Uno 1|Centro|01000|Mérida|Yucatán|999|UNO010101|CURP1"});
     EXPECT_EQ(e.EnLocal("datos1", "SELECT Nombre FROM proveedores WHERE Clave='MALO'"), Lista{"Rechazado"});
     EXPECT_EQ(e.ConfiguraLocal("PROVEEDORMATRIZ"), "PRV3");
     EXPECT_EQ(e.EnHub("SELECT clave FROM concentradorqmx.archivosasubir ORDER BY Id"),
-              (Lista{"Cancelado", "Otra", "PR1"}));
+              (Lista{"Cancelado", "Otra", "PR1", "LARGO"}));
     EXPECT_FALSE(kvtx8::HayArchivo(e.m.carpeta.Archivo("extraido.txt")));
 }
 
