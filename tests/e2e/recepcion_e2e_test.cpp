@@ -101,10 +101,17 @@ TEST_F(Recepcion, OneCycleAppliesAPriceListADeletionASupplierAndABranch) {
     for (const char* rutina :
          {"LeeListaPrecios()", "PorBorrar()", "LeerProveedores()", "LeerSucursales()", "ProveedoresSelect()"})
         EXPECT_EQ(errores.find(rutina), std::string::npos) << errores;
+    // The stages, in their order after the users.
     const std::string bitacora = g->Bitacora();
+    size_t antes = bitacora.find(".- Usuarios nuevos.\r\n");
+    ASSERT_NE(antes, std::string::npos);
     for (const char* etapa : {"Listas de precios", "Información por borrar", "Proveedores nuevos",
-                              "Sucursales nuevas o eliminadas", "Proveedores seleccionados"})
-        EXPECT_NE(bitacora.find(std::string(".- ") + etapa + ".\r\n"), std::string::npos) << etapa;
+                              "Sucursales nuevas o eliminadas", "Proveedores seleccionados"}) {
+        const size_t aqui = bitacora.find(std::string(".- ") + etapa + ".\r\n");
+        EXPECT_NE(aqui, std::string::npos) << etapa;
+        EXPECT_GT(aqui, antes) << etapa;
+        antes = aqui;
+    }
 
     // A second cycle adds nothing and announces nothing again.
     const auto segunda = g->Ejecuta(0);
