@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 #include "components/transaccion.h"
@@ -588,20 +589,22 @@ Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
             }
             // The product on screen goes even when the operator has just asked to stop.
             if (localAbierta && AbreBaseEspejo(espejo)) {
-                // The product and its annex are one unit in the ESPEJO.
-                kvtx8::Transaccion unidad(espejo);
+                // The product and its annex are one unit in the ESPEJO; a product alone is one statement.
                 Registros suyo, anexo, suAnexo;
+                const bool conAnexo =
+                    Mod.BDLocal.AbrirTabla(
+                        anexo, local,
+                        kvtx8::CambXXXSQL("anexoproductos WHERE Producto = 'XXX' LIMIT 1", clave, local)) &&
+                    !anexo.Eof();
+                std::optional<kvtx8::Transaccion> unidad;
+                if (conAnexo) unidad.emplace(espejo);
                 bool escrito =
-                    unidad.Activa() &&
+                    (!unidad || unidad->Activa()) &&
                     Mod.BDRemota.AbrirTabla(
                         suyo, espejo,
                         kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, espejo), "Id") &&
                     EscribeEnEspejo(espejo, productos, suyo, estructura, campos, "productos");
-                if (escrito &&
-                    Mod.BDLocal.AbrirTabla(
-                        anexo, local,
-                        kvtx8::CambXXXSQL("anexoproductos WHERE Producto = 'XXX' LIMIT 1", clave, local)) &&
-                    !anexo.Eof()) {
+                if (escrito && conAnexo)
                     escrito =
                         Mod.BDRemota.AbrirTabla(
                             suAnexo, espejo,
@@ -609,10 +612,9 @@ Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
                             "Id") &&
                         EscribeEnEspejo(espejo, anexo, suAnexo, estructuraAnexo, camposAnexo,
                                         "anexoproductos");
-                }
-                if (escrito) escrito = unidad.Confirma();
+                if (escrito && unidad) escrito = unidad->Confirma();
                 if (!escrito) {
-                    unidad.Deshace();
+                    if (unidad) unidad->Deshace();
                     if (ErrorPasajero(espejo) || ErrorPasajero(local)) {
                         AvisaDesconexion(b, ErrorPasajero(local));
                         Mod.Detener = true;
