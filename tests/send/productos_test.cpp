@@ -167,6 +167,23 @@ TEST(PasarProductos, CopiesEveryMatrizProductAndAnUnreachableMatrizChangesNothin
     EXPECT_TRUE(prueba::Linea(log, "Finaliza recepción de productos"));
 
     e.ctx.matriz = e.matriz;
+    // The operator interrupts while the second product is shown: it still comes, the rest wait.
+    e.m.ventana.alMostrarTabla = [](const std::string& t) {
+        if (t.rfind("Producto 'P'ARK'", 0) == 0) Mod.Detener = Mod.Interrumpir = true;
+    };
+    std::tie(r, log) = e.Pasar();
+    EXPECT_EQ(r, Resultado::Interrumpido);
+    EXPECT_EQ(e.EnDestino("SELECT Clave, Descrip FROM productos ORDER BY Clave"),
+              (Lista{"NUEVO|de la matriz", "P'ARK|cambiado", "SOLO|sólo local"}));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza recepción de productos"));
+    EXPECT_FALSE(Mod.Detener);
+    e.m.ventana.alMostrarTabla = nullptr;
+    Mod.Interrumpir = false;
+    e.Local("datos1",
+            "UPDATE productos SET Descrip = 'local', Precio1 = 25 WHERE Clave = 'P''ARK';"
+            "DELETE FROM productos WHERE Clave = 'NUEVO'; DELETE FROM clavesalternas;"
+            "DELETE FROM cambiosdeprecios; ALTER TABLE productos AUTO_INCREMENT = 42");
+
     std::tie(r, log) = e.Pasar();
     EXPECT_EQ(r, Resultado::Completo);
     EXPECT_EQ(
