@@ -22,14 +22,20 @@ bool Transaccion::Confirma() {
     activa_ = false;
     if (!propia_) return true;
     if (cn_.Ejecutar("COMMIT")) return true;
-    if (cn_.Abierta()) cn_.Ejecutar("ROLLBACK");
+    // Through the client library, so the connection keeps the error that undid the unit.
+    if (cn_.Abierta()) mysql_rollback(cn_.mysql());
     return false;
 }
 
 void Transaccion::Deshace() {
     if (!activa_) return;
     activa_ = false;
-    if (propia_ && cn_.Abierta()) cn_.Ejecutar("ROLLBACK");
+    if (propia_ && cn_.Abierta()) mysql_rollback(cn_.mysql());
+}
+
+bool EnTransaccion(Conexion& cn, const std::function<bool()>& cuerpo) {
+    Transaccion t(cn);
+    return t.Activa() && cuerpo() && t.Confirma();
 }
 
 }  // namespace kvtx8

@@ -1,6 +1,8 @@
 // One unit of change on a connection: written whole at Confirma, or not at all.
 #pragma once
 
+#include <functional>
+
 #include "components/bases_dd.h"
 
 namespace kvtx8 {
@@ -27,5 +29,9 @@ class Transaccion {
     bool activa_ = false;
     bool propia_ = false;
 };
+
+// Runs the statements of `cuerpo` as one unit: confirmed when it returns true, undone otherwise. False
+// when anything failed; the connection keeps the first error met.
+bool EnTransaccion(Conexion& cn, const std::function<bool()>& cuerpo);
 
 }  // namespace kvtx8

@@ -118,13 +118,4 @@ bool SinAdvertencias(kvtx8::Conexion& cn) {
     return cn.Abierta() && mysql_warning_count(cn.mysql()) == 0;
 }
 
-bool EnTransaccion(kvtx8::Conexion& cn, const std::function<bool()>& cuerpo) {
-    if (!cn.Ejecutar("START TRANSACTION")) return false;
-    if (cuerpo() && cn.Ejecutar("COMMIT")) return true;
-    // Through the client library, so the connection keeps the first error for the caller to judge (a lost
-    // connection has rolled back by itself).
-    if (cn.Abierta()) mysql_rollback(cn.mysql());
-    return false;
-}
-
 }  // namespace cnc

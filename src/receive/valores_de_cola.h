@@ -1,5 +1,4 @@
-// Values read from the hub's queues before they go into SQL or into a notice, and the transaction that
-// keeps a unit of change whole.
+// Values read from the hub's queues before they go into SQL or into a notice.
 #pragma once
 
 #include <functional>
@@ -8,8 +7,11 @@
 #include <string_view>
 
 #include "components/bases_dd.h"
+#include "components/transaccion.h"
 
 namespace cnc {
+
+using kvtx8::EnTransaccion;
 
 // A whole number, sign and digits only (at most 18 of them); nullopt for anything else.
 std::optional<std::string> EnteroDeCola(std::string_view texto);
@@ -31,8 +33,5 @@ std::string PrimerosCaracteres(const std::string& texto, size_t n);
 // out of the column's range, a text cut short): a session that is not strict stores those with a warning.
 bool SinAdvertencias(kvtx8::Conexion& cn);
 
-// Runs the statements of `cuerpo` as one transaction on the connection: committed when it returns true,
-// rolled back otherwise. False when anything failed; the connection's error is the first one met.
-bool EnTransaccion(kvtx8::Conexion& cn, const std::function<bool()>& cuerpo);
 
 }  // namespace cnc
