@@ -1,0 +1,44 @@
+// What the document classes share: rows written as one statement, each value already SQL text, and the
+// transaction a document is written in.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "components/bases_dd.h"
+
+namespace cnc {
+
+using Columnas = std::vector<std::pair<std::string, std::string>>;
+
+// INSERT INTO tabla (columns) VALUES (values): values are SQL text made by Texto, Num, FechaONull...
+bool Inserta(kvtx8::Conexion& cn, const kvtx8::NombreTabla& tabla, const Columnas& columnas);
+// UPDATE tabla SET ... WHERE condicion.
+bool Actualiza(kvtx8::Conexion& cn, const kvtx8::NombreTabla& tabla, const Columnas& columnas,
+               const std::string& condicion);
+
+std::string Num(double n);
+std::string Num(long long n);
+// A date literal of a date text, or NULL when it is no date.
+std::string FechaONull(const std::string& texto);
+
+// "Nº " + error number + ": " + description, of the connection's last error.
+std::string TextoDeError(const kvtx8::Conexion& cn);
+
+// One document written whole or not at all: rolled back unless Confirma() was called and worked.
+class Transaccion {
+  public:
+    explicit Transaccion(kvtx8::Conexion& cn);
+    ~Transaccion();
+    Transaccion(const Transaccion&) = delete;
+    Transaccion& operator=(const Transaccion&) = delete;
+    bool Iniciada() const { return iniciada_; }
+    bool Confirma();
+
+  private:
+    kvtx8::Conexion& cn_;
+    bool iniciada_ = false;
+};
+
+}  // namespace cnc
