@@ -137,6 +137,7 @@ void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
         "DEFAULT '', PRIMARY KEY (Clave))");
     ctx.local.Ejecutar(kCreaRutinasPendientes);
     if (modo == 2) {
+        Mod.ConexionEntregada = true;
         if (alerta_ && cnAlerta_ && !alerta_->Eof())
             clsDeAlertas().EnviarAlerta(b, *alerta_, *cnAlerta_, ctx.hub, ctx.matriz, ctx.local);
         return;

@@ -222,13 +222,20 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
 
     // Modes without their work in this program say so and run nothing.
     g.ConfiguraEspejo("cncTipoSucursal", "2");
-    for (uint8_t modo : {1, 2, 3}) {
+    for (uint8_t modo : {1, 3}) {
         Conecta(modo);
         EXPECT_TRUE(
             Linea(Bitacora(m), "Modo de conexión " + std::to_string(modo) +
                                    " no disponible en esta versión: no se envió ni se recibió información"));
         EXPECT_FALSE(Mod.ConexionEntregada);
     }
+    // The alert sender is handed over; without an alert it has nothing to do.
+    Conecta(2);
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    EXPECT_FALSE(Linea(Bitacora(m),
+                       "Modo de conexión 2 no disponible en esta versión: no se envió ni se recibió "
+                       "información"));
+    EXPECT_FALSE(Linea(Bitacora(m), "Envío de información normal"));
     EXPECT_TRUE(m.ventana.avisos.empty());
 }
 
