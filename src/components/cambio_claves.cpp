@@ -1,0 +1,99 @@
+#include "components/cambio_claves.h"
+
+#include <set>
+
+#include "components/bases_dd.h"
+#include "components/utilerias.h"
+
+namespace kvtx8 {
+
+const std::vector<std::pair<std::string, std::string>>& ColumnasDeClaveDeProducto() {
+    static const std::vector<std::pair<std::string, std::string>> columnas = {
+        {"productos", "Clave"},
+        {"productosmasprecios", "Producto"},
+        {"clavesalternas", "ClaveProducto"},
+        {"existenciaexterna", "Producto"},
+        {"clavereferencias", "Producto"},
+        {"referenciaexterna", "Producto"},
+        {"anexoproductos", "Producto"},
+        {"presentaciones", "Producto"},
+        {"cambiosdeprecios", "Producto"},
+        {"variantes", "Producto"},
+        {"productosyvariantes", "Producto"},
+        {"kits", "Clave"},
+        {"kitskardex", "Kit"},
+        {"kitskardex", "Clave"},
+        {"productosenpromocion", "Producto"},
+        {"textosproductos", "Clave"},
+        {"barcomandasvar", "Producto"},
+        {"cotizacionesdetalle", "Producto"},
+        {"remisionesdetalle", "Producto"},
+        {"facturasdetalle", "Producto"},
+        {"apartadosdetalle", "Producto"},
+        {"pedidosdetalle", "Producto"},
+        {"ordenesdetalle", "Producto"},
+        {"comprasdetalle", "Producto"},
+        {"comprasnddetalle", "Producto"},
+        {"recepcionesdetalle", "Producto"},
+        {"devolucionctesdet", "Producto"},
+        {"devolucionprovdet", "Producto"},
+        {"traspasosdetalle", "Producto"},
+        {"entradasdetalle", "Producto"},
+        {"perdidas", "Producto"},
+        {"historicoalmacen", "Producto"},
+        {"ajustes", "clave"},
+    };
+    return columnas;
+}
+
+bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nueva, Conexion& cn) {
+    error_.clear();
+    auto falla = [&](const std::string& texto) {
+        error_ = texto;
+        return false;
+    };
+    if (vieja.empty() || nueva.empty()) return falla("clave vacía");
+    if (vieja == nueva) return falla("la clave nueva es la misma");
+    if (!cn.Abierta()) return falla("sin conexión");
+
+    // The tables this database has, read once.
+    std::set<std::string> hay;
+    {
+        BasesDD bd;
+        Registros rs;
+        if (!bd.AbrirConsulta(rs, cn,
+                              "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE()"))
+            return falla(cn.MensajeError());
+        for (; !rs.Eof(); rs.MoveNext()) hay.insert(rs.Texto("TABLE_NAME"));
+    }
+    if (!hay.count(Tabla)) return falla("no existe la tabla " + Tabla);
+
+    if (!cn.Ejecutar("START TRANSACTION")) return falla(cn.MensajeError());
+    auto deshace = [&](const std::string& texto) {
+        cn.Ejecutar("ROLLBACK");
+        return falla(texto);
+    };
+    // Read under a lock, so that no one adds the new key between the check and the change.
+    auto cuenta = [&](const std::string& clave) {
+        return cn.Escalar("SELECT COUNT(*) FROM " + Identificador(Tabla) + " WHERE Clave=" + cn.Literal(clave) +
+                          " FOR UPDATE");
+    };
+    const Valor existeNueva = cuenta(nueva);
+    if (!existeNueva) return deshace(cn.MensajeError());
+    if (kvVal(*existeNueva) > 0) return deshace("la clave nueva ya existe");
+    if (Validar) {
+        const Valor existeVieja = cuenta(vieja);
+        if (!existeVieja) return deshace(cn.MensajeError());
+        if (kvVal(*existeVieja) == 0) return deshace("no existe la clave");
+    }
+    for (const auto& [tabla, columna] : ColumnasDeClaveDeProducto()) {
+        if (!hay.count(tabla)) continue;
+        if (!cn.Ejecutar("UPDATE " + Identificador(tabla) + " SET " + Identificador(columna) + "=" +
+                         cn.Literal(nueva) + " WHERE " + Identificador(columna) + "=" + cn.Literal(vieja)))
+            return deshace(cn.MensajeError());
+    }
+    if (!cn.Ejecutar("COMMIT")) return deshace(cn.MensajeError());
+    return true;
+}
+
+}  // namespace kvtx8
