@@ -3,6 +3,8 @@
 #include <set>
 
 #include "components/bases_dd.h"
+#include "components/modo_estricto.h"
+#include "components/transaccion.h"
 #include "components/utilerias.h"
 
 namespace kvtx8 {
@@ -61,22 +63,25 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
     {
         BasesDD bd;
         Registros rs;
-        if (!bd.AbrirConsulta(rs, cn,
-                              "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE()"))
+        if (!bd.AbrirConsulta(
+                rs, cn, "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE()"))
             return falla(cn.MensajeError());
         for (; !rs.Eof(); rs.MoveNext()) hay.insert(rs.Texto("TABLE_NAME"));
     }
     if (!hay.count(Tabla)) return falla("no existe la tabla " + Tabla);
 
-    if (!cn.Ejecutar("START TRANSACTION")) return falla(cn.MensajeError());
+    // Strict: a new key too long for a column is refused, not cut.
+    ModoEstricto estricto(cn);
+    Transaccion unidad(cn);
+    if (!estricto.Activo() || !unidad.Activa()) return falla(cn.MensajeError());
     auto deshace = [&](const std::string& texto) {
-        cn.Ejecutar("ROLLBACK");
+        unidad.Deshace();
         return falla(texto);
     };
     // Read under a lock, so that no one adds the new key between the check and the change.
     auto cuenta = [&](const std::string& clave) {
-        return cn.Escalar("SELECT COUNT(*) FROM " + Identificador(Tabla) + " WHERE Clave=" + cn.Literal(clave) +
-                          " FOR UPDATE");
+        return cn.Escalar("SELECT COUNT(*) FROM " + Identificador(Tabla) +
+                          " WHERE Clave=" + cn.Literal(clave) + " FOR UPDATE");
     };
     const Valor existeNueva = cuenta(nueva);
     if (!existeNueva) return deshace(cn.MensajeError());
@@ -92,7 +97,7 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
                          cn.Literal(nueva) + " WHERE " + Identificador(columna) + "=" + cn.Literal(vieja)))
             return deshace(cn.MensajeError());
     }
-    if (!cn.Ejecutar("COMMIT")) return deshace(cn.MensajeError());
+    if (!unidad.Confirma()) return falla(cn.MensajeError());
     return true;
 }
 

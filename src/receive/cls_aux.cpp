@@ -3,11 +3,14 @@
 #include <cstdio>
 
 #include "components/cambio_claves.h"
+#include "components/modo_estricto.h"
+#include "components/transaccion.h"
 #include "components/utilerias.h"
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
+#include "send/copia_producto.h"
 
 namespace cnc {
 
@@ -22,41 +25,25 @@ constexpr int kAvisoVarianteCambiada = 20;
 constexpr int kAvisoDatosDeVariantes = 21;
 constexpr int kAvisoAnexos = 22;
 
-std::string Entrecomillado(const std::string& texto) { return "\"" + texto + "\""; }
+std::string Entrecomillado(const std::string& texto) {
+    return "\"" + texto + "\"";
+}
 
 std::string SinComillas(std::string s) {
     std::erase(s, '"');
     return s;
 }
 
-// One unit of change on a connection: committed by Confirma, rolled back otherwise. While it lasts the
-// session is strict, so a value too long, not a number or not valid UTF-8 is an error and not a silent
-// change; the mode the session had comes back afterwards.
-class Transaccion {
+// One unit of change on the local company, in strict mode: committed by Confirma, undone otherwise.
+class Unidad {
   public:
-    explicit Transaccion(Conexion& cn) : cn_(cn) {
-        modo_ = cn.Escalar("SELECT @@SESSION.sql_mode");
-        abierta_ = modo_.has_value() &&
-                   cn.Ejecutar("SET SESSION sql_mode='STRICT_ALL_TABLES,NO_ENGINE_SUBSTITUTION'") &&
-                   cn.Ejecutar("START TRANSACTION");
-    }
-    ~Transaccion() {
-        if (abierta_ && !hecha_) cn_.Ejecutar("ROLLBACK");
-        if (modo_) cn_.Ejecutar("SET SESSION sql_mode=" + cn_.Literal(modo_));
-    }
-    Transaccion(const Transaccion&) = delete;
-    Transaccion& operator=(const Transaccion&) = delete;
-    bool Abierta() const { return abierta_; }
-    bool Confirma() {
-        hecha_ = cn_.Ejecutar("COMMIT");
-        return hecha_;
-    }
+    explicit Unidad(Conexion& cn) : modo_(cn), unidad_(cn) {}
+    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
+    bool Confirma() { return unidad_.Confirma(); }
 
   private:
-    Conexion& cn_;
-    Valor modo_;
-    bool abierta_ = false;
-    bool hecha_ = false;
+    kvtx8::ModoEstricto modo_;
+    kvtx8::Transaccion unidad_;
 };
 
 // Notices wait for the change they tell of to be committed.
@@ -69,7 +56,9 @@ struct Avisos {
     }
 };
 
-std::string Numerado(const char* campo, int i) { return campo + std::to_string(i); }
+std::string Numerado(const char* campo, int i) {
+    return campo + std::to_string(i);
+}
 
 // A number as SQL text.
 std::string NumeroTexto(double v) {
@@ -140,22 +129,17 @@ bool clsAux::SepararLinea(const std::string& linea, std::string& campo, std::str
     return true;
 }
 
-// The product copy routine, from the MATRIZ row into the local company.
-static bool CopiaDesdeMatriz(const Registros& origen, Conexion& cnOrigen, Conexion& local, bool esNuevo) {
-    (void)origen, (void)cnOrigen, (void)local, (void)esNuevo;
-    return false;
-}
-
 bool clsAux::ProductoNuevo(const std::string& matriz, Conexion& local, const std::string& clave,
                            Conexion& servidorLocal) {
     Conexion cnMatriz;
     if (!AbreBaseRemota(cnMatriz, matriz)) return false;
     Registros rs, origen;
     if (!Abre(rs, local, "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1")) return false;
-    if (!Abre(origen, cnMatriz, "productos WHERE Clave = " + cnMatriz.Literal(clave) + " LIMIT 1 ")) return false;
+    if (!Abre(origen, cnMatriz, "productos WHERE Clave = " + cnMatriz.Literal(clave) + " LIMIT 1 "))
+        return false;
     const bool existe = !rs.Eof();
     if (origen.Eof()) return existe;
-    if (!CopiaDesdeMatriz(origen, cnMatriz, local, !existe)) {
+    if (!CopiaProducto(origen, cnMatriz, local, !existe, false)) {
         if (local.UltimoError()) TomarElError(local);
         TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
         return false;
@@ -167,19 +151,27 @@ bool clsAux::ProductoNuevo(const std::string& matriz, Conexion& local, const std
 bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& local, const std::string& ruta,
                               Conexion& servidorLocal, const std::string& matriz, Conexion& espejo) {
     const std::string fuente = "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1";
+    // The copy of a missing product joins this unit, so the file's changes and the product go together.
+    kvtx8::Transaccion unidad(local);
+    if (!unidad.Activa()) {
+        TomarElError(local);
+        return false;
+    }
     Registros producto;
     if (!Abre(producto, local, fuente)) return false;
     if (producto.Eof()) {
+        // The copy reads the product's dependent rows on the connection it is given: the MATRIZ itself,
+        // not the ESPEJO with the MATRIZ as schema.
+        Conexion cnMatriz;
+        if (!AbreBaseRemota(cnMatriz, matriz)) return false;
         Registros origen;
-        if (!Abre(origen, espejo,
-                  kvtx8::Identificador(matriz, "productos") + " WHERE Clave = " + espejo.Literal(clave) +
-                      " LIMIT 1"))
+        if (!Abre(origen, cnMatriz, "productos WHERE Clave = " + cnMatriz.Literal(clave) + " LIMIT 1"))
             return false;
         if (origen.Eof()) {
             NoExisteEnMatriz();
             return false;
         }
-        if (!CopiaDesdeMatriz(origen, espejo, local, true)) {
+        if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
             if (local.UltimoError()) TomarElError(local);
             TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
             return false;
@@ -196,8 +188,8 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
         TomarElError(0, "No se pudo leer el archivo de trabajo");
         return false;
     }
-    Transaccion t(local);
-    if (!t.Abierta()) {
+    kvtx8::ModoEstricto estricto(local);
+    if (!estricto.Activo()) {
         TomarElError(local);
         return false;
     }
@@ -234,9 +226,11 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
             asignacion = "`SubLinea`=" + std::to_string(llave);
         } else if (campo == "Presentación" || campo == "ClavePresentación") {
             const bool esClave = campo == "ClavePresentación";
-            if (anterior.empty()) return falla("Presentación sin unidad: " + Entrecomillado(linea.substr(0, 60)));
+            if (anterior.empty())
+                return falla("Presentación sin unidad: " + Entrecomillado(linea.substr(0, 60)));
             if (!esClave && !kvtx8::EsNumerico(nuevo))
-                return falla("Cantidad de presentación que no es número: " + Entrecomillado(nuevo.substr(0, 60)));
+                return falla("Cantidad de presentación que no es número: " +
+                             Entrecomillado(nuevo.substr(0, 60)));
             const int64_t unidad = clsEstandar::ObtenerIdPorNombre(anterior, "medidas", local, "Medida");
             if (!unidad) {
                 TomarElError(local);
@@ -258,8 +252,8 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
                 }
                 aviso += kCrLf + std::string("Nueva presentación, ") + anterior + " con " + nuevo;
             } else {
-                const bool distinto = esClave ? pres.Texto(columna) != nuevo
-                                              : pres.Numero(columna) != kvtx8::kvVal(nuevo);
+                const bool distinto =
+                    esClave ? pres.Texto(columna) != nuevo : pres.Numero(columna) != kvtx8::kvVal(nuevo);
                 if (distinto) {
                     if (!local.Ejecutar("UPDATE presentaciones SET " + std::string(columna) + " = " + valor +
                                         " WHERE Id = " + std::to_string(pres.Entero("Id")))) {
@@ -277,11 +271,13 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
                 if (kvtx8::IgualSinMayusculas(c.nombre, campo)) columna = c.nombre;
             if (columna.empty() || kvtx8::IgualSinMayusculas(columna, "Id") ||
                 kvtx8::IgualSinMayusculas(columna, "Clave"))
-                return falla("El campo " + Entrecomillado(campo.substr(0, 60)) + " no se puede cambiar en productos");
+                return falla("El campo " + Entrecomillado(campo.substr(0, 60)) +
+                             " no se puede cambiar en productos");
             // Texts are stored as they stand, apostrophes too.
             asignacion = kvtx8::Identificador(columna) + "=" + local.Literal(nuevo);
         }
-        if (!local.Ejecutar("UPDATE productos SET " + asignacion + condicion) || !Abre(producto, local, fuente)) {
+        if (!local.Ejecutar("UPDATE productos SET " + asignacion + condicion) ||
+            !Abre(producto, local, fuente)) {
             TomarElError(local);
             return false;
         }
@@ -291,7 +287,7 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
     if (!TextoError.empty()) return false;
     if (!local.Ejecutar("UPDATE productos SET FechaCambios = '" + kvtx8::FechaSQL(Ahora()) +
                         "' WHERE Id = " + std::to_string(id)) ||
-        !t.Confirma()) {
+        !unidad.Confirma()) {
         TomarElError(local);
         return false;
     }
@@ -310,7 +306,8 @@ bool clsAux::CambioClaveProducto(const std::string& clave, Conexion& local, cons
     claveNueva_ = claveNueva_.substr(0, claveNueva_.find_first_of("\r\n"));
 
     Registros rs;
-    if (!Abre(rs, local, "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1", "Clave")) return false;
+    if (!Abre(rs, local, "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1", "Clave"))
+        return false;
     if (rs.Eof()) return false;
     if (!Abre(rs, local, "productos WHERE Clave = " + local.Literal(claveNueva_) + " LIMIT 1", "Clave"))
         return false;
@@ -333,7 +330,8 @@ void clsAux::CopiarRangos(Conexion& espejo, const std::string& matriz, const std
                           Conexion& local, long long id) {
     Registros enMatriz, enLocal;
     if (!Abre(enMatriz, espejo,
-              kvtx8::Identificador(matriz, "productos") + " WHERE Clave = " + espejo.Literal(clave) + " LIMIT 1"))
+              kvtx8::Identificador(matriz, "productos") + " WHERE Clave = " + espejo.Literal(clave) +
+                  " LIMIT 1"))
         return;
     if (!Abre(enLocal, local, "productos WHERE Id = " + std::to_string(id) + " LIMIT 1")) return;
     if (enMatriz.Eof() || enLocal.Eof()) return;
@@ -361,7 +359,8 @@ void clsAux::ReplicarEnEspejo(const std::string& clave, Conexion& local, Conexio
     if (!prodEspejo.Eof()) {
         std::vector<std::string> campos;
         std::vector<Valor> valores;
-        for (const char* c : {"Precio", "Ganancia", "Rango", "forCampo", "forOperador", "forFactor", "forRedondear"})
+        for (const char* c :
+             {"Precio", "Ganancia", "Rango", "forCampo", "forOperador", "forFactor", "forRedondear"})
             for (int i = 1; i <= 5; ++i) {
                 campos.push_back(Numerado(c, i));
                 valores.push_back(prodLocal.Dato(campos.back()));
@@ -430,7 +429,7 @@ bool clsAux::AnexosProducto(const std::string& matriz, Conexion& local, const st
         origen.Eof())
         return false;
 
-    Transaccion t(local);
+    Unidad t(local);
     if (!t.Abierta()) {
         TomarElError(local);
         return false;
@@ -441,8 +440,8 @@ bool clsAux::AnexosProducto(const std::string& matriz, Conexion& local, const st
     std::vector<std::string> campos;
     for (const char* c : {"Texto", "Numerico"})
         for (int i = 1; i <= 10; ++i) campos.push_back(Numerado(c, i));
-    for (const char* c :
-         {"Lun", "Mar", "Mie", "Jue", "Vie", "Sab", "Dom", "HoraIni", "HoraFin", "SaldableParaClientes", "RelacionadoCon"})
+    for (const char* c : {"Lun", "Mar", "Mie", "Jue", "Vie", "Sab", "Dom", "HoraIni", "HoraFin",
+                          "SaldableParaClientes", "RelacionadoCon"})
         campos.push_back(c);
     std::vector<Valor> valores;
     for (const auto& c : campos) valores.push_back(origen.Dato(c));
@@ -469,26 +468,28 @@ bool clsAux::CamposAdicionales(const std::string& clave, Conexion&, Conexion& lo
     }
     const std::vector<std::string> lineas = LineasDe(contenido);
     if (lineas.empty() || lineas.size() % 3 != 0) {
-        TomarElError(0, "El archivo de campos adicionales no está completo (" + std::to_string(lineas.size()) +
-                            " líneas)");
+        TomarElError(0, "El archivo de campos adicionales no está completo (" +
+                            std::to_string(lineas.size()) + " líneas)");
         return false;
     }
     std::string asignaciones;
     for (size_t i = 0; i < lineas.size(); i += 3) {
         const std::string& etiqueta = lineas[i];
-        const std::string slot = kvtx8::Recorta(etiqueta.size() > 2 ? etiqueta.substr(etiqueta.size() - 2) : etiqueta);
+        const std::string slot =
+            kvtx8::Recorta(etiqueta.size() > 2 ? etiqueta.substr(etiqueta.size() - 2) : etiqueta);
         const int n = kvtx8::EsNumerico(slot) ? static_cast<int>(kvtx8::kvVal(slot)) : 0;
         if (n < 1 || n > 10 || slot != std::to_string(n)) {
-            TomarElError(0, "Campo adicional sin número de 1 a 10: " + Entrecomillado(etiqueta.substr(0, 60)));
+            TomarElError(0,
+                         "Campo adicional sin número de 1 a 10: " + Entrecomillado(etiqueta.substr(0, 60)));
             return false;
         }
         if (!asignaciones.empty()) asignaciones += ",";
-        asignaciones += kvtx8::Identificador(Numerado("Texto", n)) + "=" + local.Literal(lineas[i + 1]) + "," +
-                        kvtx8::Identificador(Numerado("Numerico", n)) + "=" +
+        asignaciones += kvtx8::Identificador(Numerado("Texto", n)) + "=" + local.Literal(lineas[i + 1]) +
+                        "," + kvtx8::Identificador(Numerado("Numerico", n)) + "=" +
                         NumeroTexto(kvtx8::kvVal(lineas[i + 2]));
     }
 
-    Transaccion t(local);
+    Unidad t(local);
     if (!t.Abierta()) {
         TomarElError(local);
         return false;
@@ -504,8 +505,8 @@ bool clsAux::CamposAdicionales(const std::string& clave, Conexion&, Conexion& lo
         Registros enMatriz;
         if (AbreBaseEspejo(espejo) &&
             Abre(enMatriz, espejo,
-                 kvtx8::Identificador(matriz, "anexoproductos") + " WHERE Producto = " + espejo.Literal(clave) +
-                     " LIMIT 1") &&
+                 kvtx8::Identificador(matriz, "anexoproductos") +
+                     " WHERE Producto = " + espejo.Literal(clave) + " LIMIT 1") &&
             !enMatriz.Eof()) {
             for (const char* c : {"Texto", "Numerico"})
                 for (int i = 1; i <= 10; ++i) Mod.BDLocal.PasaCampo(Numerado(c, i), enMatriz, nuevo);
@@ -519,8 +520,8 @@ bool clsAux::CamposAdicionales(const std::string& clave, Conexion&, Conexion& lo
     }
     if (anexo.Eof()) return false;
 
-    if (!local.Ejecutar("UPDATE anexoproductos SET " + asignaciones + " WHERE Id = " +
-                        std::to_string(anexo.Entero("Id"))) ||
+    if (!local.Ejecutar("UPDATE anexoproductos SET " + asignaciones +
+                        " WHERE Id = " + std::to_string(anexo.Entero("Id"))) ||
         !local.Ejecutar("UPDATE productos SET FechaCambios = '" + kvtx8::FechaSQL(Ahora()) +
                         kvtx8::CambXXXSQL("' WHERE Clave = 'XXX'", clave, local)) ||
         !t.Confirma()) {
@@ -545,18 +546,20 @@ bool clsAux::VarianteCambiada(const std::string& matriz, Conexion& local, const 
     if (!Abre(origen, cnMatriz, "variantes WHERE Variante = " + cnMatriz.Literal(variante) + " LIMIT 1") ||
         origen.Eof())
         return false;
-    Transaccion t(local);
+    Unidad t(local);
     if (!t.Abierta()) {
         TomarElError(local);
         return false;
     }
-    const long long id = BuscaOAgrega(local, "variantes", "Variante = " + local.Literal(variante), &origen, {}, {});
+    const long long id =
+        BuscaOAgrega(local, "variantes", "Variante = " + local.Literal(variante), &origen, {}, {});
     if (!id) return false;
     std::vector<std::string> campos = {"Variante", "Precio", "Producto", "Cantidad"};
     std::vector<Valor> valores;
     for (const auto& c : campos) valores.push_back(origen.Dato(c));
     Registros rs;
-    if (!Mod.BDLocal.ActualizaRegistro(rs, local, "variantes", campos, valores, "Id = " + std::to_string(id)) ||
+    if (!Mod.BDLocal.ActualizaRegistro(rs, local, "variantes", campos, valores,
+                                       "Id = " + std::to_string(id)) ||
         !t.Confirma()) {
         TomarElError(local);
         return false;
@@ -570,10 +573,11 @@ bool clsAux::VariantesDelProd(const std::string& matriz, Conexion& local, const 
     Conexion cnMatriz;
     if (!AbreBaseRemota(cnMatriz, matriz)) return false;
     Registros ligas;
-    if (!Abre(ligas, cnMatriz, "productosyvariantes WHERE Producto = " + cnMatriz.Literal(clave) + " ORDER BY Id") ||
+    if (!Abre(ligas, cnMatriz,
+              "productosyvariantes WHERE Producto = " + cnMatriz.Literal(clave) + " ORDER BY Id") ||
         ligas.Eof())
         return false;
-    Transaccion t(local);
+    Unidad t(local);
     if (!t.Abierta()) {
         TomarElError(local);
         return false;
@@ -585,8 +589,8 @@ bool clsAux::VariantesDelProd(const std::string& matriz, Conexion& local, const 
                   "variantes WHERE Id = " + kvtx8::NumeroSQL(ligas.Texto("IdVariante")) + " LIMIT 1"))
             return false;
         if (origen.Eof()) continue;
-        const long long id = BuscaOAgrega(local, "variantes",
-                                          "Variante = " + local.Literal(origen.Texto("Variante")), &origen, {}, {});
+        const long long id = BuscaOAgrega(
+            local, "variantes", "Variante = " + local.Literal(origen.Texto("Variante")), &origen, {}, {});
         if (!id) return false;
         Registros liga;
         if (!Abre(liga, local,
@@ -611,7 +615,8 @@ bool clsAux::VariantesDelProd(const std::string& matriz, Conexion& local, const 
 
 bool clsAux::VariantesEnElProd(const std::string& matriz, Conexion& local, const std::string& clave,
                                Conexion& servidorLocal) {
-    static constexpr const char* kCampos = "Id, VariantesMinimo, VariantesMaximo, VariantesSinCosto, AgregarVariantes";
+    static constexpr const char* kCampos =
+        "Id, VariantesMinimo, VariantesMaximo, VariantesSinCosto, AgregarVariantes";
     Conexion cnMatriz;
     if (!AbreBaseRemota(cnMatriz, matriz)) return false;
     Registros origen, destino;
@@ -619,7 +624,8 @@ bool clsAux::VariantesEnElProd(const std::string& matriz, Conexion& local, const
         !Abre(destino, local, "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1", kCampos) ||
         origen.Eof() || destino.Eof())
         return false;
-    std::vector<std::string> campos = {"VariantesMinimo", "VariantesMaximo", "VariantesSinCosto", "AgregarVariantes"};
+    std::vector<std::string> campos = {"VariantesMinimo", "VariantesMaximo", "VariantesSinCosto",
+                                       "AgregarVariantes"};
     std::vector<Valor> valores;
     for (const auto& c : campos) valores.push_back(origen.Dato(c));
     const std::string id = std::to_string(destino.Entero("Id"));

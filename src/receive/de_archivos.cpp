@@ -48,7 +48,8 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
     return {
         {"CA", "Campos adicionales, 'XXX'", ".CamposAdicionales", false, -1,
          con([](clsAux& x, ArchivoRecibido& a) {
-             return x.CamposAdicionales(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz, a.espejo);
+             return x.CamposAdicionales(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz,
+                                        a.espejo);
          })},
         {"CP", "Cambio de clave, 'XXX'", "", false, kAvisoCambioDeClave,
          con([](clsAux& x, ArchivoRecibido& a) {
@@ -59,10 +60,10 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
          })},
         {"PC", "Producto cambiado, 'XXX'", ".ProductoCambiado", false, -1,
          con([](clsAux& x, ArchivoRecibido& a) {
-             return x.ProductoCambiado(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz, a.espejo);
+             return x.ProductoCambiado(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz,
+                                       a.espejo);
          })},
-        {"PR", "Nuevo producto, 'XXX'", ".ProductoNuevo", false, -1,
-         con([](clsAux& x, ArchivoRecibido& a) {
+        {"PR", "Nuevo producto, 'XXX'", ".ProductoNuevo", false, -1, con([](clsAux& x, ArchivoRecibido& a) {
              return x.ProductoNuevo(a.matriz, a.local, a.Clave(), a.servidorLocal);
          })},
         {"VC", "Variantes modificadas, 'XXX'", ".VarianteCambiada", false, -1,
@@ -87,14 +88,16 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
 std::vector<TipoDeArchivo> TablaDeTipos(std::vector<TipoDeArchivo> otros) {
     std::vector<TipoDeArchivo> tabla = TiposDeProductos();
     for (auto& t : otros) tabla.push_back(std::move(t));
-    std::stable_sort(tabla.begin(), tabla.end(),
-                     [](const TipoDeArchivo& a, const TipoDeArchivo& b) { return Lugar(a.codigo) < Lugar(b.codigo); });
+    std::stable_sort(tabla.begin(), tabla.end(), [](const TipoDeArchivo& a, const TipoDeArchivo& b) {
+        return Lugar(a.codigo) < Lugar(b.codigo);
+    });
     return tabla;
 }
 
 bool clsPendientes::GuardarErrorDeLectura(Conexion& hub, const Registros& fila, const std::string& error) {
     Registros rs;
-    if (!Mod.BDRemota.AbrirTabla(rs, hub, "concentradorqmx.erroresdelectura WHERE AutoInc = -9")) return false;
+    if (!Mod.BDRemota.AbrirTabla(rs, hub, "concentradorqmx.erroresdelectura WHERE AutoInc = -9"))
+        return false;
     rs.AddNew();
     for (const auto& c : rs.Campos())
         if (!kvtx8::IgualSinMayusculas(c.nombre, "AutoInc")) Mod.BDRemota.PasaCampo(c.nombre, fila, rs);
@@ -132,8 +135,8 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
         }
         const std::string id = kvtx8::NumeroSQL(cola.Texto("Id"));
         Registros fila;
-        if (!Mod.BDRemota.AbrirTabla(fila, hub,
-                                     "concentradorqmx.archivosasubir WHERE Id = " + id + " AND Cancelar = 0")) {
+        if (!Mod.BDRemota.AbrirTabla(
+                fila, hub, "concentradorqmx.archivosasubir WHERE Id = " + id + " AND Cancelar = 0")) {
             falla(hub);
             continue;
         }
