@@ -50,9 +50,15 @@ const std::vector<std::pair<std::string, std::string>>& ColumnasDeClaveDeProduct
 
 bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nueva, Conexion& cn) {
     error_.clear();
+    numero_ = 0;
     auto falla = [&](const std::string& texto) {
         error_ = texto;
         return false;
+    };
+    // The server's error, taken before a rollback clears it.
+    auto delServidor = [&] {
+        numero_ = cn.UltimoError();
+        return cn.MensajeError();
     };
     if (vieja.empty() || nueva.empty()) return falla("clave vacía");
     if (vieja == nueva) return falla("la clave nueva es la misma");
@@ -65,7 +71,7 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
         Registros rs;
         if (!bd.AbrirConsulta(
                 rs, cn, "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE()"))
-            return falla(cn.MensajeError());
+            return falla(delServidor());
         for (; !rs.Eof(); rs.MoveNext()) hay.insert(rs.Texto("TABLE_NAME"));
     }
     if (!hay.count(Tabla)) return falla("no existe la tabla " + Tabla);
@@ -73,7 +79,7 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
     // Strict: a new key too long for a column is refused, not cut.
     ModoEstricto estricto(cn);
     Transaccion unidad(cn);
-    if (!estricto.Activo() || !unidad.Activa()) return falla(cn.MensajeError());
+    if (!estricto.Activo() || !unidad.Activa()) return falla(delServidor());
     auto deshace = [&](const std::string& texto) {
         unidad.Deshace();
         return falla(texto);
@@ -84,20 +90,20 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
                           " WHERE Clave=" + cn.Literal(clave) + " FOR UPDATE");
     };
     const Valor existeNueva = cuenta(nueva);
-    if (!existeNueva) return deshace(cn.MensajeError());
+    if (!existeNueva) return deshace(delServidor());
     if (kvVal(*existeNueva) > 0) return deshace("la clave nueva ya existe");
     if (Validar) {
         const Valor existeVieja = cuenta(vieja);
-        if (!existeVieja) return deshace(cn.MensajeError());
+        if (!existeVieja) return deshace(delServidor());
         if (kvVal(*existeVieja) == 0) return deshace("no existe la clave");
     }
     for (const auto& [tabla, columna] : ColumnasDeClaveDeProducto()) {
         if (!hay.count(tabla)) continue;
         if (!cn.Ejecutar("UPDATE " + Identificador(tabla) + " SET " + Identificador(columna) + "=" +
                          cn.Literal(nueva) + " WHERE " + Identificador(columna) + "=" + cn.Literal(vieja)))
-            return deshace(cn.MensajeError());
+            return deshace(delServidor());
     }
-    if (!unidad.Confirma()) return falla(cn.MensajeError());
+    if (!unidad.Confirma()) return falla(delServidor());
     return true;
 }
 

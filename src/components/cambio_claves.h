@@ -33,9 +33,12 @@ class CambioClaves {
     // in `Tabla`, or when a statement fails. The reason stays in Error().
     bool CambiarClaves(const std::string& vieja, const std::string& nueva, Conexion& cn);
     const std::string& Error() const { return error_; }
+    // The server's error number when a statement failed; 0 for a refusal of this component.
+    unsigned NumeroError() const { return numero_; }
 
   private:
     std::string error_;
+    unsigned numero_ = 0;
 };
 
 }  // namespace kvtx8

@@ -113,8 +113,9 @@ long long clsAux::BuscaOAgrega(Conexion& cn, const std::string& tabla, const std
 bool clsAux::SepararLinea(const std::string& linea, std::string& campo, std::string& anterior,
                           std::string& nuevo) {
     campo.clear(), anterior.clear(), nuevo.clear();
+    // Every field ends in its quote: a line cut short is not read as a shorter value.
     const size_t par = linea.find("\",");
-    if (par == std::string::npos) return false;
+    if (par == std::string::npos || linea.back() != '"') return false;
     campo = SinComillas(linea.substr(0, par));
     const std::string resto = par + 3 <= linea.size() ? linea.substr(par + 3) : "";
     const size_t otro = resto.find("\",");
@@ -198,8 +199,10 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
         TomarElError(0, texto);
         return false;
     };
+    int cambios = 0;
     for (const std::string& linea : LineasDe(contenido)) {
         if (linea.empty()) continue;
+        ++cambios;
         std::string campo, anterior, nuevo;
         if (!SepararLinea(linea, campo, anterior, nuevo))
             return falla("Línea sin el formato \"campo\",\"anterior\",\"nuevo\": " +
@@ -283,6 +286,7 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
         }
         aviso += kCrLf + campo + ": anterior: " + anterior + ", nuevo: " + nuevo;
     }
+    if (cambios == 0) return falla("El archivo de cambios está vacío");
     CopiarRangos(espejo, matriz, clave, local, id);
     if (!TextoError.empty()) return false;
     if (!local.Ejecutar("UPDATE productos SET FechaCambios = '" + kvtx8::FechaSQL(Ahora()) +
@@ -316,11 +320,8 @@ bool clsAux::CambioClaveProducto(const std::string& clave, Conexion& local, cons
     cambio.Tabla = "productos";
     if (!cambio.CambiarClaves(clave, claveNueva_, local)) {
         // Not renamed: no notice tells that it was.
-        if (local.UltimoError())
-            TomarElError(local);
-        else
-            TomarElError(0, "La clave " + Entrecomillado(clave) + " no se cambió por " +
-                                Entrecomillado(claveNueva_) + ": " + cambio.Error());
+        TomarElError(cambio.NumeroError(), "La clave " + Entrecomillado(clave) + " no se cambió por " +
+                                               Entrecomillado(claveNueva_) + ": " + cambio.Error());
         return false;
     }
     return true;
