@@ -330,6 +330,10 @@ bool clsAux::CambioClaveProducto(const std::string& clave, Conexion& local, cons
 void clsAux::CopiarRangos(Conexion& espejo, const std::string& matriz, const std::string& clave,
                           Conexion& local, long long id) {
     Registros enMatriz, enLocal;
+    if (!AbreBaseEspejo(espejo)) {
+        TomarElError(espejo);
+        return;
+    }
     if (!Abre(enMatriz, espejo,
               kvtx8::Identificador(matriz, "productos") + " WHERE Clave = " + espejo.Literal(clave) +
                   " LIMIT 1"))
