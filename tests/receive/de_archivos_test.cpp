@@ -204,3 +204,31 @@ TEST(LeerDeArchivos, TheProductTypesThroughTheCyclesStage) {
     EXPECT_EQ(e.Avisos(9), Lista{});
     EXPECT_FALSE(e.HayArchivoDeTrabajo());
 }
+
+TEST(LeerDeArchivos, ANewProductFromTheHubReachesTheCompanyThroughTheProgram) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario g(prueba::kDemo);
+    prueba::EjecutaSQL(g.hub, "matriz_norte",
+                       "INSERT INTO lineas (Id, Linea) VALUES (7, 'FERRETERÍA');"
+                       "INSERT INTO productos (Clave, Descrip, Linea, Precio1, Costo) VALUES "
+                       "('N''1', 'Llave de paso', 7, 99.5, 40);"
+                       "INSERT INTO clavesalternas (ClaveProducto, ClaveAlterna) VALUES ('N''1', '7501')");
+    prueba::EjecutaSQL(g.hub, "concentradorqmx",
+                       "INSERT INTO archivosasubir (Tipo, BaseDeDatos, clave, Contenido) VALUES "
+                       "('PR', 'sucursal_centro', 'N''1', 'producto nuevo')");
+
+    const auto r = g.Ejecuta(4);
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    EXPECT_EQ(
+        prueba::Filas(g.local, "datos1",
+                      "SELECT CONCAT_WS('|', p.Descrip, l.Linea, p.Precio1, c.ClaveAlterna) FROM productos p "
+                      "JOIN lineas l ON l.Id = p.Linea JOIN clavesalternas c ON c.ClaveProducto = p.Clave "
+                      "WHERE p.Clave = 'N''1'"),
+        Lista{"Llave de paso|FERRETERÍA|99.5000|7501"});
+    EXPECT_EQ(prueba::Filas(g.local, "concentradorqmx",
+                            "SELECT CAST(DECODE(Aviso, Metodo) AS CHAR) FROM avisos WHERE TipoAviso = 4"),
+              Lista{"Nuevo producto: \"N'1\""});
+    EXPECT_EQ(prueba::Consulta(g.hub, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), "0");
+    EXPECT_EQ(prueba::Consulta(g.hub, "concentradorqmx", "SELECT COUNT(*) FROM erroresdelectura"), "0");
+    EXPECT_FALSE(std::filesystem::exists(g.Carpeta() + kArchivoDeTrabajo));
+}
