@@ -62,6 +62,8 @@ bool CambioClaves::CambiarClaves(const std::string& vieja, const std::string& nu
     };
     if (vieja.empty() || nueva.empty()) return falla("clave vacía");
     if (vieja == nueva) return falla("la clave nueva es la misma");
+    for (unsigned char c : nueva)
+        if (c < 0x20 || c == 0x7f) return falla("la clave nueva tiene caracteres de control");
     if (!cn.Abierta()) return falla("sin conexión");
 
     // The tables this database has, read once.

@@ -29,7 +29,8 @@ class CambioClaves {
     std::string Tabla = "productos";
 
     // Renames `vieja` to `nueva` in every table of the list, in one transaction: all or nothing. Refused
-    // (false, nothing changed) when either key is empty, when they are equal, when `nueva` already exists
+    // (false, nothing changed) when either key is empty, when they are equal, when the new one holds
+    // control characters, when `nueva` already exists
     // in `Tabla`, or when a statement fails. The reason stays in Error().
     bool CambiarClaves(const std::string& vieja, const std::string& nueva, Conexion& cn);
     const std::string& Error() const { return error_; }

@@ -48,6 +48,8 @@ TEST(CambioClaves, RenamesTheKeyInEveryTableAtOnceOrNotAtAll) {
     EXPECT_EQ(c.Error(), "la clave nueva ya existe");
     EXPECT_FALSE(c.CambiarClaves("A1", "", cn));
     EXPECT_FALSE(c.CambiarClaves("A1", "A1", cn));
+    EXPECT_FALSE(c.CambiarClaves("A1", "Z\t9", cn));
+    EXPECT_EQ(c.Error(), "la clave nueva tiene caracteres de control");
     EXPECT_FALSE(c.CambiarClaves("NADA", "Z9", cn));
     EXPECT_EQ(c.Error(), "no existe la clave");
     // Too long for the key columns: refused whole, not cut.

@@ -246,6 +246,24 @@ TEST(CambioClaveProducto, RenamesOnceAndTakesANewKeyThatExistsAsDone) {
     EXPECT_EQ(e.EnCompania("SELECT Clave FROM productos ORDER BY Clave"), (Lista{"B2", "Z'9"}));
     EXPECT_EQ(e.EnCompania("SELECT CONCAT(Kit, '>', Clave) FROM kitskardex ORDER BY Id"),
               (Lista{"K>Z'9", "Z'9>B2"}));
+
+    // Files that name no usable key: empty ones wait, the others are refused with the server's reason.
+    const Lista antes = e.EnCompania("SELECT CONCAT_WS('|', Clave, FADUA) FROM productos ORDER BY Clave");
+    e.aux.TextoError.clear();
+    EXPECT_FALSE(e.aux.CambioClaveProducto("B2", e.compania, ""));
+    EXPECT_EQ(e.aux.TextoError, "");
+    const std::pair<std::string, std::string> malos[] = {
+        {"B2\t", "Nº 0: La clave \"B2\" no se cambió por \"\": clave vacía"},
+        {"B2\t\xff\xfe\x80", "Nº 1366: "},
+        {"B2\t" + std::string(1 << 20, 'x'), "Nº 1406: "},
+        {std::string("B2\t\0\x01", 5), "Nº 0: La clave \"B2\" no se cambió por \""},
+    };
+    for (const auto& [archivo, error] : malos) {
+        e.aux.TextoError.clear();
+        EXPECT_FALSE(e.aux.CambioClaveProducto("B2", e.compania, archivo)) << error;
+        EXPECT_EQ(e.aux.TextoError.rfind(error, 0), 0u) << e.aux.TextoError;
+    }
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Clave, FADUA) FROM productos ORDER BY Clave"), antes);
 }
 
 TEST(CamposAdicionales, RecordsOfThreeLinesFillTheirSlots) {
@@ -330,6 +348,15 @@ TEST(Variantes, ChangedVariantsAndAProductsVariantsAndItsVariantData) {
     EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Variante, Precio, Producto, Cantidad) FROM variantes"),
               Lista{"QUESO|6.0000|A1|1.0000"});
     EXPECT_EQ(e.Avisos(20), Lista{"Variante modificada: \"QUESO\"\r\nVariante modificada: \"QUESO\""});
+    // Variant files that name nothing the MATRIZ has wait; nothing changes.
+    for (const std::string malo : {std::string(""), std::string("\r\n"), std::string(1 << 20, 'x') + "\n",
+                                   std::string("\xff\xfe\n"), std::string("QUESO;JAMÓN;1")}) {
+        e.aux.TextoError.clear();
+        EXPECT_FALSE(e.aux.VarianteCambiada(e.matriz, e.compania, malo, e.servidorLocal));
+        EXPECT_EQ(e.aux.TextoError, "");
+    }
+    EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM variantes"), Lista{"1"});
+    EXPECT_EQ(e.Avisos(20).size(), 1u);
 
     // The product's variants: each newly linked one tells, one already linked does not; a link to a
     // variant the MATRIZ lacks is passed over.
