@@ -4,6 +4,7 @@
 
 #include "components/movimientos.h"
 #include "components/subir_entradas.h"
+#include "components/transaccion.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "documents/lector_secuencial.h"
@@ -110,8 +111,8 @@ bool clsDeAlertas::Archivar(const kvtx8::Registros& alerta, kvtx8::Conexion& cn)
         const kvtx8::Valor v = alerta.Dato(campo);
         return v ? cn.Literal(*v) : std::string("NULL");
     };
-    Transaccion t(cn);
-    return t.Iniciada() &&
+    kvtx8::Transaccion t(cn);
+    return t.Activa() &&
            Inserta(cn, "historicoalertas",
                    {{"Fecha", "'" + Formato(ahora, "yyyy-mm-dd") + "'"},
                     {"Hora", "'" + Formato(ahora, "hh:nn:ss") + "'"},
@@ -189,8 +190,8 @@ clsDeAlertas::Generado clsDeAlertas::GenerarTraspaso(kvtx8::Conexion& cn, const 
     Pedido p;
     if (!LeePedido(contenido, p)) return Generado::Ilegible;
     if (!kvtx8::Movimientos::PreparaFolios(cn)) return Generado::Fallo;
-    Transaccion t(cn);
-    if (!t.Iniciada()) return Generado::Fallo;
+    kvtx8::Transaccion t(cn);
+    if (!t.Activa()) return Generado::Fallo;
     // Locked: a second alert for the same order waits for this one and then finds its transfer.
     if (cn.Escalar("SELECT Id FROM traspasos WHERE Destino=" + cn.Literal(destino) +
                    " AND IdPedido=" + std::to_string(pedido) + " LIMIT 1 FOR UPDATE"))

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "components/movimientos.h"
+#include "components/transaccion.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "documents/lector_secuencial.h"
@@ -341,8 +342,8 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
     Factura = NumeroDeDocumento(d.folio, d.serie, d.tipo);
 
     if (!kvtx8::Movimientos::PreparaFolios(local)) return fallaSql();
-    Transaccion t(local);
-    if (!t.Iniciada()) return fallaSql();
+    kvtx8::Transaccion t(local);
+    if (!t.Activa()) return fallaSql();
     // A supplier's document is a purchase once; the locking read keeps a second client out meanwhile.
     if (local.Escalar("SELECT Compra FROM compras WHERE Proveedor = " + local.Literal(d.proveedor) +
                       " AND Factura = " + local.Literal(Factura) + " LIMIT 1 FOR UPDATE"))
@@ -351,8 +352,9 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
 
     Escritor e(local, d, 0);
     e.compra = e.mov.Foliar(local, "Compra", "compras", "Compra");
+    if (e.compra <= 0) return fallaSql();
     const long long folioPago = e.mov.Foliar(local, "Movimiento", "edoctaprov", "Folio");
-    if (e.compra <= 0 || folioPago <= 0) return fallaSql();
+    if (folioPago <= 0) return fallaSql();
 
     Columnas c = {{"Compra", Num(e.compra)},           {"Proveedor", local.Literal(d.proveedor)},
                   {"Factura", local.Literal(Factura)}, {"Fecha", "'" + e.hoy + "'"},

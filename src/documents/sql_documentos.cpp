@@ -39,20 +39,4 @@ std::string TextoDeError(const kvtx8::Conexion& cn) {
     return "Nº " + std::to_string(cn.UltimoError()) + ": " + cn.MensajeError();
 }
 
-Transaccion::Transaccion(kvtx8::Conexion& cn) : cn_(cn) {
-    iniciada_ = cn_.Ejecutar("START TRANSACTION");
-}
-
-Transaccion::~Transaccion() {
-    if (iniciada_) cn_.Ejecutar("ROLLBACK");
-}
-
-bool Transaccion::Confirma() {
-    if (!iniciada_) return false;
-    iniciada_ = false;
-    if (cn_.Ejecutar("COMMIT")) return true;
-    cn_.Ejecutar("ROLLBACK");
-    return false;
-}
-
 }  // namespace cnc

@@ -1,5 +1,4 @@
-// What the document classes share: rows written as one statement, each value already SQL text, and the
-// transaction a document is written in.
+// What the document classes share: rows written as one statement, each value already SQL text.
 #pragma once
 
 #include <string>
@@ -25,20 +24,5 @@ std::string FechaONull(const std::string& texto);
 
 // "Nº " + error number + ": " + description, of the connection's last error.
 std::string TextoDeError(const kvtx8::Conexion& cn);
-
-// One document written whole or not at all: rolled back unless Confirma() was called and worked.
-class Transaccion {
-  public:
-    explicit Transaccion(kvtx8::Conexion& cn);
-    ~Transaccion();
-    Transaccion(const Transaccion&) = delete;
-    Transaccion& operator=(const Transaccion&) = delete;
-    bool Iniciada() const { return iniciada_; }
-    bool Confirma();
-
-  private:
-    kvtx8::Conexion& cn_;
-    bool iniciada_ = false;
-};
 
 }  // namespace cnc
