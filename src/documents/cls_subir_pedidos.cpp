@@ -1,5 +1,6 @@
 #include "documents/cls_subir_pedidos.h"
 
+#include "components/transaccion.h"
 #include "core/archivo_de_trabajo.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
@@ -61,8 +62,14 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
         return sale(true);
     }
 
-    Transaccion t(cn);
-    if (!t.Iniciada()) return sale(false);
+    // From here the request is done unless the failure may go away by itself: an order the MATRIZ refuses
+    // would be refused every cycle.
+    auto fallaSql = [&]() {
+        error_ = "La orden de compra " + std::to_string(folio) + " no se envió: " + TextoDeError(cn);
+        return sale(!ErrorPasajero(cn) && cn.Abierta());
+    };
+    kvtx8::Transaccion t(cn);
+    if (!t.Activa()) return fallaSql();
     const std::string serie = cliente.Texto("SeriePedidos");
     const std::string dato = "PE-" + serie;
     // The counter row locked for the transaction: two clients never take the same number.
@@ -71,7 +78,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     while (cn.Escalar("SELECT Id FROM pedidos WHERE Factura=" + Num(numero) +
                       " AND Serie=" + cn.Literal(serie) + " LIMIT 1"))
         ++numero;
-    if (!cn.Abierta() || !bd.GrabaDato(dato, std::to_string(numero), cn, "sistema")) return sale(false);
+    if (!cn.Abierta() || !bd.GrabaDato(dato, std::to_string(numero), cn, "sistema")) return fallaSql();
 
     auto T = [&](const std::string& s) { return cn.Literal(s); };
     auto C = [&](const char* campo) { return T(cliente.Texto(campo)); };
@@ -109,9 +116,9 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     c.push_back({"Nota", T(lineas[14])});
     c.push_back({"Usuario", T(lineas[15])});
     if (conOrigen) c.push_back({"Origen", "'RECOMPRA'"});
-    if (!Inserta(cn, "pedidos", c)) return sale(false);
+    if (!Inserta(cn, "pedidos", c)) return fallaSql();
     const long long id = static_cast<long long>(cn.IdInsertado());
-    if (!cn.Ejecutar("DELETE FROM pedidosdetalle WHERE Id = " + Num(id))) return sale(false);
+    if (!cn.Ejecutar("DELETE FROM pedidosdetalle WHERE Id = " + Num(id))) return fallaSql();
 
     const long long lista = cliente.Entero("Precio");
     for (size_t i = kLineasDeEncabezado; i + kLineasDeRenglon <= lineas.size(); i += kLineasDeRenglon) {
@@ -128,7 +135,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
                       {"Nota", T(lineas[i + 8])}};
         kvtx8::Registros prod;
         if (!bd.AbrirTabla(prod, cn, "productos WHERE Clave = " + T(lineas[i + 2]) + " LIMIT 1"))
-            return sale(false);
+            return fallaSql();
         if (!prod.Eof()) {
             r.push_back({"IVA", Num(prod.Numero("IVA"))});
             r.push_back({"ImpuestoAd", Num(prod.Numero("ImpuestoAd"))});
@@ -138,9 +145,9 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
                 r.push_back({"PrecioNeto", Num(prod.Numero(columna))});
             }
         }
-        if (!Inserta(cn, "pedidosdetalle", r)) return sale(false);
+        if (!Inserta(cn, "pedidosdetalle", r)) return fallaSql();
     }
-    if (!t.Confirma()) return sale(false);
+    if (!t.Confirma()) return fallaSql();
     Pedido = id;
     bd.CierraBdD(cn);
     local.Ejecutar("UPDATE ordenes SET Pedido = " + Num(id) + " WHERE Orden = " + Num(folio));

@@ -12,8 +12,10 @@ namespace cnc {
 class clsSubirPedidos {
   public:
     // Builds the MATRIZ order of one "OC" request (the record set on its row) in one transaction. True when
-    // the request is done: the order was created, existed already, or the file cannot be an order (cut
-    // short: nothing is written and the reason is in Error()). False leaves the request for a later cycle.
+    // the request is done: the order was created, existed already, or cannot be made (the file is cut
+    // short, or the MATRIZ refuses it: nothing is written and the reason is in Error()). False leaves the
+    // request for a later cycle: no folio, no MATRIZ, no customer for the branch, or a failure that may go
+    // away by itself.
     bool Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Registros& solicitud, kvtx8::Conexion& local,
                 const std::string& matriz);
     // Id of the MATRIZ order created by the last call; 0 when none was.

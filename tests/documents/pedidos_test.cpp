@@ -116,6 +116,17 @@ TEST(LeerDeEnvio, EachRequestIsConsumedOrKeptAsItsOutcomeSays) {
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='PE-S'"), Lista{"41"});
     EXPECT_EQ(e.Avisos(12), Lista{});
 
+    // An order the MATRIZ refuses halfway leaves nothing of it, and is not offered again every cycle.
+    e.Hub(e.matriz,
+          "CREATE TRIGGER rechaza BEFORE INSERT ON pedidosdetalle FOR EACH ROW "
+          "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='rechazado'");
+    e.Solicitud(10, "OC", 7, orden);
+    EXPECT_EQ(e.Pasa(), Resultado::Incompleto);
+    EXPECT_EQ(e.Solicitudes(), (Lista{"3", "4", "5", "6"}));
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos"), Lista{"2"});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='PE-S'"), Lista{"41"});
+    e.Hub(e.matriz, "DROP TRIGGER rechaza");
+
     // Without the branch's customer in the MATRIZ, or without the MATRIZ, a request waits.
     e.Hub(e.matriz, "DELETE FROM clientes WHERE Clave='SUC1'");
     e.Solicitud(9, "OC", 7, orden);
