@@ -5,6 +5,7 @@
 #include "core/shared_routines.h"
 #include "documents/cls_de_alertas.h"
 #include "documents/cls_subir_pedidos.h"
+#include "documents/tipos_de_documentos.h"
 #include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
@@ -145,7 +146,7 @@ void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
     EscribeBitacora(b, "Envío de información normal");
     Mod.ConexionEntregada = true;
     ctx.soloRecibir = modo == 4;
-    std::vector<Etapa> etapas = EtapasDeRecepcion();
+    std::vector<Etapa> etapas = EtapasDeRecepcion(TiposDeArchivoDeDocumentos());
     for (auto& e : EtapasDeCierre()) etapas.push_back(std::move(e));
     clsCopiaMaestra().PasarTablasYrecibir(ctx, etapas);
 }
