@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "components/subir_entradas.h"
-#include "documents/archivos_de_documentos.h"
 #include "support/escenario.h"
 
 using prueba::Consulta;
@@ -125,20 +123,60 @@ TEST_F(Documentos, TheLiveProgramsAlertPollTurnsAnOrderIntoATransferTheBranchTak
     const std::string bitacora = g->Bitacora();
     EXPECT_NE(bitacora.find(".Generó el traspaso 1 desde el pedido ID 700"), std::string::npos) << bitacora;
 
-    // The branch's file waits in the hub's queue; its "TR" handler makes the stock entry.
+    // The branch's file waits in the hub's queue; the next cycle makes it the stock entry.
     EXPECT_EQ(Hub("concentradorqmx", "SELECT CONCAT_WS('/', Tipo, BaseDeDatos, Folio) FROM archivosasubir"),
               "TR/sucursal_centro/1");
-    kvtx8::Conexion hub, local;
-    prueba::Configura(cnc::Mod.BDRemota, g->hub, "");
-    prueba::Configura(cnc::Mod.BDLocal, g->local, "datos1");
-    ASSERT_TRUE(cnc::Mod.BDRemota.AbrirBdD(hub, "concentradorqmx"));
-    ASSERT_TRUE(cnc::Mod.BDLocal.AbrirBdD(local, "datos1"));
-    const std::string contenido = hub.Escalar("SELECT Contenido FROM archivosasubir").value_or("");
-    g->m.carpeta.Escribe("extraido.txt", contenido);
-    const cnc::DocumentoRecibido r =
-        cnc::TraspasoDesdeArchivo("1", g->m.carpeta.Archivo("extraido.txt"), local);
-    ASSERT_TRUE(r.hecho) << r.error << contenido;
-    EXPECT_EQ(r.aviso, "Traspaso 1 recibido. Folio de Entrada 1");
+    const auto r = g->Ejecuta(0);
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    EXPECT_EQ(Hub("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), "0");
+    EXPECT_EQ(
+        Local("concentradorqmx",
+              "SELECT COUNT(*) FROM avisos WHERE TipoAviso=8 AND CAST(DECODE(Aviso, CAST(Metodo AS CHAR)) "
+              "AS CHAR) = 'Traspaso 1 recibido. Folio de Entrada 1'"),
+        "1");
+    EXPECT_EQ(Local("datos1", "SELECT CONCAT_WS('/', Entrada, Traspaso, Usuario) FROM entradas"),
+              "1/1/CONCENTRAD");
     EXPECT_EQ(Local("datos1", "SELECT Existencia - " + antes + " FROM productos WHERE Clave='P0002'"),
               "6.0000");
+}
+
+TEST_F(Documentos, AHeadOfficeTakesABranchsInvoiceFileAsAPurchase) {
+    // The file a branch leaves for this company at the hub: an invoice of one line, paid in cash.
+    std::string f =
+        "\"SUC-N\",\"Sucursal Norte\",\"Factura\",1\r\n88,\"N\"\r\n2026-12-31\r\n0\r\n0\r\n0\r\n0\r\n"
+        "\r\n\r\n\r\n\r\n\r\n\r\n50\r\n8\r\n0\r\n0\r\n1\r\nE\r\n--------\r\n";
+    f += "1\r\nP0003\r\nProducto de prueba número "
+         "3\r\n5\r\n10\r\n10\r\n\r\n0\r\n0\r\n0\r\n10\r\n20\r\n16\r\n0\r\n"
+         "Línea 1\r\n\r\nMarca 1\r\nPZA\r\n10,0,0,0,0\r\nR\r\n\"L-7\",5,\"2027-06-30\"\r\nD\r\n";
+    kvtx8::Conexion hub;
+    prueba::Configura(cnc::Mod.BDRemota, g->hub, "");
+    ASSERT_TRUE(cnc::Mod.BDRemota.AbrirBdD(hub, "concentradorqmx"));
+    ASSERT_TRUE(
+        hub.Ejecutar("INSERT INTO archivosasubir (Tipo, BaseDeDatos, Folio, Contenido) VALUES ('FA', "
+                     "'sucursal_centro', 88, " +
+                     hub.Literal(f) + ")"));
+    const std::string antes = Local("datos1",
+                                    "SELECT CONCAT_WS('/', Existencia, CostoProm) FROM productos WHERE "
+                                    "Clave='P0003'");
+
+    const auto r = g->Ejecuta(0);
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    EXPECT_EQ(Hub("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), "0");
+    EXPECT_EQ(Local("datos1", "SELECT CONCAT_WS('/', Compra, Proveedor, Factura, Pago) FROM compras"),
+              "1/SUC-N/88-N/E");
+    EXPECT_EQ(
+        Local("concentradorqmx",
+              "SELECT COUNT(*) FROM avisos WHERE TipoAviso=11 AND CAST(DECODE(Aviso, CAST(Metodo AS CHAR)) "
+              "AS CHAR) = 'Factura 88 subida como la compra 1'"),
+        "1");
+    // Stock 3 at 13 (demo data) plus 5 at 10.
+    EXPECT_EQ(antes, "3.0000/13.0000");
+    EXPECT_EQ(Local("datos1",
+                    "SELECT CONCAT_WS('/', Existencia, ROUND(CostoProm, 4)) FROM productos WHERE "
+                    "Clave='P0003'"),
+              "8.0000/11.1250");
+    EXPECT_EQ(Local("datos1", "SELECT GROUP_CONCAT(Concepto ORDER BY Id) FROM edoctaprov"),
+              "CARGO POR COMPRA 1,PAGO POR COMPRA 1");
+    EXPECT_EQ(Local("datos1", "SELECT Saldo FROM saldospro WHERE Clave='SUC-N'"), "0.0000");
+    EXPECT_EQ(Local("datos1", "SELECT Existencia FROM existenciaexterna WHERE Producto='P0003'"), "5.0000");
 }
