@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "apoyo.h"
 #include "components/subir_entradas.h"
 #include "receive/cls_pendientes.h"
@@ -88,5 +91,38 @@ TEST(TiposDeArchivoDeDocumentos, APurchaseThatMeetsALockedSeriesStaysQueuedAndGo
     otro.Ejecutar("ROLLBACK");
     EXPECT_EQ(e.Lee(impaciente), Resultado::Completo);
     EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.Avisos(11), Lista{"Factura 15 subida como la compra 1"});
+}
+
+TEST(TiposDeArchivoDeDocumentos, AHubKilledDuringAPurchaseLeavesItWholeAndOnce) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    LineaCompra a, b;
+    b.partida = "2", b.producto = "B-2";
+    e.Fila("FA", 15, doc::ArchivoCompra("Factura", "15,\"\"", "E", {a, b}));
+    // The purchase's second line takes long enough for the hub to die meanwhile.
+    e.Local(e.baseLocal,
+            "CREATE TRIGGER lento BEFORE INSERT ON comprasdetalle FOR EACH ROW "
+            "IF NEW.Partida=2 THEN DO SLEEP(3); END IF");
+    {
+        prueba::Caida caida("hub");
+        std::thread asesino([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            caida.Mata();
+        });
+        EXPECT_EQ(e.Lee(e.compania), Resultado::SinConexion);
+        asesino.join();
+        caida.Revive();
+    }
+    // The purchase is whole in the company; its row is still queued at the hub.
+    EXPECT_EQ(e.Cuenta("compras"), "1");
+    EXPECT_EQ(e.Cuenta("comprasdetalle"), "2");
+    EXPECT_EQ(e.Cuenta("edoctaprov"), "2");
+    EXPECT_EQ(e.Cola(), Lista{"FA|15"});
+    // The next pass finds the purchase made: the row goes, with no second purchase and no second notice.
+    e.conHub.Cerrar();
+    EXPECT_EQ(e.Lee(e.compania), Resultado::Completo);
+    EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.Cuenta("compras"), "1");
     EXPECT_EQ(e.Avisos(11), Lista{"Factura 15 subida como la compra 1"});
 }
