@@ -185,3 +185,20 @@ TEST(LeerPorRecibir, RunsTheReceiveOnlyConnectionThenArchives) {
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), Lista{"0"});
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT IdAlerta FROM historicoalertas"), Lista{"1"});
 }
+
+TEST(EnviarAlerta, GarbageOrdersAreArchivedWithoutATransfer) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Pendiente(1, 900, std::string("\x00\xff\xfe\r\n\x80garbage", 13));
+    e.Alerta(1, 1);
+    e.Pendiente(2, 901, std::string(1 << 20, 'x'));
+    e.Alerta(2, 2);
+    e.Pendiente(3, 902, "");
+    e.Alerta(3, 3);
+    e.Envia();
+    EXPECT_EQ(e.Alertas(), Lista{});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasos"), Lista{"1"});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasosdetalle"), Lista{"0"});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='TR-'"), Lista{"99"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"3"});
+}

@@ -136,3 +136,33 @@ TEST(LeerDeEnvio, EachRequestIsConsumedOrKeptAsItsOutcomeSays) {
     EXPECT_EQ(e.Solicitudes(), (Lista{"3", "4", "5", "6", "9"}));
     EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT SUM(Pedido) FROM ordenes"), Lista{"0"});
 }
+
+TEST(LeerDeEnvio, GarbageAndInvalidTextNeverLeaveHalfAnOrder) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    std::string basura(std::string("\x00\xff\xfe\r\n\x80", 6));
+    for (int i = 0; i < 40; ++i) basura += "\x01,\"\r\n";
+    std::string mala = ArchivoOrden({"1\r\nA-1\r\n\xff\xfe no es UTF-8\r\n10\r\n0\r\n0\r\n0\r\nnota"});
+    kvtx8::Conexion cn;
+    ASSERT_TRUE(Mod.BDLocal.AbrirBdD(cn, "concentradorqmx"));
+    auto solicitud = [&](int id, long long folio, const std::string& contenido) {
+        ASSERT_TRUE(
+            cn.Ejecutar("INSERT INTO archivosasubir (Id, Tipo, BaseDeDatos, Folio, Contenido) VALUES (" +
+                        std::to_string(id) + ", 'OC', 'datos1', " + std::to_string(folio) + ", " +
+                        cn.Literal(contenido) + ")"))
+            << cn.MensajeError();
+    };
+    solicitud(1, 7, basura);
+    solicitud(2, 8, std::string(1 << 20, 'x'));
+    // The server refuses the bytes that are no UTF-8, or keeps them as it can: either way the order is whole
+    // or absent, and the request is done.
+    solicitud(3, 9, mala);
+    e.Pasa();
+    EXPECT_EQ(e.Solicitudes(), Lista{});
+    const Lista pedidos = e.EnHub(e.matriz, "SELECT Id FROM pedidos WHERE Cliente='SUC1'");
+    const Lista renglones = e.EnHub(e.matriz, "SELECT DISTINCT Id FROM pedidosdetalle");
+    EXPECT_EQ(pedidos, renglones);
+    EXPECT_LE(pedidos.size(), 1u);
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='PE-S'"),
+              Lista{pedidos.empty() ? "41" : "44"});
+}
