@@ -1467,6 +1467,14 @@ CREATE TABLE IF NOT EXISTS configura (
   PRIMARY KEY (Dato)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
+-- Folio series (Compra, Movimiento, Foliote, Ajuste, Traspaso, Entrada...):
+-- the last folio given of each. Taken and advanced in one statement.
+CREATE TABLE IF NOT EXISTS folios (
+  Serie VARCHAR(30) NOT NULL,
+  Folio INT NOT NULL DEFAULT 0,
+  PRIMARY KEY (Serie)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
 -- Company counters and system values, key-value ('PE-' + series, 'TR-', ...).
 CREATE TABLE IF NOT EXISTS sistema (
   Dato        VARCHAR(60) NOT NULL DEFAULT '',

@@ -8,6 +8,7 @@
 #include "connection/cls_conectar.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
+#include "documents/cls_de_alertas.h"
 
 namespace cnc {
 
@@ -102,11 +103,12 @@ void RevisaAlertas() {
             Mod.BDLocal.AbrirTabla(archivo, cn,
                                    "archivosasubir where Id=" + kvtx8::NumeroSQL(alertas.Texto("IdArchivo")));
             if (!archivo.Eof()) {
-                // "A1" alerts are read by the alert reader, which runs nothing here yet; the others need the
-                // alert sender, and without it a connection every five seconds would only hammer the hub.
-                uint8_t modo = 2;
-                if (archivo.Texto("Tipo") != "A1" && clsConectar::ModoDisponible(modo))
-                    EnviarAhora(modo, alertas, cn);
+                if (archivo.Texto("Tipo") == "A1") {
+                    clsDeAlertas().LeerPorRecibir(alertas, cn, [] { EnviarAhora(4); });
+                } else {
+                    uint8_t modo = 2;
+                    if (clsConectar::ModoDisponible(modo)) EnviarAhora(modo, alertas, cn);
+                }
             }
             archivo.Cerrar();
             alertas.MoveNext();

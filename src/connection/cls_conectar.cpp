@@ -3,6 +3,9 @@
 #include "connection/cls_descargas.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
+#include "documents/cls_de_alertas.h"
+#include "documents/cls_subir_pedidos.h"
+#include "documents/tipos_de_documentos.h"
 #include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
@@ -134,11 +137,17 @@ void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
         "CREATE TABLE IF NOT EXISTS concentradorqmx.productosenkardex (Clave VARCHAR(15) NOT NULL "
         "DEFAULT '', PRIMARY KEY (Clave))");
     ctx.local.Ejecutar(kCreaRutinasPendientes);
-    if (modo == 0 || modo == 4) {
+    if (modo == 2) {
+        Mod.ConexionEntregada = true;
+        if (alerta_ && cnAlerta_ && !alerta_->Eof())
+            clsDeAlertas().EnviarAlerta(b, *alerta_, *cnAlerta_, ctx.hub, ctx.matriz, ctx.local);
+    } else if (modo == 0 || modo == 4) {
         EscribeBitacora(b, "Envío de información normal");
         Mod.ConexionEntregada = true;
         ctx.soloRecibir = modo == 4;
-        clsCopiaMaestra().PasarTablasYrecibir(ctx, EtapasDeRecepcion());
+        std::vector<Etapa> etapas = EtapasDeRecepcion(TiposDeArchivoDeDocumentos());
+        for (auto& e : EtapasDeCierre()) etapas.push_back(std::move(e));
+        clsCopiaMaestra().PasarTablasYrecibir(ctx, etapas);
     } else if (modo == 1) {
         Conexion matriz;
         if (!AbreBaseRemota(matriz, ctx.matriz)) {
@@ -366,7 +375,9 @@ void clsConectar::Informa(const std::string& mensaje, int fallas) {
     MostrarAviso(informe);
 }
 
-void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros&, kvtx8::Conexion&) {
+void clsConectar::Conectar(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn) {
+    alerta_ = &rs;
+    cnAlerta_ = &cn;
     Mod.ConexionEntregada = false;
     Mod.TerminarPrograma = false;
 

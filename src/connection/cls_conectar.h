@@ -22,9 +22,8 @@ class clsConectar {
     std::function<void(uint8_t)> IniciaCuenta;
 
     // Whether the mode's hand-over exists in this program: 0 and 4 (the send-and-receive cycle), 1 (product
-    // update from the MATRIZ) and 3 (product send to the ESPEJO). Alerts (2) are not offered until theirs
-    // does.
-    static bool ModoDisponible(uint8_t modo) { return modo <= 4 && modo != 2; }
+    // update from the MATRIZ), 2 (the alert sender) and 3 (product send to the ESPEJO).
+    static bool ModoDisponible(uint8_t modo) { return modo <= 4; }
 
     // Version flags of ComparaVersiones.
     static constexpr int kRemotaMayor = 1, kLocalMenorAMinima = 2, kRemotaMenorAMinima = 4;
@@ -43,6 +42,9 @@ class clsConectar {
     // Versions in conflict: the hub is told with "!!!".
     void MarcaConflicto(ContextoCiclo& ctx);
     void EnvioNormal(uint8_t modo, ContextoCiclo& ctx);
+    // The alert and its connection handed to Conectar, for the alert sender.
+    const kvtx8::Registros* alerta_ = nullptr;
+    kvtx8::Conexion* cnAlerta_ = nullptr;
     // The report of the call on the window, when there is one.
     void Informa(const std::string& mensaje, int fallas);
     // `terminar` comes back true when the program must end (a new version is being installed).

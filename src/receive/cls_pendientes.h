@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/bases_dd.h"
+#include "receive/de_archivos.h"
 #include "send/ciclo.h"
 
 namespace cnc {
@@ -41,6 +42,13 @@ class clsPendientes {
     // A user name as an SQL literal: between apostrophes, escaped by the connection.
     static std::string LiteralDeNombre(const std::string& nombre, const kvtx8::Conexion& cn);
 
+    // File-borne changes of concentradorqmx.archivosasubir for this company, in Id order, each through
+    // the handler of its type. A row is removed when handled or when its handler left an error text (kept
+    // in concentradorqmx.erroresdelectura); any other row is offered again next cycle.
+    Resultado LeerDeArchivos(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local,
+                             const std::string& matriz, kvtx8::Conexion& espejo,
+                             const std::vector<TipoDeArchivo>& tipos);
+
   private:
     // Reopens the local server and the hub connection.
     static bool AbreAmbas(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub);
@@ -48,6 +56,9 @@ class clsPendientes {
     static Resultado Falla(const char* rutina, const kvtx8::Conexion& cn);
     // Whether the queue loop goes on after a row that ended so.
     static bool Sigue(Resultado r);
+    // A copy of the queue row with its error text, at the hub.
+    static bool GuardarErrorDeLectura(kvtx8::Conexion& hub, const kvtx8::Registros& fila,
+                                      const std::string& error);
 };
 
 }  // namespace cnc

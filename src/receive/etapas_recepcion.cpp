@@ -6,9 +6,10 @@
 
 namespace cnc {
 
-std::vector<Etapa> EtapasDeRecepcion() {
+std::vector<Etapa> EtapasDeRecepcion(std::vector<TipoDeArchivo> otros) {
     // One intake object for the whole cycle.
     auto pendientes = std::make_shared<clsPendientes>();
+    auto tipos = std::make_shared<const std::vector<TipoDeArchivo>>(TablaDeTipos(std::move(otros)));
     return {
         {Etapa::Mitad::Recepcion, "Grupos nuevos", "grupos",
          [pendientes](ContextoCiclo& c) { return pendientes->LeeGrupos(c.servidorLocal, c.hub, c.local); }},
@@ -27,6 +28,11 @@ std::vector<Etapa> EtapasDeRecepcion() {
         {Etapa::Mitad::Recepcion, "Sucursales nuevas o eliminadas", "sucursales",
          [pendientes](ContextoCiclo& c) {
              return pendientes->LeerSucursales(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
+         }},
+        // After the suppliers and branches, before the selected suppliers.
+        {Etapa::Mitad::Recepcion, "Información contenida en archivos", "de_archivos",
+         [pendientes, tipos](ContextoCiclo& c) {
+             return pendientes->LeerDeArchivos(c.servidorLocal, c.hub, c.local, c.matriz, c.espejo, *tipos);
          }},
         {Etapa::Mitad::Recepcion, "Proveedores seleccionados", "proveedores",
          [pendientes](ContextoCiclo& c) {

@@ -44,7 +44,8 @@ bool ErrorPasajero(const kvtx8::Conexion& cn);
 
 // One stage of the cycle, sending or receiving, in the order the cycle runs them.
 struct Etapa {
-    enum class Mitad { Envio, Recepcion };
+    // Closing stages run last, once the time of the send is recorded, each when the hub opens.
+    enum class Mitad { Envio, Recepcion, Cierre };
     Mitad mitad;
     std::string texto;  // stage caption; empty when the stage shows its own
     std::string tabla;  // table named on the activity-log line of the stage; empty writes none

@@ -407,8 +407,11 @@ void clsCopiaMaestra::Recibir(ContextoCiclo& ctx, const std::vector<Etapa>& etap
 
     BitacoraDeErrores(false);
     GrabaFechaDeEnvio(ctx);
-    // The requests sent as orders to the MATRIZ (LeerDeEnvio, "Envío de movimientos que generan de otro tipo
-    // en la matriz", table "enviar_solicitudes") follow here once they exist.
+    for (const auto& etapa : etapas) {
+        if (etapa.mitad != Etapa::Mitad::Cierre) continue;
+        if (!AbreBase(Mod.BDRemota, ctx.hub, "")) continue;
+        CorreEtapa(ctx, etapa);
+    }
 }
 
 bool clsCopiaMaestra::BorraAlerta(Conexion& hub, const std::string& tipo) {

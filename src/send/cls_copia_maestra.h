@@ -16,7 +16,8 @@ class clsCopiaMaestra {
   public:
     clsCopiaMaestra();
 
-    // Runs the sending stages (unless ctx.soloRecibir), then the intake stages, in one ordered table.
+    // Runs the sending stages (unless ctx.soloRecibir), then the intake stages, then the closing ones, in one
+    // ordered table.
     void PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion);
 
     // Every local product, with its annex, into the ESPEJO: added when missing, rewritten by the ESPEJO's own
@@ -39,7 +40,7 @@ class clsCopiaMaestra {
     Resultado EtapaCompletas(ContextoCiclo& ctx);
     Resultado EtapaCambios(ContextoCiclo& ctx);
     Resultado EtapaPorUltimaActualizacion(ContextoCiclo& ctx);
-    // The intake stages, the alerts without file and the time of the send.
+    // The intake stages, the alerts without file, the time of the send and the closing stages.
     void Recibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion);
 
     Resultado CopiarTablaCompleta(ContextoCiclo& ctx, const std::string& tabla, const std::string& llave);

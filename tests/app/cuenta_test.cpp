@@ -102,15 +102,15 @@ TEST(Cuenta, SendsWhenTheIntervalEndsAndShowsTheTimeLeft) {
     EXPECT_EQ(TextoTiempoRestante(h, m, s), "0 hors. 0 min. 0 segs.");
 }
 
-TEST(Cuenta, PollEveryFiveSecondsSkipsA1MissingRowsAndBackupOnly) {
+TEST(Cuenta, PollEveryFiveSecondsSkipsMissingRowsAndBackupOnlyAndActsOnTheRest) {
     REQUIERE_SERVIDORES();
     Cuenta c;
     c.Local("concentradorqmx",
             "INSERT INTO archivosasubir (Id, Tipo, BaseDeDatos) VALUES (1, 'A1', 'espejo1'), (2, 'TR', "
             "'espejo1');"
-            "INSERT INTO alertas (IdArchivo) VALUES (1), (99)");
+            "INSERT INTO alertas (IdArchivo) VALUES (99)");
     c.Ticks(10);
-    EXPECT_EQ(Conexiones(c.m.ventana), 0);  // "A1" and a missing row start nothing
+    EXPECT_EQ(Conexiones(c.m.ventana), 0);  // a missing row starts nothing
     EXPECT_EQ(Form1().Segundos, 10);
 
     c.Local("concentradorqmx", "INSERT INTO alertas (IdArchivo) VALUES (2)");
@@ -118,11 +118,21 @@ TEST(Cuenta, PollEveryFiveSecondsSkipsA1MissingRowsAndBackupOnly) {
     c.Ticks(10);
     EXPECT_EQ(Conexiones(c.m.ventana), 0);
 
-    // Without the alert sender an alert starts no connection: the poll would otherwise connect every 5 s.
+    // An alert whose request is gone starts no connection: the poll would otherwise connect every 5 s.
+    c.Local("concentradorqmx", "DELETE FROM archivosasubir WHERE Id=2");
     c.m.ventana.soloRespaldar = false;
     c.Ticks(5);
     EXPECT_EQ(Conexiones(c.m.ventana), 0);
     EXPECT_EQ(Form1().Segundos, 25);
+    EXPECT_TRUE(Form1().Timer1);
+
+    // An "A1" alert runs a receive-only connection and is archived; any other runs the alert sender's.
+    c.Local("concentradorqmx",
+            "INSERT INTO archivosasubir (Id, Tipo, BaseDeDatos) VALUES (3, 'PE', 'espejo1');"
+            "DELETE FROM alertas; INSERT INTO alertas (Id, IdArchivo) VALUES (10, 1), (11, 3)");
+    c.Ticks(5);
+    EXPECT_EQ(Conexiones(c.m.ventana), 2);
+    EXPECT_EQ(c.EnLocal("concentradorqmx", "SELECT IdAlerta FROM historicoalertas"), prueba::Lista{"10"});
     EXPECT_TRUE(Form1().Timer1);
 }
 

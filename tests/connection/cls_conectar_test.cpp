@@ -222,13 +222,20 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
 
     // The mode without its work in this program says so and runs nothing.
     g.ConfiguraEspejo("cncTipoSucursal", "2");
-    for (uint8_t modo : {2}) {
+    for (uint8_t modo : {5}) {
         Conecta(modo);
         EXPECT_TRUE(
             Linea(Bitacora(m), "Modo de conexión " + std::to_string(modo) +
                                    " no disponible en esta versión: no se envió ni se recibió información"));
         EXPECT_FALSE(Mod.ConexionEntregada);
     }
+    // The alert sender is handed over; without an alert it has nothing to do.
+    Conecta(2);
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    EXPECT_FALSE(Linea(Bitacora(m),
+                       "Modo de conexión 2 no disponible en esta versión: no se envió ni se recibió "
+                       "información"));
+    EXPECT_FALSE(Linea(Bitacora(m), "Envío de información normal"));
     EXPECT_TRUE(m.ventana.avisos.empty());
 }
 

@@ -1,0 +1,197 @@
+#include "receive/de_archivos.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "components/utilerias.h"
+#include "core/archivo_de_trabajo.h"
+#include "core/shared_routines.h"
+#include "notices/notice_store.h"
+#include "receive/cls_aux.h"
+#include "receive/cls_pendientes.h"
+
+namespace cnc {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr int kAvisoCambioDeClave = 18;
+
+// The order the type codes are tested in.
+constexpr const char* kOrden[] = {"CA", "CC", "CN", "CP", "FA", "RE", "KT", "OF",
+                                  "PC", "PR", "TR", "VC", "VP", "PX", "AP"};
+
+size_t Lugar(const std::string& codigo) {
+    const auto* fin = std::end(kOrden);
+    return static_cast<size_t>(std::find(std::begin(kOrden), fin, codigo) - std::begin(kOrden));
+}
+
+}  // namespace
+
+std::string TextoDeEstado(const TipoDeArchivo& tipo, const Registros& fila) {
+    std::string texto = kvtx8::CambXXX(tipo.estado, fila.Texto("clave"));
+    for (size_t p; (p = texto.find("NNN")) != std::string::npos;) texto.replace(p, 3, fila.Texto("Folio"));
+    return texto;
+}
+
+std::vector<TipoDeArchivo> TiposDeProductos() {
+    // One handler object for the cycle; its error text is cleared for every row.
+    auto aux = std::make_shared<clsAux>();
+    auto con = [aux](auto f) {
+        return [aux, f](ArchivoRecibido& a) {
+            aux->TextoError.clear();
+            const bool ok = f(*aux, a);
+            a.error = aux->TextoError;
+            return ok;
+        };
+    };
+    return {
+        {"CA", "Campos adicionales, 'XXX'", ".CamposAdicionales", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.CamposAdicionales(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz,
+                                        a.espejo);
+         })},
+        {"CP", "Cambio de clave, 'XXX'", "", false, kAvisoCambioDeClave,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             const bool ok = x.CambioClaveProducto(a.Clave(), a.local, a.Contenido());
+             a.aviso = "Cambio de clave al producto " + clsPendientes::Entrecomillar(a.Clave()) + " por " +
+                       clsPendientes::Entrecomillar(x.ClaveNueva());
+             return ok;
+         })},
+        {"PC", "Producto cambiado, 'XXX'", ".ProductoCambiado", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.ProductoCambiado(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz,
+                                       a.espejo);
+         })},
+        {"PR", "Nuevo producto, 'XXX'", ".ProductoNuevo", false, -1, con([](clsAux& x, ArchivoRecibido& a) {
+             return x.ProductoNuevo(a.matriz, a.local, a.Clave(), a.servidorLocal);
+         })},
+        {"VC", "Variantes modificadas, 'XXX'", ".VarianteCambiada", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.VarianteCambiada(a.matriz, a.local, a.Contenido(), a.servidorLocal);
+         })},
+        {"VP", "Variantes del producto, 'XXX'", ".VariantesDelProd", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.VariantesDelProd(a.matriz, a.local, a.Clave(), a.servidorLocal);
+         })},
+        {"PX", "Cambios en mínimo-máximo de variantes en el producto, 'XXX'", ".VariantesDelProd", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.VariantesEnElProd(a.matriz, a.local, a.Clave(), a.servidorLocal);
+         })},
+        {"AP", "Cambios en anexos del producto, 'XXX'", ".AnexosProducto", false, -1,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             return x.AnexosProducto(a.matriz, a.local, a.Clave(), a.servidorLocal);
+         })},
+    };
+}
+
+std::vector<TipoDeArchivo> TablaDeTipos(std::vector<TipoDeArchivo> otros) {
+    std::vector<TipoDeArchivo> tabla = TiposDeProductos();
+    for (auto& t : otros) tabla.push_back(std::move(t));
+    std::stable_sort(tabla.begin(), tabla.end(), [](const TipoDeArchivo& a, const TipoDeArchivo& b) {
+        return Lugar(a.codigo) < Lugar(b.codigo);
+    });
+    return tabla;
+}
+
+bool clsPendientes::GuardarErrorDeLectura(Conexion& hub, const Registros& fila, const std::string& error) {
+    Registros rs;
+    if (!Mod.BDRemota.AbrirTabla(rs, hub, "concentradorqmx.erroresdelectura WHERE AutoInc = -9"))
+        return false;
+    rs.AddNew();
+    for (const auto& c : rs.Campos())
+        if (!kvtx8::IgualSinMayusculas(c.nombre, "AutoInc")) Mod.BDRemota.PasaCampo(c.nombre, fila, rs);
+    rs.Poner("elError", error);
+    return rs.Update();
+}
+
+Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, Conexion& local,
+                                        const std::string& matriz, Conexion& espejo,
+                                        const std::vector<TipoDeArchivo>& tipos) {
+    static const std::string kRutina = "LeerDeArchivos()";
+    if (!AbreBase(Mod.BDRemota, hub, "")) return Resultado::SinConexion;
+    const std::string& base = Mod.BDRemota.cMiBase;
+
+    // The keys first, each row's text when its turn comes: the queue may hold many large files.
+    Registros cola;
+    if (!Mod.BDRemota.AbrirTabla(cola, hub,
+                                 "concentradorqmx.archivosasubir WHERE BaseDeDatos = " + hub.Literal(base) +
+                                     " AND Cancelar = 0 ORDER BY Id",
+                                 "Id"))
+        return Falla(kRutina.c_str(), hub);
+
+    Resultado r = Resultado::Completo;
+    std::string paso;
+    auto falla = [&](const Conexion& cn) {
+        AnotaError(kRutina + paso);
+        r = Peor(r, cn.Abierta() ? Resultado::Incompleto : Resultado::SinConexion);
+    };
+
+    for (; !cola.Eof(); cola.MoveNext()) {
+        if (ContextoCiclo::Detenido()) break;
+        if (!AbreBase(Mod.BDRemota, hub, "") || !AbreBaseLocal(local)) {
+            r = Resultado::SinConexion;
+            break;
+        }
+        const std::string id = kvtx8::NumeroSQL(cola.Texto("Id"));
+        Registros fila;
+        if (!Mod.BDRemota.AbrirTabla(
+                fila, hub, "concentradorqmx.archivosasubir WHERE Id = " + id + " AND Cancelar = 0")) {
+            falla(hub);
+            continue;
+        }
+        if (fila.Eof()) continue;  // taken or cancelled meanwhile
+
+        std::string estado = std::string("LEYENDO DESDE ARCHIVOS") + kCrLf;
+        Ventana().Estado(estado);
+        Ventana().Ceder();
+
+        // Each row starts unhandled, whatever the one before did.
+        bool atendido = false;
+        std::string error;
+        {
+            ArchivoDeTrabajo archivo(fila.Texto("Contenido"));
+            if (!archivo.Escrito()) {
+                // Without its file no handler can read it: the row waits.
+                falla(local);
+                continue;
+            }
+            const std::string codigo = fila.Texto("Tipo");
+            const auto tipo = std::find_if(tipos.begin(), tipos.end(),
+                                           [&](const TipoDeArchivo& t) { return t.codigo == codigo; });
+            // A type this program has no handler for stays queued, untouched, for a version that has one:
+            // the hub may queue types newer than this program, and they must not be lost.
+            if (tipo != tipos.end()) {
+                estado += TextoDeEstado(*tipo, fila);
+                Ventana().Estado(estado);
+                Ventana().Ceder();
+                if (!tipo->paso.empty()) paso = tipo->paso;
+                ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {}, {}};
+                if (tipo->atendidoAntes) atendido = true;
+                const bool ok = tipo->manejador(a);
+                if (!tipo->atendidoAntes) atendido = ok;
+                error = a.error;
+                if (!error.empty()) {
+                    AnotaError(kRutina + paso + " " + error);
+                    r = Peor(r, Resultado::Incompleto);
+                }
+                if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
+                    !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
+                    falla(servidorLocal);
+            }
+            paso = " Borrando el pendiente";
+        }  // the work file goes here
+
+        if (!AbreBase(Mod.BDRemota, hub, "")) {
+            r = Resultado::SinConexion;
+            break;
+        }
+        if (!atendido && error.empty()) continue;
+        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) falla(hub);
+        if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id)) falla(hub);
+        if (!Sigue(r)) break;
+    }
+    return ContextoCiclo::Detenido() ? Peor(r, Resultado::Interrumpido) : r;
+}
+
+}  // namespace cnc
