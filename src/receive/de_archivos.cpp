@@ -39,9 +39,10 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
     auto aux = std::make_shared<clsAux>();
     auto con = [aux](auto f) {
         return [aux, f](ArchivoRecibido& a) {
-            aux->TextoError.clear();
+            aux->Limpia();
             const bool ok = f(*aux, a);
             a.error = aux->TextoError;
+            a.pasajero = aux->ErrorPasajero();
             return ok;
         };
     };
@@ -148,6 +149,7 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
 
         // Each row starts unhandled, whatever the one before did.
         bool atendido = false;
+        bool espera = false;
         std::string error;
         {
             ArchivoDeTrabajo archivo(fila.Texto("Contenido"));
@@ -174,6 +176,7 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 if (!error.empty()) {
                     AnotaError(kRutina + paso + " " + error);
                     r = Peor(r, Resultado::Incompleto);
+                    espera = a.pasajero;
                 }
                 if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
                     !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
@@ -185,6 +188,12 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
         if (!AbreBase(Mod.BDRemota, hub, "")) {
             r = Resultado::SinConexion;
             break;
+        }
+        if (espera) {
+            // Kept as it is: the next cycle tries it again.
+            if (!local.Abierta()) r = Resultado::SinConexion;
+            if (!Sigue(r)) break;
+            continue;
         }
         if (!atendido && error.empty()) continue;
         if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) falla(hub);

@@ -232,3 +232,32 @@ TEST(LeerDeArchivos, ANewProductFromTheHubReachesTheCompanyThroughTheProgram) {
     EXPECT_EQ(prueba::Consulta(g.hub, "concentradorqmx", "SELECT COUNT(*) FROM erroresdelectura"), "0");
     EXPECT_FALSE(std::filesystem::exists(g.Carpeta() + kArchivoDeTrabajo));
 }
+
+TEST(LeerDeArchivos, AChangeMetByALockWaitsForTheNextCycleUnrecorded) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Hub(e.matriz, "INSERT INTO anexoproductos (Producto, Texto1) VALUES ('A1', 'de matriz')");
+    e.Compania("INSERT INTO anexoproductos (Producto, Texto1) VALUES ('A1', 'local')");
+    e.Fila("AP", "A1", "");
+    // Another writer holds the annex; the intake's waits end in a second.
+    Conexion otra;
+    ASSERT_TRUE(AbreBaseLocal(otra));
+    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otra.Ejecutar("UPDATE anexoproductos SET Texto2='ocupado'"));
+    ASSERT_TRUE(AbreBaseLocal(e.ctx.local));
+    ASSERT_TRUE(e.ctx.local.Ejecutar("SET SESSION innodb_lock_wait_timeout=1"));
+
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), Lista{"AP|espejo1|0|A1"});
+    EXPECT_EQ(e.Errores(), Lista{});
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeerDeArchivos().AnexosProducto Nº 1205: "),
+              std::string::npos)
+        << e.m.carpeta.Lee("ErrorAlLeer.txt");
+    EXPECT_EQ(e.Avisos(22), Lista{});
+
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Completo);
+    EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.EnCompania("SELECT Texto1 FROM anexoproductos"), Lista{"de matriz"});
+    EXPECT_EQ(e.Avisos(22), Lista{"Anexos del producto: \"A1\""});
+}
