@@ -1,6 +1,7 @@
 #include "receive/de_archivos.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 
 #include "components/utilerias.h"
@@ -168,9 +169,17 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 Ventana().Estado(estado);
                 Ventana().Ceder();
                 if (!tipo->paso.empty()) paso = tipo->paso;
-                ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {}, {}};
+                ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {},
+                                  {},   false};
                 if (tipo->atendidoAntes) atendido = true;
-                const bool ok = tipo->manejador(a);
+                bool ok = false;
+                try {
+                    ok = tipo->manejador(a);
+                } catch (const std::exception& x) {
+                    // A handler that throws is a failed change like any other, not the end of the cycle.
+                    ok = false;
+                    if (a.error.empty()) a.error = std::string("Nº 0: ") + x.what();
+                }
                 if (!tipo->atendidoAntes) atendido = ok;
                 error = a.error;
                 if (!error.empty()) {
