@@ -38,7 +38,7 @@ struct TipoDeArchivo {
     std::string estado;
     // Step name for the error log ("LeerDeArchivos()" + step); empty keeps the previous one.
     std::string paso;
-    // The row is consumed whatever the handler returns.
+    // The row is consumed whatever the handler returns ("CN", "FA", "RE", "TR").
     bool atendidoAntes = false;
     // TipoAviso of the notice in `aviso`; -1 for types whose handler raises its own notices.
     int tipoAviso = -1;
