@@ -44,7 +44,8 @@ class clsPendientes {
 
     // File-borne changes of concentradorqmx.archivosasubir for this company, in Id order, each through
     // the handler of its type. A row is removed when handled or when its handler left an error text (kept
-    // in concentradorqmx.erroresdelectura); any other row is offered again next cycle.
+    // in concentradorqmx.erroresdelectura); any other row is offered again next cycle: one that met a
+    // lost connection or a lock, and one of a type with no handler here (kept for a version that has one).
     Resultado LeerDeArchivos(kvtx8::Conexion& servidorLocal, kvtx8::Conexion& hub, kvtx8::Conexion& local,
                              const std::string& matriz, kvtx8::Conexion& espejo,
                              const std::vector<TipoDeArchivo>& tipos);

@@ -23,6 +23,9 @@ struct ArchivoRecibido {
     // the error text stored at the hub (the row is then consumed).
     std::string aviso;
     std::string error;
+    // The error may go away by itself (a lost connection, a lock wait): the row waits for the next cycle
+    // instead of being recorded as failed.
+    bool pasajero = false;
 
     std::string Clave() const { return fila.Texto("clave"); }
     std::string Contenido() const { return fila.Texto("Contenido"); }
@@ -35,7 +38,7 @@ struct TipoDeArchivo {
     std::string estado;
     // Step name for the error log ("LeerDeArchivos()" + step); empty keeps the previous one.
     std::string paso;
-    // The row is consumed whatever the handler returns.
+    // The row is consumed whatever the handler returns ("CN", "FA", "RE", "TR").
     bool atendidoAntes = false;
     // TipoAviso of the notice in `aviso`; -1 for types whose handler raises its own notices.
     int tipoAviso = -1;

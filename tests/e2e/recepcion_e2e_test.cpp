@@ -98,15 +98,16 @@ TEST_F(Recepcion, OneCycleAppliesAPriceListADeletionASupplierAndABranch) {
               "0");
     EXPECT_FALSE(kvtx8::HayArchivo(g->Carpeta() + "/extraido.txt"));
     const std::string errores = g->m.carpeta.Lee("programa/ErrorAlLeer.txt");
-    for (const char* rutina :
-         {"LeeListaPrecios()", "PorBorrar()", "LeerProveedores()", "LeerSucursales()", "ProveedoresSelect()"})
+    for (const char* rutina : {"LeeListaPrecios()", "PorBorrar()", "LeerProveedores()", "LeerSucursales()",
+                               "LeerDeArchivos()", "ProveedoresSelect()"})
         EXPECT_EQ(errores.find(rutina), std::string::npos) << errores;
     // The stages, in their order after the users.
     const std::string bitacora = g->Bitacora();
     size_t antes = bitacora.find(".- Usuarios nuevos.\r\n");
     ASSERT_NE(antes, std::string::npos);
     for (const char* etapa : {"Listas de precios", "Información por borrar", "Proveedores nuevos",
-                              "Sucursales nuevas o eliminadas", "Proveedores seleccionados"}) {
+                              "Sucursales nuevas o eliminadas", "Información contenida en archivos",
+                              "Proveedores seleccionados"}) {
         const size_t aqui = bitacora.find(std::string(".- ") + etapa + ".\r\n");
         EXPECT_NE(aqui, std::string::npos) << etapa;
         EXPECT_GT(aqui, antes) << etapa;
