@@ -48,6 +48,11 @@ class clsAux {
     bool VariantesEnElProd(const std::string& matriz, kvtx8::Conexion& local, const std::string& clave,
                            kvtx8::Conexion& servidorLocal);
 
+    // The product's sale prices 1 to the company's "Precios" recomputed from their formulas, with the
+    // company's taxes and currencies; each price that moves is recorded. False when a statement failed
+    // (the caller decides whether to undo); a missing product is nothing to do.
+    bool RecalcularPrecios(kvtx8::Conexion& local, const std::string& clave);
+
     // Fills TextoError from the connection's last error, or with a number and text of this program. The
     // first error of a handler is kept: later ones usually follow from it.
     void TomarElError(const kvtx8::Conexion& cn);
