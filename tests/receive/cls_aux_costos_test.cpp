@@ -3,6 +3,8 @@
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
 #include "receive/cls_aux.h"
+#include "receive/cls_pendientes.h"
+#include "receive/de_archivos.h"
 #include "receive/impuestos.h"
 #include "support/escenario.h"
 
@@ -509,4 +511,68 @@ TEST(LeerDeConfigura, SettingsStoredAsTheyStandAllOrNone) {
     e.Configuracion("\"x' OR '1'='1\",\"todos\"\r\n");
     EXPECT_EQ(e.aux.TextoError, "");
     EXPECT_EQ(e.Huella(), antes);
+}
+
+TEST(LeerDeArchivos, CostKitOfferAndSettingRowsAreConsumedAsTheirTypesSay) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Compania("INSERT INTO productos (Clave, Costo) VALUES ('A1', 100)");
+    e.Configura("Otro", "antes");
+    auto fila = [&](const std::string& tipo, const std::string& clave, const std::string& contenido) {
+        e.Hub("concentradorqmx",
+              "INSERT INTO archivosasubir (Tipo, BaseDeDatos, Cancelar, clave, Folio, "
+              "Contenido) VALUES (" +
+                  Lit(tipo) + ", 'espejo1', 0, " + Lit(clave) + ", 0, " + Lit(contenido) + ")");
+    };
+    const std::string precios =
+        "0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n"
+        "0,\"\",\"\",0,0\r\n";
+    fila("CC", "A1", "120,0\r\n" + precios);
+    fila("CC", "A1", "ciento veinte,0\r\n" + precios);
+    fila("CN", "", "\"Otro\",\"después\"\r\n");
+    fila("CN", "", "\"Otro\"\r\n");
+    fila("KT", "K1", "50\r\n");
+    fila("KT", "K2", "cincuenta\r\n");
+    // The same offer twice: registered once, the second row consumed without a notice.
+    fila("OF", "", "\"D\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\",0,0,5\r\n0,0\r\n");
+    fila("OF", "", "\"D\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\",0,0,5\r\n0,0\r\n");
+    fila("OF", "", "\"D\"\r\n");
+    fila("CC", "NADA", "1,0\r\n" + precios);
+
+    clsPendientes p;
+    const auto tipos = TablaDeTipos({});
+    p.LeerDeArchivos(e.servidorLocal, e.conHub, e.compania, e.matriz, e.conEspejo, tipos);
+    EXPECT_EQ(e.EnHub("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), Lista{"0"});
+    EXPECT_EQ(e.EnHub("concentradorqmx",
+                      "SELECT CONCAT_WS('|', Tipo, clave, SUBSTRING_INDEX(elError, ',', 1)) FROM "
+                      "erroresdelectura ORDER BY AutoInc"),
+              (Lista{"CC|A1|Nº 0: Archivo de cambio de costo mal formado",
+                     "CN||Nº 0: Archivo de configuración mal formado",
+                     "KT|K2|Nº 0: Archivo de kit mal formado: costo que no es número \"cincuenta\"",
+                     "OF||Nº 0: Archivo de oferta mal formado",
+                     "CC|NADA|El producto a actualizar o dar de alta ya no existe en MATRIZ"}));
+    EXPECT_EQ(e.EnCompania("SELECT Costo FROM productos"), Lista{"120.0000"});
+    EXPECT_EQ(e.EnCompania("SELECT Contenido FROM configura WHERE Dato = 'Otro'"), Lista{"después"});
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Clave, Costo) FROM kits"), Lista{"K1|50.0000"});
+    EXPECT_EQ(e.Avisos(15), Lista{"Cambio en Costo-Precios-Claves alternas del producto \"A1\""});
+    EXPECT_EQ(e.Avisos(14), Lista{"Kit \"K1\" definido"});
+    EXPECT_EQ(e.Avisos(9), Lista{"Oferta 1 registrada"});
+    EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM descuentoyoferta"), Lista{"1"});
+
+    // A kit met by another writer's lock is no fault of its file: no error, the row waits and goes in
+    // once the lock is gone.
+    fila("KT", "K1", "60\r\n");
+    kvtx8::Conexion otra;
+    ASSERT_TRUE(AbreBaseLocal(otra));
+    ASSERT_TRUE(otra.Ejecutar("BEGIN"));
+    ASSERT_TRUE(otra.Ejecutar("UPDATE kits SET Costo = 55 WHERE Clave = 'K1'"));
+    ASSERT_TRUE(e.compania.Ejecutar("SET SESSION innodb_lock_wait_timeout = 1"));
+    p.LeerDeArchivos(e.servidorLocal, e.conHub, e.compania, e.matriz, e.conEspejo, tipos);
+    EXPECT_EQ(e.EnHub("concentradorqmx", "SELECT CONCAT_WS('|', Tipo, clave) FROM archivosasubir"),
+              Lista{"KT|K1"});
+    EXPECT_EQ(e.EnHub("concentradorqmx", "SELECT COUNT(*) FROM erroresdelectura"), Lista{"5"});
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+    p.LeerDeArchivos(e.servidorLocal, e.conHub, e.compania, e.matriz, e.conEspejo, tipos);
+    EXPECT_EQ(e.EnHub("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), Lista{"0"});
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Clave, Costo) FROM kits"), Lista{"K1|60.0000"});
 }
