@@ -334,7 +334,7 @@ TEST(LeerCambioCosto, MissingProductsAndFranchisePrices) {
               Lista{"13.0000|30.0000|14.0000|Costo"});
 }
 
-TEST(LeerCambioCosto, AMalformedFileChangesNothing) {
+TEST(LeerCambioCosto, AMalformedFileOrAHubOutOfReachChangesNothing) {
     REQUIERE_SERVIDORES();
     Escenario e;
     Mod.EnviarPrecio[1] = true;
@@ -371,6 +371,20 @@ TEST(LeerCambioCosto, AMalformedFileChangesNothing) {
     EXPECT_EQ(e.aux.TextoError.rfind("Nº 1406: ", 0), 0u) << e.aux.TextoError;
     EXPECT_EQ(e.Huella(), antes);
     EXPECT_EQ(e.EnEspejo("SELECT Costo FROM productos"), Lista{"100.0000"});
+
+    // The hub out of reach is no fault of the file: no error text (the row waits), nothing applied; once
+    // it answers, the whole change goes in.
+    e.Matriz("INSERT INTO productos (Clave, Rango1) VALUES ('A1', 4)");
+    e.EspejoCaido();
+    e.conEspejo.Cerrar();
+    EXPECT_FALSE(e.Costo("A1", "110,1\r\n" + cinco));
+    EXPECT_EQ(e.aux.TextoError, "");
+    EXPECT_EQ(e.Huella(), antes);
+    e.EspejoDeVuelta();
+    EXPECT_TRUE(e.Costo("A1", "110,1\r\n" + cinco)) << e.aux.TextoError;
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Costo, Precio1, Rango1) FROM productos"),
+              Lista{"110.0000|1.0000|4.0000"});
+    EXPECT_EQ(e.EnEspejo("SELECT CONCAT_WS('|', Costo, Precio1) FROM productos"), Lista{"110.0000|1.0000"});
 }
 
 TEST(LeerKit, TheCostAloneOrWithItsComponentsAndMalformedKits) {
