@@ -134,10 +134,24 @@ void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
         "CREATE TABLE IF NOT EXISTS concentradorqmx.productosenkardex (Clave VARCHAR(15) NOT NULL "
         "DEFAULT '', PRIMARY KEY (Clave))");
     ctx.local.Ejecutar(kCreaRutinasPendientes);
-    EscribeBitacora(b, "Envío de información normal");
-    Mod.ConexionEntregada = true;
-    ctx.soloRecibir = modo == 4;
-    clsCopiaMaestra().PasarTablasYrecibir(ctx, EtapasDeRecepcion());
+    if (modo == 0 || modo == 4) {
+        EscribeBitacora(b, "Envío de información normal");
+        Mod.ConexionEntregada = true;
+        ctx.soloRecibir = modo == 4;
+        clsCopiaMaestra().PasarTablasYrecibir(ctx, EtapasDeRecepcion());
+    } else if (modo == 1) {
+        Conexion matriz;
+        if (!AbreBaseRemota(matriz, ctx.matriz)) {
+            EscribeBitacora(b, "No conectó para lectura de productos desde la empresa matriz");
+            return;
+        }
+        EscribeBitacora(b, "Lectura de productos desde la empresa matriz");
+        Mod.ConexionEntregada = true;
+        clsCopiaMaestra().PasarProductos(ctx, matriz);
+    } else {
+        Mod.ConexionEntregada = true;
+        clsCopiaMaestra().EnviarProductos(ctx);
+    }
 }
 
 bool clsConectar::AbreLocal(ContextoCiclo& ctx, kvtx8::Registros& rsEmpresa) {

@@ -21,9 +21,10 @@ class clsConectar {
     // Re-arms the window's countdown for the mode once the call ends (the scheduler's IniciaCuenta).
     std::function<void(uint8_t)> IniciaCuenta;
 
-    // Whether the mode's hand-over exists in this program: 0 and 4 (the send-and-receive cycle). Product
-    // update (1), alerts (2) and product send (3) are not offered until theirs does.
-    static bool ModoDisponible(uint8_t modo) { return modo == 0 || modo == 4; }
+    // Whether the mode's hand-over exists in this program: 0 and 4 (the send-and-receive cycle), 1 (product
+    // update from the MATRIZ) and 3 (product send to the ESPEJO). Alerts (2) are not offered until theirs
+    // does.
+    static bool ModoDisponible(uint8_t modo) { return modo <= 4 && modo != 2; }
 
     // Version flags of ComparaVersiones.
     static constexpr int kRemotaMayor = 1, kLocalMenorAMinima = 2, kRemotaMenorAMinima = 4;

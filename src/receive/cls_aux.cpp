@@ -9,6 +9,7 @@
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
+#include "send/ciclo.h"
 #include "send/cls_estandar.h"
 #include "send/copia_producto.h"
 
@@ -70,7 +71,9 @@ std::string NumeroTexto(double v) {
 }  // namespace
 
 void clsAux::TomarElError(const Conexion& cn) {
+    if (!TextoError.empty()) return;
     TomarElError(cn.UltimoError(), cn.MensajeError().empty() ? "sin conexión" : cn.MensajeError());
+    pasajero_ = cnc::ErrorPasajero(cn);
 }
 
 void clsAux::TomarElError(unsigned numero, const std::string& descripcion) {

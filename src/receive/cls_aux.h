@@ -70,6 +70,14 @@ class clsAux {
     // first error of a handler is kept: later ones usually follow from it.
     void TomarElError(const kvtx8::Conexion& cn);
     void TomarElError(unsigned numero, const std::string& descripcion);
+    // The error taken may go away by itself (a lost connection, a lock wait, a deadlock): the change is
+    // worth trying again rather than recording as failed.
+    bool ErrorPasajero() const { return pasajero_; }
+    // Before each change: no error.
+    void Limpia() {
+        TextoError.clear();
+        pasajero_ = false;
+    }
 
     // A change line "campo","anterior","nuevo" (or "campo","nuevo"); false when it has no quote-comma pair.
     static bool SepararLinea(const std::string& linea, std::string& campo, std::string& anterior,
@@ -93,6 +101,7 @@ class clsAux {
                            const std::vector<kvtx8::Valor>& valores);
 
     std::string claveNueva_;
+    bool pasajero_ = false;
 };
 
 }  // namespace cnc

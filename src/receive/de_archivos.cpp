@@ -1,6 +1,7 @@
 #include "receive/de_archivos.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 
 #include "components/utilerias.h"
@@ -41,9 +42,10 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
     auto aux = std::make_shared<clsAux>();
     auto con = [aux](auto f) {
         return [aux, f](ArchivoRecibido& a) {
-            aux->TextoError.clear();
+            aux->Limpia();
             const bool ok = f(*aux, a);
             a.error = aux->TextoError;
+            a.pasajero = aux->ErrorPasajero();
             return ok;
         };
     };
@@ -168,6 +170,7 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
 
         // Each row starts unhandled, whatever the one before did.
         bool atendido = false;
+        bool espera = false;
         std::string error;
         {
             ArchivoDeTrabajo archivo(fila.Texto("Contenido"));
@@ -186,14 +189,23 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 Ventana().Estado(estado);
                 Ventana().Ceder();
                 if (!tipo->paso.empty()) paso = tipo->paso;
-                ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {}, {}};
+                ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {},
+                                  {},   false};
                 if (tipo->atendidoAntes) atendido = true;
-                const bool ok = tipo->manejador(a);
+                bool ok = false;
+                try {
+                    ok = tipo->manejador(a);
+                } catch (const std::exception& x) {
+                    // A handler that throws is a failed change like any other, not the end of the cycle.
+                    ok = false;
+                    if (a.error.empty()) a.error = std::string("Nº 0: ") + x.what();
+                }
                 if (!tipo->atendidoAntes) atendido = ok;
                 error = a.error;
                 if (!error.empty()) {
                     AnotaError(kRutina + paso + " " + error);
                     r = Peor(r, Resultado::Incompleto);
+                    espera = a.pasajero;
                 }
                 if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
                     !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
@@ -205,6 +217,12 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
         if (!AbreBase(Mod.BDRemota, hub, "")) {
             r = Resultado::SinConexion;
             break;
+        }
+        if (espera) {
+            // Kept as it is: the next cycle tries it again.
+            if (!local.Abierta()) r = Resultado::SinConexion;
+            if (!Sigue(r)) break;
+            continue;
         }
         if (!atendido && error.empty()) continue;
         if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) falla(hub);

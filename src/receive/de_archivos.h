@@ -23,6 +23,9 @@ struct ArchivoRecibido {
     // the error text stored at the hub (the row is then consumed).
     std::string aviso;
     std::string error;
+    // The error may go away by itself (a lost connection, a lock wait): the row waits for the next cycle
+    // instead of being recorded as failed.
+    bool pasajero = false;
 
     std::string Clave() const { return fila.Texto("clave"); }
     std::string Contenido() const { return fila.Texto("Contenido"); }

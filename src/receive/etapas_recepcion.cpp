@@ -15,10 +15,27 @@ std::vector<Etapa> EtapasDeRecepcion(std::vector<TipoDeArchivo> otros) {
          [pendientes](ContextoCiclo& c) { return pendientes->LeeGrupos(c.servidorLocal, c.hub, c.local); }},
         {Etapa::Mitad::Recepcion, "Usuarios nuevos", "usuarios",
          [pendientes](ContextoCiclo& c) { return pendientes->LeeUsuarios(c.servidorLocal, c.hub, c.local); }},
-        // After the suppliers and branches, before the selected suppliers.
+        {Etapa::Mitad::Recepcion, "Listas de precios", "productos",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeeListaPrecios(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
+         }},
+        {Etapa::Mitad::Recepcion, "Información por borrar", "varios",
+         [pendientes](ContextoCiclo& c) { return pendientes->PorBorrar(c.servidorLocal, c.hub, c.local); }},
+        {Etapa::Mitad::Recepcion, "Proveedores nuevos", "proveedores",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeerProveedores(c.servidorLocal, c.hub, c.local);
+         }},
+        {Etapa::Mitad::Recepcion, "Sucursales nuevas o eliminadas", "sucursales",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->LeerSucursales(c.servidorLocal, c.hub, c.local, c.espejo, c.matriz);
+         }},
         {Etapa::Mitad::Recepcion, "Información contenida en archivos", "de_archivos",
          [pendientes, tipos](ContextoCiclo& c) {
              return pendientes->LeerDeArchivos(c.servidorLocal, c.hub, c.local, c.matriz, c.espejo, *tipos);
+         }},
+        {Etapa::Mitad::Recepcion, "Proveedores seleccionados", "proveedores",
+         [pendientes](ContextoCiclo& c) {
+             return pendientes->ProveedoresSelect(c.servidorLocal, c.hub, c.local, c.matriz);
          }},
     };
 }

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
+#include "components/transaccion.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
+#include "send/copia_producto.h"
 
 namespace cnc {
 
@@ -436,11 +439,8 @@ void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
         if (tipo == "1") {
             EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",
                             false);
-            // The product send to ESPEJO is not part of this program yet: say so, and keep the request for
-            // the version that has it instead of consuming it unserved.
-            EscribeBitacora(ctx.bitacora,
-                            "Envío de productos a la empresa ESPEJO no disponible en esta versión; "
-                            "la alerta queda pendiente");
+            BorraAlerta(hub, tipo);
+            EnviarProductos(ctx);
         } else {
             EscribeProblema(ctx.bitacora, "leer_informacion",
                             kvtx8::CambXXX("Leyendo monedas desde matriz (XXX)", ctx.matriz), true);
@@ -490,6 +490,217 @@ void clsCopiaMaestra::GrabaFechaDeEnvio(ContextoCiclo& ctx) {
                       kvtx8::CambXXXSQL(" WHERE BaseDeDatos='XXX'", NombreEspejo(), hub)))
         return;
     GrabaRegistro(Mod.Prefijo + "_UltimoEnvio", kvtx8::Formato(ahora, kFormato));
+}
+
+namespace {
+
+// The caption of one product of a walk.
+std::string TituloDeProducto(const std::string& clave, const kvtx8::CicloSecuencial& ciclo) {
+    return kvtx8::CambXXX("Producto 'XXX'", clave) + "\n" + std::to_string(ciclo.RegistroActual()) + " de " +
+           std::to_string(ciclo.RegistrosTotales());
+}
+
+bool EsFechaOHora(int tipo) {
+    return tipo == kvtx8::adDate || tipo == kvtx8::adDBDate || tipo == kvtx8::adDBTime ||
+           tipo == kvtx8::adDBTimeStamp;
+}
+
+// The value of a column, never null where the column has a value of its own: a number 0, a text "". A
+// missing date stays missing, as '' would be stored as the zero date.
+Valor SinNulo(const Registros& rs, const std::string& campo) {
+    const Valor v = rs.Dato(campo);
+    if (v) return v;
+    const int tipo = rs.Tipo(campo);
+    if (EsFechaOHora(tipo)) return std::nullopt;
+    return kvtx8::EsTipoNumerico(tipo) ? Valor("0") : Valor(BasesDD::NoNull(v));
+}
+
+// Writes one local row into the ESPEJO table: added through the structure record set when `suyo` holds
+// none, else rewritten column by column on the ESPEJO row's own Id. False when the ESPEJO refused it.
+bool EscribeEnEspejo(Conexion& espejo, const Registros& mio, const Registros& suyo,
+                     const Registros& estructura, const std::vector<std::string>& campos,
+                     const std::string& tabla) {
+    if (suyo.Eof()) {
+        Registros nuevo = estructura;
+        nuevo.AddNew();
+        clsEstandar::PasaCampos(mio, nuevo, campos, "");
+        if (nuevo.Update()) return true;
+        // The local Id is already some other ESPEJO row's: the ESPEJO numbers this one itself.
+        if (espejo.UltimoError() != 1062) return false;
+        nuevo = estructura;
+        nuevo.AddNew();
+        clsEstandar::PasaCampos(mio, nuevo, campos, "Id");
+        return nuevo.Update();
+    }
+    std::vector<std::string> columnas;
+    std::vector<Valor> valores;
+    for (const auto& c : campos) {
+        if (kvtx8::IgualSinMayusculas(c, "Id") || !mio.TieneCampo(c)) continue;
+        columnas.push_back(c);
+        valores.push_back(SinNulo(mio, c));
+    }
+    Registros rs;
+    return Mod.BDRemota.ActualizaRegistro(rs, espejo, tabla, columnas, valores,
+                                          "Id = " + std::to_string(suyo.Entero("Id")));
+}
+
+}  // namespace
+
+Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
+    const int b = ctx.bitacora;
+    Conexion& local = ctx.local;
+    Conexion& espejo = ctx.espejo;
+    Mod.Detener = false;
+    Ventana().Etapa("Enviando productos");
+    Ventana().ProgresoVisible(true);
+    EscribeBitacora(b, "Inicia envío de productos");
+
+    Resultado r = Resultado::Completo;
+    kvtx8::CicloSecuencial ciclo;
+    ciclo.Tabla = "productos";
+    ciclo.Llave = "Clave";
+    Registros productos, estructura, estructuraAnexo;
+    std::vector<std::string> campos, camposAnexo;
+    if (!AbreBaseLocal(local)) {
+        AvisaDesconexion(b, true);
+        r = Resultado::SinConexion;
+    } else if (!AbreBaseEspejo(espejo)) {
+        AvisaDesconexion(b, false);
+        r = Resultado::SinConexion;
+    } else if (!ciclo.AbrirTabla(productos, local, Limite()) ||
+               !Mod.BDRemota.AbrirTabla(estructuraAnexo, espejo, "anexoproductos LIMIT 0") ||
+               !Mod.BDRemota.AbrirTabla(estructura, espejo, "productos LIMIT 0")) {
+        EscribeBitacora(b, "No se pudieron leer los productos: " +
+                               (local.UltimoError() ? local.MensajeError() : espejo.MensajeError()));
+        r = ErrorPasajero(local) || ErrorPasajero(espejo) ? Resultado::SinConexion : Resultado::Incompleto;
+    } else {
+        Mod.BDRemota.ObtenerEstructura(estructura, campos);
+        Mod.BDRemota.ObtenerEstructura(estructuraAnexo, camposAnexo);
+        while (!ciclo.Eof()) {
+            const std::string clave = productos.Texto("Clave");
+            const bool localAbierta = AbreBaseLocal(local);
+            if (localAbierta) {
+                Ventana().TablaActual(TituloDeProducto(clave, ciclo));
+                Ventana().Ceder();
+            } else {
+                AvisaDesconexion(b, true);
+                Mod.Detener = true;
+                r = Resultado::SinConexion;
+            }
+            // The product on screen goes even when the operator has just asked to stop.
+            if (localAbierta && AbreBaseEspejo(espejo)) {
+                // The product and its annex are one unit in the ESPEJO; a product alone is one statement.
+                Registros suyo, anexo, suAnexo;
+                const bool conAnexo =
+                    Mod.BDLocal.AbrirTabla(
+                        anexo, local,
+                        kvtx8::CambXXXSQL("anexoproductos WHERE Producto = 'XXX' LIMIT 1", clave, local)) &&
+                    !anexo.Eof();
+                std::optional<kvtx8::Transaccion> unidad;
+                if (conAnexo) unidad.emplace(espejo);
+                bool escrito =
+                    (!unidad || unidad->Activa()) &&
+                    Mod.BDRemota.AbrirTabla(
+                        suyo, espejo,
+                        kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, espejo), "Id") &&
+                    EscribeEnEspejo(espejo, productos, suyo, estructura, campos, "productos");
+                if (escrito && conAnexo)
+                    escrito =
+                        Mod.BDRemota.AbrirTabla(
+                            suAnexo, espejo,
+                            kvtx8::CambXXXSQL("anexoproductos WHERE Producto = 'XXX' LIMIT 1", clave, espejo),
+                            "Id") &&
+                        EscribeEnEspejo(espejo, anexo, suAnexo, estructuraAnexo, camposAnexo,
+                                        "anexoproductos");
+                if (escrito && unidad) escrito = unidad->Confirma();
+                if (!escrito) {
+                    if (unidad) unidad->Deshace();
+                    if (ErrorPasajero(espejo) || ErrorPasajero(local)) {
+                        AvisaDesconexion(b, ErrorPasajero(local));
+                        Mod.Detener = true;
+                        r = Peor(r, Resultado::SinConexion);
+                    } else {
+                        // A product the ESPEJO refuses is written down and the walk goes on.
+                        ImprimeLinea(ctx.problemas.Numero() ? ctx.problemas.Numero() : b,
+                                     AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se copió productos, Clave " +
+                                         clave + ": " + espejo.MensajeError());
+                        r = Peor(r, Resultado::Incompleto);
+                    }
+                }
+            } else if (localAbierta) {
+                AvisaDesconexion(b, false);
+                Mod.Detener = true;
+                r = Peor(r, Resultado::SinConexion);
+            }
+            if (ContextoCiclo::Detenido()) break;
+            ciclo.SiguienteRegistro();
+        }
+        if (ciclo.Fallo()) r = Peor(r, Resultado::SinConexion);
+    }
+    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
+    ciclo.Cierra();
+    Mod.Detener = false;
+    Ventana().TablaActual("");
+    Ventana().Etapa("");
+    Ventana().ProgresoVisible(false);
+    EscribeBitacora(b, "Finaliza envío de productos");
+    return r;
+}
+
+Resultado clsCopiaMaestra::PasarProductos(ContextoCiclo& ctx, Conexion& matriz) {
+    const int b = ctx.bitacora;
+    Conexion& local = ctx.local;
+    Mod.Detener = false;
+    Ventana().Etapa("Recibiendo productos");
+    Ventana().ProgresoVisible(true);
+    EscribeBitacora(b, "Inicia recepción de productos");
+
+    Resultado r = Resultado::Completo;
+    kvtx8::CicloSecuencial ciclo;
+    ciclo.Tabla = "productos";
+    ciclo.Llave = "Clave";
+    Registros productos;
+    if (!AbreBaseRemota(matriz, ctx.matriz) || !ciclo.AbrirTabla(productos, matriz, Limite())) {
+        r = Resultado::SinConexion;
+    } else {
+        CopiadorDeProductos copiador;
+        while (!ciclo.Eof()) {
+            const std::string clave = productos.Texto("Clave");
+            const std::string titulo = TituloDeProducto(clave, ciclo);
+            if (!AbreBaseLocal(local)) {
+                AvisaDesconexion(b, true);
+                Mod.Detener = true;
+            } else {
+                Ventana().TablaActual(titulo);
+                Ventana().Ceder();
+                Registros mio;
+                if (!AbreBaseRemota(matriz, ctx.matriz) ||
+                    !Mod.BDLocal.AbrirTabla(
+                        mio, local, kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, local),
+                        "Id")) {
+                    Mod.Detener = true;
+                } else if (!copiador.Copia(productos, matriz, local, mio.Eof(), true, titulo)) {
+                    // A lost side stops the walk; a product the local company refuses waits for the next run.
+                    if (ErrorPasajero(local) || ErrorPasajero(matriz))
+                        Mod.Detener = true;
+                    else
+                        r = Peor(r, Resultado::Incompleto);
+                }
+            }
+            if (Mod.Detener && !ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::SinConexion);
+            if (ContextoCiclo::Detenido()) break;
+            ciclo.SiguienteRegistro();
+        }
+        if (ciclo.Fallo()) r = Peor(r, Resultado::SinConexion);
+    }
+    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
+    ciclo.Cierra();
+    Mod.Detener = false;
+    Ventana().TablaActual("");
+    Ventana().Etapa("");
+    Ventana().ProgresoVisible(false);
+    EscribeBitacora(b, "Finaliza recepción de productos");
+    return r;
 }
 
 }  // namespace cnc

@@ -19,6 +19,13 @@ class clsCopiaMaestra {
     // Runs the sending stages (unless ctx.soloRecibir), then the intake stages, in one ordered table.
     void PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<Etapa>& recepcion);
 
+    // Every local product, with its annex, into the ESPEJO: added when missing, rewritten by the ESPEJO's own
+    // Id when present. The hub asks for it with an alert, the operator with the product-send mode.
+    Resultado EnviarProductos(ContextoCiclo& ctx);
+    // Every MATRIZ product into the local company through the product copy. `matriz` is the connection the
+    // caller opened on the MATRIZ database (ctx.matriz), reopened here as the walk needs it.
+    Resultado PasarProductos(ContextoCiclo& ctx, kvtx8::Conexion& matriz);
+
     // Never sent by the autoincrement and last-update stages (lower-case names).
     const std::vector<std::string> TablasExcluidas;
     bool Excluida(const std::string& tabla) const;

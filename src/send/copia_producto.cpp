@@ -281,10 +281,10 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
     if (!escrito) return termina();
     for (const auto& sql : masPrecios)
         if (!destino.Ejecutar(sql) && !falla(destino)) return termina();
-    if (*hayCambios_)
+    // A new product had no price before: its first prices are no change.
+    if (*hayCambios_ && !esNuevo)
         for (const auto& c : cambios)
-            if (!InsertaCambio(destino, clave, c.numero, c.nuevo, esNuevo ? 0 : c.anterior) &&
-                !falla(destino))
+            if (!InsertaCambio(destino, clave, c.numero, c.nuevo, c.anterior) && !falla(destino))
                 return termina();
     if (muestraProgreso) {
         Ventana().TablaActual(titulo + ". ( " + (esNuevo ? "nuevo" : "X") + " )");

@@ -220,9 +220,9 @@ TEST(Conectar, EqualVersionsCopyTheBranchSettingsAndHandOver) {
     EXPECT_EQ(g.ConfiguraLocal("cncTipoSucursal"), "2");
     Rearmada(m.ventana);
 
-    // Modes without their work in this program say so and run nothing.
+    // The mode without its work in this program says so and runs nothing.
     g.ConfiguraEspejo("cncTipoSucursal", "2");
-    for (uint8_t modo : {1, 2, 3}) {
+    for (uint8_t modo : {2}) {
         Conecta(modo);
         EXPECT_TRUE(
             Linea(Bitacora(m), "Modo de conexión " + std::to_string(modo) +
@@ -374,5 +374,49 @@ TEST(Conectar, BadConnectionDataStopBeforeAnyServerIsTouched) {
     Conecta(0);
     EXPECT_TRUE(Linea(Bitacora(m), "No pudo conectar a la base de datos ESPEJO: espejo9"));
     EXPECT_EQ(m.ventana.avisos.back(), "No pudo conectar a la base de datos ESPEJO");
+    Rearmada(m.ventana);
+}
+
+TEST(Conectar, ProductModesHandOverToTheProductUpdateAndSend) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario g;
+    g.Grupo();
+    auto& m = g.m;
+    g.ConfiguraEspejo("cncTipoSucursal", "0");
+    g.Hub(g.matriz, "INSERT INTO productos (Clave, Descrip) VALUES ('M''1', 'de la matriz')");
+    g.Local(g.baseLocal, "INSERT INTO productos (Clave, Descrip) VALUES ('L1', 'de aquí')");
+
+    // 1: the MATRIZ is opened by its name, and its products come in.
+    Conecta(1);
+    std::string b = Bitacora(m);
+    for (const char* l : {"Lectura de productos desde la empresa matriz", "Inicia recepción de productos",
+                          "Finaliza recepción de productos"})
+        EXPECT_TRUE(Linea(b, l)) << l;
+    EXPECT_FALSE(Linea(b, "Envío de información normal"));
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    EXPECT_EQ(g.EnLocal(g.baseLocal, "SELECT Clave FROM productos ORDER BY Clave"),
+              (prueba::Lista{"L1", "M'1"}));
+    EXPECT_TRUE(g.EnEspejo("SELECT * FROM productos").empty());
+    Rearmada(m.ventana);
+
+    // 3: every local product goes to the ESPEJO, and nothing else does.
+    g.Local(g.baseLocal, "INSERT INTO lineas (Linea) VALUES ('NO VA')");
+    Conecta(3);
+    b = Bitacora(m);
+    EXPECT_TRUE(Linea(b, "Inicia envío de productos"));
+    EXPECT_TRUE(Linea(b, "Finaliza envío de productos"));
+    EXPECT_FALSE(Linea(b, "Inicia envío de información"));
+    EXPECT_TRUE(Mod.ConexionEntregada);
+    EXPECT_EQ(g.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), (prueba::Lista{"L1", "M'1"}));
+    EXPECT_TRUE(g.EnEspejo("SELECT * FROM lineas").empty());
+    Rearmada(m.ventana);
+
+    // A MATRIZ database that cannot be opened: said, and nothing is handed over.
+    g.Hub("DROP DATABASE " + g.matriz);
+    Conecta(1);
+    b = Bitacora(m);
+    EXPECT_TRUE(Linea(b, "No conectó para lectura de productos desde la empresa matriz"));
+    EXPECT_FALSE(Linea(b, "Inicia recepción de productos"));
+    EXPECT_FALSE(Mod.ConexionEntregada);
     Rearmada(m.ventana);
 }

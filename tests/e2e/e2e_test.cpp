@@ -31,6 +31,11 @@ class E2E : public ::testing::Test {
         return Consulta(g->local, base, sql);
     }
     std::string Hub(const std::string& base, const std::string& sql) { return Consulta(g->hub, base, sql); }
+    // The first local row, its columns joined by '|'.
+    std::string Fila(const std::string& sql) {
+        const auto filas = prueba::Filas(g->local, "datos1", sql);
+        return filas.empty() ? "" : filas[0];
+    }
     std::string Cuenta(const prueba::Servidor& s, const std::string& base, const std::string& tabla) {
         return Consulta(s, base, "SELECT COUNT(*) FROM " + tabla);
     }
@@ -171,6 +176,46 @@ TEST_F(E2E, AVersionConflictSendsNothingAndMarksTheBranch) {
     EXPECT_NE(g->Bitacora().find("Versión mínima requerida, mayor a la actual: 6.3.0"), std::string::npos);
     EXPECT_NE(r.mensajes.find("La versión de su programa es menor a la mínima requerida."), std::string::npos)
         << r.mensajes;
+}
+
+// The two product commands, headless: the whole catalogue moves one way, and nothing else does.
+TEST_F(E2E, ProductSendAndUpdateMoveTheWholeCatalogueAndNothingElse) {
+    const auto envio = g->Ejecuta(3);
+    ASSERT_EQ(envio.estado, 0) << envio.mensajes;
+    EXPECT_EQ(Huella(g->hub, g->espejo, "productos", "Id,Clave,Descrip,Precio1,Existencia,FechaRegistro"),
+              Huella(g->local, "datos1", "productos", "Id,Clave,Descrip,Precio1,Existencia,FechaRegistro"));
+    for (const char* t : {"clientes", "vendedores", "historicoalmacen"})
+        EXPECT_EQ(Cuenta(g->hub, g->espejo, t), "0") << t;
+    EXPECT_EQ(Hub("concentradorqmx", "SELECT COUNT(*) FROM listagrupos"), "2");  // nothing received
+    std::string bitacora = g->Bitacora();
+    for (const char* linea : {"Inicia envío de productos", "Finaliza envío de productos"})
+        EXPECT_TRUE(prueba::Linea(bitacora, linea)) << linea;
+    EXPECT_EQ(bitacora.find("Inicia envío de información"), std::string::npos);
+
+    // The MATRIZ holds a new product under a brand the branch lacks, and a new price for one it has.
+    prueba::EjecutaSQL(g->hub, "matriz_norte",
+                       "INSERT INTO marcas (Id, Marca) VALUES (70, 'Marca de la matriz');"
+                       "INSERT INTO productos (Clave, Descrip, Marca, Precio1, FechaCambios) VALUES "
+                       "('M''ATRIZ', 'Sólo en la matriz', 70, 99.5, '2026-12-01'), "
+                       "('P0001', 'Producto de prueba número 1', 0, 77.7, '2026-12-02')");
+    const std::string existencia = Local("datos1", "SELECT Existencia FROM productos WHERE Clave='P0001'");
+    const auto lectura = g->Ejecuta(1);
+    ASSERT_EQ(lectura.estado, 0) << lectura.mensajes;
+    EXPECT_EQ(Fila("SELECT p.Descrip, m.Marca, p.Precio1 FROM productos p JOIN marcas "
+                   "m ON m.Id = p.Marca WHERE p.Clave = 'M''ATRIZ'"),
+              "Sólo en la matriz|Marca de la matriz|99.5000");
+    // The demo branch sends price 1: it changes and the change is recorded; the stock stays the branch's.
+    EXPECT_EQ(Fila("SELECT Precio1, FechaCambios, Existencia FROM productos WHERE "
+                   "Clave = 'P0001'"),
+              "77.7000|2026-12-02|" + existencia);
+    EXPECT_EQ(Fila("SELECT Usuario, PrecioNuevo, Numero FROM cambiosdeprecios WHERE "
+                   "Producto = 'P0001'"),
+              "CONCENTRAD|77.7000|1");
+    EXPECT_EQ(Local("datos1", "SELECT COUNT(*) FROM productos"), "301");
+    bitacora = g->Bitacora();
+    for (const char* linea : {"Lectura de productos desde la empresa matriz", "Inicia recepción de productos",
+                              "Finaliza recepción de productos"})
+        EXPECT_TRUE(prueba::Linea(bitacora, linea)) << linea;
 }
 
 // A hub that crashes, a local server that goes down, an operator who interrupts: each run may end short,

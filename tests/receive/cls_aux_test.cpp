@@ -349,8 +349,8 @@ TEST(Variantes, ChangedVariantsAndAProductsVariantsAndItsVariantData) {
               Lista{"QUESO|6.0000|A1|1.0000"});
     EXPECT_EQ(e.Avisos(20), Lista{"Variante modificada: \"QUESO\"\r\nVariante modificada: \"QUESO\""});
     // Variant files that name nothing the MATRIZ has wait; nothing changes.
-    for (const std::string malo : {std::string(""), std::string("\r\n"), std::string(1 << 20, 'x') + "\n",
-                                   std::string("\xff\xfe\n"), std::string("QUESO;JAMÓN;1")}) {
+    for (const auto& malo : {std::string(""), std::string("\r\n"), std::string(1 << 20, 'x') + "\n",
+                             std::string("\xff\xfe\n"), std::string("QUESO;JAMÓN;1")}) {
         e.aux.TextoError.clear();
         EXPECT_FALSE(e.aux.VarianteCambiada(e.matriz, e.compania, malo, e.servidorLocal));
         EXPECT_EQ(e.aux.TextoError, "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
@@ -110,6 +111,12 @@ TEST(LeerDeArchivos, EachRowOfThisCompanyInOrderIsConsumedAsItsTypeSays) {
              a.error = "Nº 7: roto";
              return false;
          }},
+        // A handler that throws fails its row like an error, and the queue goes on.
+        {"T5", "Cinco", ".Cinco", false, 9,
+         [&](ArchivoRecibido& a) -> bool {
+             mira(a);
+             throw std::runtime_error("se cayó");
+         }},
     };
     e.Fila("T1", "otra", "de otra empresa", 0, 0, "otra");
     e.Fila("T3", "k3", "tres");
@@ -118,14 +125,16 @@ TEST(LeerDeArchivos, EachRowOfThisCompanyInOrderIsConsumedAsItsTypeSays) {
     // Unknown after a handled row: it does not inherit the handled flag, runs nothing and waits.
     e.Fila("t1", "minúsculas", "x");
     e.Fila("T1", "k'1", "l\\u00ednea 1\r\nl\u00ednea 2\n\u00f1");
+    const std::string cinco = e.Fila("T5", "k5", "cinco");
     const std::string cuatro = e.Fila("T4", "k4", "cuatro", 4);
 
     EXPECT_EQ(e.Lee(tipos), Resultado::Incompleto);
-    EXPECT_EQ(vistos,
-              (Lista{"T3:k3:tres", "T2:k2:dos", "T1:k'1:l\\u00ednea 1\r\nlínea 2\nñ", "T4:k4:cuatro"}));
+    EXPECT_EQ(vistos, (Lista{"T3:k3:tres", "T2:k2:dos", "T1:k'1:l\\u00ednea 1\r\nlínea 2\nñ", "T5:k5:cinco",
+                             "T4:k4:cuatro"}));
     EXPECT_EQ(e.Cola(), (Lista{"T1|otra|0|otra", "T3|espejo1|0|k3", "T1|espejo1|1|cancelada",
                                "t1|espejo1|0|minúsculas"}));
-    EXPECT_EQ(e.Errores(), Lista{cuatro + "|T4|espejo1|0|k4|4|cuatro|Nº 7: roto"});
+    EXPECT_EQ(e.Errores(), (Lista{cinco + "|T5|espejo1|0|k5|0|cinco|Nº 0: se cayó",
+                                  cuatro + "|T4|espejo1|0|k4|4|cuatro|Nº 7: roto"}));
     EXPECT_EQ(e.Avisos(5), Lista{"Hecho k'1"});
     EXPECT_EQ(e.Avisos(6), Lista{});
     EXPECT_EQ(
@@ -133,7 +142,8 @@ TEST(LeerDeArchivos, EachRowOfThisCompanyInOrderIsConsumedAsItsTypeSays) {
         (Lista{"LEYENDO DESDE ARCHIVOS\r\n", "LEYENDO DESDE ARCHIVOS\r\nTres", "LEYENDO DESDE ARCHIVOS\r\n",
                "LEYENDO DESDE ARCHIVOS\r\nDos, folio 12", "LEYENDO DESDE ARCHIVOS\r\n",
                "LEYENDO DESDE ARCHIVOS\r\n", "LEYENDO DESDE ARCHIVOS\r\nUno, 'k'1'",
-               "LEYENDO DESDE ARCHIVOS\r\n", "LEYENDO DESDE ARCHIVOS\r\nCuatro, 'k4'"}));
+               "LEYENDO DESDE ARCHIVOS\r\n", "LEYENDO DESDE ARCHIVOS\r\nCinco", "LEYENDO DESDE ARCHIVOS\r\n",
+               "LEYENDO DESDE ARCHIVOS\r\nCuatro, 'k4'"}));
     EXPECT_NE(
         e.m.carpeta.Lee("ErrorAlLeer.txt").find("     LeerDeArchivos() Borrando el pendiente Nº 7: roto\r\n"),
         std::string::npos)
@@ -144,7 +154,7 @@ TEST(LeerDeArchivos, EachRowOfThisCompanyInOrderIsConsumedAsItsTypeSays) {
     vistos.clear();
     EXPECT_EQ(e.Lee(tipos), Resultado::Completo);
     EXPECT_EQ(vistos, Lista{"T3:k3:tres"});
-    EXPECT_EQ(e.Errores().size(), 1u);
+    EXPECT_EQ(e.Errores().size(), 2u);
 
     // A work file that cannot be written: the row waits and nothing runs.
     std::filesystem::create_directories(e.Carpeta() + kArchivoDeTrabajo + "/ocupado");
@@ -231,4 +241,33 @@ TEST(LeerDeArchivos, ANewProductFromTheHubReachesTheCompanyThroughTheProgram) {
     EXPECT_EQ(prueba::Consulta(g.hub, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), "0");
     EXPECT_EQ(prueba::Consulta(g.hub, "concentradorqmx", "SELECT COUNT(*) FROM erroresdelectura"), "0");
     EXPECT_FALSE(std::filesystem::exists(g.Carpeta() + kArchivoDeTrabajo));
+}
+
+TEST(LeerDeArchivos, AChangeMetByALockWaitsForTheNextCycleUnrecorded) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Hub(e.matriz, "INSERT INTO anexoproductos (Producto, Texto1) VALUES ('A1', 'de matriz')");
+    e.Compania("INSERT INTO anexoproductos (Producto, Texto1) VALUES ('A1', 'local')");
+    e.Fila("AP", "A1", "");
+    // Another writer holds the annex; the intake's waits end in a second.
+    Conexion otra;
+    ASSERT_TRUE(AbreBaseLocal(otra));
+    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otra.Ejecutar("UPDATE anexoproductos SET Texto2='ocupado'"));
+    ASSERT_TRUE(AbreBaseLocal(e.ctx.local));
+    ASSERT_TRUE(e.ctx.local.Ejecutar("SET SESSION innodb_lock_wait_timeout=1"));
+
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), Lista{"AP|espejo1|0|A1"});
+    EXPECT_EQ(e.Errores(), Lista{});
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("LeerDeArchivos().AnexosProducto Nº 1205: "),
+              std::string::npos)
+        << e.m.carpeta.Lee("ErrorAlLeer.txt");
+    EXPECT_EQ(e.Avisos(22), Lista{});
+
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Completo);
+    EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.EnCompania("SELECT Texto1 FROM anexoproductos"), Lista{"de matriz"});
+    EXPECT_EQ(e.Avisos(22), Lista{"Anexos del producto: \"A1\""});
 }

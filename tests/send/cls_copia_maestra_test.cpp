@@ -261,22 +261,24 @@ TEST(PasarTablasYrecibir, AlertsOfTypeOneAndTwoGoOncePerTypeAndOthersStay) {
         "INSERT INTO monedas (Id, Nombre, Abreviacion, Paridad, Simbolo) VALUES (1, 'Pesos viejos', 'MXP', "
         "1, "
         "'$')");
+    c.Local("datos1", "INSERT INTO productos (Clave, Descrip) VALUES ('P''ARK', 'pedido por el hub')");
 
     const std::string log = c.PasarTablasYrecibir(true);
 
     EXPECT_EQ(Filas(c.hub, "concentradorqmx",
                     "SELECT BaseDeDatos, TipoAlerta FROM alertassinarchivo ORDER BY BaseDeDatos, TipoAlerta"),
-              (std::vector<std::string>{"espejo1|1", "espejo1|1", "espejo1|3", "otra|2"}));
+              (std::vector<std::string>{"espejo1|3", "otra|2"}));
     EXPECT_EQ(
         c.EnLocal("datos1", "SELECT Id, Nombre, Abreviacion, Paridad, Simbolo FROM monedas ORDER BY Id"),
         (std::vector<std::string>{"1|Peso|MXN|1.000000|$", "2|Dólar 'fuerte'|USD|17.500000|US$"}));
     EXPECT_EQ(Veces(log, ".- " + std::string(10, ' ') + "Leyendo monedas desde matriz (matriz1)."), 1);
     EXPECT_EQ(Veces(log, "enviar_informacion"), 1);
     EXPECT_TRUE(Contiene(log, ".- Envío de productos a la empresa ESPEJO."));
-    EXPECT_TRUE(
-        Contiene(log,
-                 " - Envío de productos a la empresa ESPEJO no disponible en esta versión; la alerta queda "
-                 "pendiente\r\n"));
+    // Type 1 sends every product to the ESPEJO, once.
+    EXPECT_EQ(c.EnEspejo("SELECT Clave, Descrip FROM productos"),
+              std::vector<std::string>{"P'ARK|pedido por el hub"});
+    EXPECT_EQ(Veces(log, " - Inicia envío de productos\r\n"), 1);
+    EXPECT_EQ(Veces(log, " - Finaliza envío de productos\r\n"), 1);
 }
 
 TEST(PasarTablasYrecibir, WithoutTheHubNothingIsReceivedNorRecorded) {

@@ -1,0 +1,208 @@
+// The whole catalogue at once: every local product to the ESPEJO, every MATRIZ product into the company.
+#include <gtest/gtest.h>
+
+#include "core/shared_routines.h"
+#include "send/cls_copia_maestra.h"
+#include "support/escenario.h"
+
+using namespace cnc;
+using prueba::Lista;
+
+namespace {
+
+const prueba::Tablas kTablas = {"productos",        "productosmasprecios",
+                                "lineas",           "sublineas",
+                                "marcas",           "medidas",
+                                "clavesalternas",   "existenciaexterna",
+                                "clavereferencias", "anexoproductos",
+                                "presentaciones",   "cambiosdeprecios"};
+
+// The connections as the connection call hands them over, and one activity-log block per run.
+struct Catalogo : prueba::Escenario {
+    ContextoCiclo ctx;
+    Catalogo() : Escenario(kTablas) {
+        ApuntaAServidores();
+        Mod.TipoSucursal = 0;
+        Mod.RegistrosATomar = 100;
+        ctx.matriz = matriz;
+    }
+    Lista EnDestino(const std::string& sql) { return EnLocal("datos1", sql); }
+    // The run's result and its log.
+    std::pair<Resultado, std::string> Corre(const std::function<Resultado(clsCopiaMaestra&)>& corrida) {
+        AbreBaseLocal(ctx.local);
+        AbreBaseEspejo(ctx.espejo);
+        m.ventana.tablas.clear();
+        Resultado r;
+        {
+            BloqueDeBitacora bloque(1, true);
+            ctx.bitacora = bloque.Numero();
+            clsCopiaMaestra copia;
+            r = corrida(copia);
+        }
+        return {r, Bitacora()};
+    }
+    std::pair<Resultado, std::string> Enviar() {
+        return Corre([&](clsCopiaMaestra& c) { return c.EnviarProductos(ctx); });
+    }
+    std::pair<Resultado, std::string> Pasar() {
+        return Corre([&](clsCopiaMaestra& c) {
+            Conexion matrizCnn;
+            return c.PasarProductos(ctx, matrizCnn);
+        });
+    }
+};
+
+}  // namespace
+
+TEST(EnviarProductos, AddsMissingProductsAndRewritesTheOthersByTheirEspejoId) {
+    REQUIERE_SERVIDORES();
+    Catalogo e;
+    e.Local(
+        "datos1",
+        "INSERT INTO productos (Id, Clave, Descrip, Precio1, FechaRegistro, FechaCambios, Existencia) VALUES "
+        "(1, 'A', 'nuevo en la espejo', 10, '2020-02-02', NULL, 3), "
+        "(2, 'P''ARK', 'de O''Brien', 20, '2019-01-01', '2026-12-01', 4), "
+        "(3, 'Z', 'sin anexo aquí', 30, NULL, NULL, 5);"
+        "INSERT INTO productos (Clave, Descrip) SELECT CONCAT('V', LPAD(seq, 4, '0')), CONCAT('volumen ', "
+        "seq) "
+        "FROM seq_1_to_150;"
+        "INSERT INTO anexoproductos (Producto, Texto, Numerico, Texto3) VALUES ('A', 'anexo A', 1, 't3'), "
+        "('P''ARK', 'anexo local', 2, '')");
+    // The ESPEJO's product 1 is another product; P'ARK is there under its own Id, and so is Z's annex.
+    e.Espejo(
+        "INSERT INTO productos (Id, Clave, Descrip, Precio1, FechaCambios) VALUES (1, 'OTRO', 'de la "
+        "espejo', 1, "
+        "NULL), (500, 'P''ARK', 'viejo', 1, '2001-01-01'), (600, 'Z', 'viejo', 1, '2001-01-01');"
+        "INSERT INTO anexoproductos (Id, Producto, Texto, Numerico, Texto3) VALUES (70, 'P''ARK', 'viejo', "
+        "9, "
+        "'se va'), (71, 'Z', 'anexo de la espejo', 7, 'queda')");
+
+    const auto [r, log] = e.Enviar();
+    EXPECT_EQ(r, Resultado::Completo);
+    EXPECT_EQ(
+        e.EnEspejo("SELECT Id, Descrip, Precio1, IFNULL(FechaCambios, 'nula'), Existencia FROM productos "
+                   "WHERE Clave IN ('OTRO', 'P''ARK', 'Z') ORDER BY Clave"),
+        (Lista{"1|de la espejo|1.0000|nula|0.0000", "500|de O'Brien|20.0000|2026-12-01|4.0000",
+               "600|sin anexo aquí|30.0000|nula|5.0000"}));
+    // The new product could not keep the local Id 1: the ESPEJO numbered it.
+    EXPECT_EQ(e.EnEspejo("SELECT Id > 600, Descrip, FechaRegistro FROM productos WHERE Clave = 'A'"),
+              Lista{"1|nuevo en la espejo|2020-02-02"});
+    EXPECT_EQ(e.EnEspejo("SELECT COUNT(*) FROM productos"), Lista{"154"});
+    EXPECT_EQ(e.EnEspejo("SELECT COUNT(*) FROM productos WHERE Clave LIKE 'V%' AND Descrip LIKE 'volumen %'"),
+              Lista{"150"});
+    // Annexes: added, rewritten on their own Id, and left alone where the local product has none.
+    EXPECT_EQ(
+        e.EnEspejo("SELECT Id, Producto, Texto, Numerico, Texto3 FROM anexoproductos ORDER BY Producto"),
+        (Lista{"1|A|anexo A|1.0000|t3", "70|P'ARK|anexo local|2.0000|",
+               "71|Z|anexo de la espejo|7.0000|queda"}));
+
+    EXPECT_TRUE(e.VioEtapa("Enviando productos"));
+    EXPECT_TRUE(e.VioTabla("Producto 'A'\n1 de 153"));
+    EXPECT_TRUE(e.VioTabla("Producto 'Z'\n153 de 153"));
+    EXPECT_TRUE(prueba::Linea(log, "Inicia envío de productos"));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza envío de productos"));
+    EXPECT_FALSE(Mod.Detener);
+}
+
+TEST(EnviarProductos, ALostEspejoOrAnInterruptionEndsTheWalkAndTheLogSaysSo) {
+    REQUIERE_SERVIDORES();
+    Catalogo e;
+    e.Local("datos1", "INSERT INTO productos (Clave, Descrip) VALUES ('A', 'a'), ('B', 'b'), ('C', 'c')");
+
+    // The operator interrupts while the second product is shown: it still goes, the third does not.
+    e.m.ventana.alMostrarTabla = [](const std::string& t) {
+        if (t.rfind("Producto 'B'", 0) == 0) Mod.Detener = Mod.Interrumpir = true;
+    };
+    auto [r, log] = e.Enviar();
+    EXPECT_EQ(r, Resultado::Interrumpido);
+    EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), (Lista{"A", "B"}));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza envío de productos"));
+    EXPECT_FALSE(Mod.Detener);
+    e.m.ventana.alMostrarTabla = nullptr;
+    Mod.Interrumpir = false;
+
+    // The ESPEJO goes away after the first product: the walk stops and says why.
+    e.m.ventana.alMostrarTabla = [&](const std::string& t) {
+        if (t.rfind("Producto 'B'", 0) == 0) e.EspejoCaido();
+    };
+    e.Espejo("DELETE FROM productos");
+    std::tie(r, log) = e.Enviar();
+    EXPECT_EQ(r, Resultado::SinConexion);
+    EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), Lista{"A"});
+    EXPECT_TRUE(prueba::Linea(log, "NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO"));
+    EXPECT_TRUE(prueba::Linea(log, "Inicia envío de productos"));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza envío de productos"));
+    EXPECT_FALSE(Mod.Detener);
+    e.m.ventana.alMostrarTabla = nullptr;
+    e.EspejoDeVuelta();
+
+    // The next run starts again from the first product and completes.
+    std::tie(r, log) = e.Enviar();
+    EXPECT_EQ(r, Resultado::Completo);
+    EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), (Lista{"A", "B", "C"}));
+}
+
+TEST(PasarProductos, CopiesEveryMatrizProductAndAnUnreachableMatrizChangesNothing) {
+    REQUIERE_SERVIDORES();
+    Catalogo e;
+    Mod.EnviarPrecio[1] = true;
+    e.Hub("matriz1",
+          "INSERT INTO marcas (Id, Marca) VALUES (5, 'ACME');"
+          "INSERT INTO productos (Clave, Descrip, Marca, Precio1, FechaCambios) VALUES ('NUEVO', 'de la "
+          "matriz', "
+          "5, 12, '2026-12-02'), ('P''ARK', 'cambiado', 0, 30, '2026-12-03');"
+          "INSERT INTO productos (Clave, Descrip) SELECT CONCAT('V', LPAD(seq, 4, '0')), 'volumen' "
+          "FROM seq_1_to_120;"
+          "INSERT INTO clavesalternas (ClaveProducto, ClaveAlterna) VALUES ('P''ARK', '7501')");
+    e.Local("datos1",
+            "INSERT INTO productos (Id, Clave, Descrip, Precio1, FechaRegistro, Existencia) VALUES "
+            "(40, 'P''ARK', 'local', 25, '2015-05-05', 8), (41, 'SOLO', 'sólo local', 1, NULL, 0)");
+
+    // An unreachable MATRIZ: nothing changes, and both lines are written.
+    e.ctx.matriz = "no_existe";
+    auto [r, log] = e.Pasar();
+    EXPECT_EQ(r, Resultado::SinConexion);
+    EXPECT_EQ(e.EnDestino("SELECT COUNT(*) FROM productos"), Lista{"2"});
+    EXPECT_TRUE(prueba::Linea(log, "Inicia recepción de productos"));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza recepción de productos"));
+
+    e.ctx.matriz = e.matriz;
+    // The operator interrupts while the second product is shown: it still comes, the rest wait.
+    e.m.ventana.alMostrarTabla = [](const std::string& t) {
+        if (t.rfind("Producto 'P'ARK'", 0) == 0) Mod.Detener = Mod.Interrumpir = true;
+    };
+    std::tie(r, log) = e.Pasar();
+    EXPECT_EQ(r, Resultado::Interrumpido);
+    EXPECT_EQ(e.EnDestino("SELECT Clave, Descrip FROM productos ORDER BY Clave"),
+              (Lista{"NUEVO|de la matriz", "P'ARK|cambiado", "SOLO|sólo local"}));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza recepción de productos"));
+    EXPECT_FALSE(Mod.Detener);
+    e.m.ventana.alMostrarTabla = nullptr;
+    Mod.Interrumpir = false;
+    e.Local("datos1",
+            "UPDATE productos SET Descrip = 'local', Precio1 = 25 WHERE Clave = 'P''ARK';"
+            "DELETE FROM productos WHERE Clave = 'NUEVO'; DELETE FROM clavesalternas;"
+            "DELETE FROM cambiosdeprecios; ALTER TABLE productos AUTO_INCREMENT = 42");
+
+    std::tie(r, log) = e.Pasar();
+    EXPECT_EQ(r, Resultado::Completo);
+    EXPECT_EQ(
+        e.EnDestino("SELECT p.Id, p.Clave, p.Descrip, m.Marca, p.Precio1, p.FechaRegistro, "
+                    "IFNULL(p.FechaCambios, 'nula'), p.Existencia FROM productos p LEFT JOIN marcas m ON "
+                    "m.Id = p.Marca WHERE p.Clave NOT LIKE 'V%' ORDER BY p.Clave"),
+        (Lista{"42|NUEVO|de la matriz|ACME|12.0000|2026-12-08|nula|0.0000",
+               "40|P'ARK|cambiado|NULL|30.0000|2015-05-05|2026-12-03|8.0000",
+               "41|SOLO|sólo local|NULL|1.0000|NULL|nula|0.0000"}));
+    EXPECT_EQ(e.EnDestino("SELECT COUNT(*) FROM productos WHERE Clave LIKE 'V%'"), Lista{"120"});
+    EXPECT_EQ(e.EnDestino("SELECT ClaveAlterna FROM clavesalternas"), Lista{"7501"});
+    EXPECT_EQ(
+        e.EnDestino("SELECT Producto, PrecioAnterior, PrecioNuevo FROM cambiosdeprecios ORDER BY Producto"),
+        Lista{"P'ARK|25.0000|30.0000"});
+    EXPECT_TRUE(e.VioEtapa("Recibiendo productos"));
+    EXPECT_TRUE(e.VioTabla("Producto 'NUEVO'\n1 de 122"));
+    EXPECT_TRUE(e.VioTabla("Producto 'NUEVO'\n1 de 122. ( nuevo )"));
+    EXPECT_TRUE(e.VioTabla("Producto 'P'ARK'\n2 de 122. ( X )"));
+    EXPECT_TRUE(prueba::Linea(log, "Inicia recepción de productos"));
+    EXPECT_TRUE(prueba::Linea(log, "Finaliza recepción de productos"));
+    EXPECT_FALSE(Mod.Detener);
+}
