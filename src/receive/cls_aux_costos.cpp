@@ -14,7 +14,6 @@
 #include "notices/notice_store.h"
 #include "receive/cls_aux.h"
 #include "receive/impuestos.h"
-#include "send/ciclo.h"
 #include "send/cls_estandar.h"
 #include "send/copia_producto.h"
 
@@ -248,9 +247,8 @@ bool LeeArchivoDeCosto(const std::string& contenido, ArchivoDeCosto& a, std::str
 //   four decimals), or when a formula changed; otherwise the formula prices already stand on this cost.
 // - A product locked against price changes (BloqueadoVsCambioPrecios) gets the cost, the ranges and the
 //   alternate keys, and keeps its prices and formulas.
-// - Everything local is one unit; the ESPEJO is updated after it. A lost connection or a lock leaves no
-//   error text, so the row waits and is applied again whole on the next cycle (applying it twice is the
-//   same as once).
+// - Everything local is one unit; the ESPEJO is updated after it. A lost connection or a lock is an error
+//   that passes: the row waits and is applied again whole on the next cycle (twice is the same as once).
 
 bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const std::string& ruta,
                              const std::string& matriz, Conexion& espejo) {
@@ -276,12 +274,11 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
         return false;
     }
 
-    if (!AbreBaseLocal(local)) return false;
-    // A failure of a connection that may come back leaves no error text: the row waits.
     auto falla = [&](Conexion& cn) {
-        if (!ErrorPasajero(cn)) TomarElError(cn);
+        TomarElError(cn);
         return false;
     };
+    if (!AbreBaseLocal(local)) return falla(local);
     Unidad t(local);
     if (!t.Abierta()) return falla(local);
     const std::string fuente = "productos WHERE Clave = " + local.Literal(clave) + " LIMIT 1";
@@ -290,7 +287,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
     if (producto.Eof()) {
         // The copy reads the dependent rows on the connection it is given: the MATRIZ itself.
         Conexion cnMatriz;
-        if (!AbreBaseRemota(cnMatriz, matriz)) return false;
+        if (!AbreBaseRemota(cnMatriz, matriz)) return falla(cnMatriz);
         Registros origen;
         if (!Mod.BDRemota.AbrirTabla(origen, cnMatriz,
                                      "productos WHERE Clave = " + cnMatriz.Literal(clave) + " LIMIT 1"))
@@ -300,7 +297,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             return false;
         }
         if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
-            if (!local.Abierta() || !cnMatriz.Abierta()) return false;
+            if (!local.Abierta() || !cnMatriz.Abierta()) return falla(local.Abierta() ? cnMatriz : local);
             TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
             return false;
         }
@@ -374,10 +371,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
         return falla(local);
 
     CopiarRangos(espejo, matriz, clave, local, id);
-    if (!TextoError.empty()) {
-        if (ErrorPasajero(espejo) || ErrorPasajero(local)) TextoError.clear();
-        return false;
-    }
+    if (!TextoError.empty()) return false;
     for (const auto& alterna : a.alternas) {
         Registros rs;
         if (!Mod.BDLocal.AbrirTabla(rs, local,
@@ -392,12 +386,9 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
     }
     if (!t.Confirma()) return falla(local);
 
-    if (!AbreBaseEspejo(espejo)) return false;
+    if (!AbreBaseEspejo(espejo)) return falla(espejo);
     ReplicarEnEspejo(clave, local, espejo);
-    if (!TextoError.empty()) {
-        if (ErrorPasajero(espejo) || ErrorPasajero(local)) TextoError.clear();
-        return false;
-    }
+    if (!TextoError.empty()) return false;
     return true;
 }
 
@@ -453,14 +444,13 @@ bool clsAux::LeerKit(const std::string& clave, Conexion& local, const std::strin
             return malo("cantidad o costo que no es número" + linea);
     }
 
-    if (!AbreBaseLocal(local)) return false;
-    Unidad t(local);
-    if (!t.Abierta()) return false;
     auto falla = [&]() {
-        // A lost connection or a lock is not the file's fault: the row waits for the next cycle.
-        if (!ErrorPasajero(local)) TomarElError(local);
+        TomarElError(local);
         return false;
     };
+    if (!AbreBaseLocal(local)) return falla();
+    Unidad t(local);
+    if (!t.Abierta()) return falla();
     Registros kit;
     if (!Mod.BDLocal.AbrirTabla(kit, local, "kits WHERE Clave = " + local.Literal(clave) + " LIMIT 1", "Id"))
         return falla();
@@ -515,13 +505,13 @@ bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ru
         productos.push_back(v[0]);
     }
 
-    if (!AbreBaseLocal(local)) return false;
-    Unidad t(local);
-    if (!t.Abierta()) return false;
     auto falla = [&]() {
-        if (!ErrorPasajero(local)) TomarElError(local);
+        TomarElError(local);
         return false;
     };
+    if (!AbreBaseLocal(local)) return falla();
+    Unidad t(local);
+    if (!t.Abierta()) return falla();
     // Catalogues by name, created when missing; an empty name is 0 (any).
     int64_t linea = 0, subLinea = 0, marca = 0;
     if (!r1[3].empty() && !(linea = clsEstandar::ObtenerIdPorNombre(r1[3], "lineas", local, "Linea")))

@@ -63,20 +63,20 @@ struct Escenario : prueba::Escenario {
         return m.carpeta.Archivo("extraido.txt");
     }
     bool Costo(const std::string& clave, const std::string& contenido) {
-        aux.TextoError.clear();
+        aux.Limpia();
         return aux.LeerCambioCosto(clave, compania, Archivo(contenido), matriz, conEspejo);
     }
     bool Kit(const std::string& clave, const std::string& contenido) {
-        aux.TextoError.clear();
+        aux.Limpia();
         return aux.LeerKit(clave, compania, Archivo(contenido));
     }
     bool Oferta(const std::string& contenido) {
-        aux.TextoError.clear();
+        aux.Limpia();
         kvtx8::Registros fila;
         return aux.LeerOferta(fila, compania, Archivo(contenido), servidorLocal);
     }
     void Configuracion(const std::string& contenido) {
-        aux.TextoError.clear();
+        aux.Limpia();
         aux.LeerDeConfigura(compania, Archivo(contenido));
     }
     Lista Precios(const std::string& clave) {
@@ -372,13 +372,14 @@ TEST(LeerCambioCosto, AMalformedFileOrAHubOutOfReachChangesNothing) {
     EXPECT_EQ(e.Huella(), antes);
     EXPECT_EQ(e.EnEspejo("SELECT Costo FROM productos"), Lista{"100.0000"});
 
-    // The hub out of reach is no fault of the file: no error text (the row waits), nothing applied; once
-    // it answers, the whole change goes in.
+    // The hub out of reach is no fault of the file: an error that passes (the row waits), nothing
+    // applied; once it answers, the whole change goes in.
     e.Matriz("INSERT INTO productos (Clave, Rango1) VALUES ('A1', 4)");
     e.EspejoCaido();
     e.conEspejo.Cerrar();
     EXPECT_FALSE(e.Costo("A1", "110,1\r\n" + cinco));
-    EXPECT_EQ(e.aux.TextoError, "");
+    EXPECT_NE(e.aux.TextoError, "");
+    EXPECT_TRUE(e.aux.ErrorPasajero());
     EXPECT_EQ(e.Huella(), antes);
     e.EspejoDeVuelta();
     EXPECT_TRUE(e.Costo("A1", "110,1\r\n" + cinco)) << e.aux.TextoError;
