@@ -48,6 +48,24 @@ class clsAux {
     bool VariantesEnElProd(const std::string& matriz, kvtx8::Conexion& local, const std::string& clave,
                            kvtx8::Conexion& servidorLocal);
 
+    // "CN": the records "Dato","Contenido" of the work file into the company's configura, all or none;
+    // a file that is not such records leaves the error text. The dispatcher consumes the row anyway.
+    void LeerDeConfigura(kvtx8::Conexion& local, const std::string& ruta);
+    // "KT": the kit's cost (first line) and, when the file has more lines, its components in records of
+    // four lines (item, component key, quantity, cost) in place of the ones it had.
+    bool LeerKit(const std::string& clave, kvtx8::Conexion& local, const std::string& ruta);
+    // "OF": the offer of the work file, with its products, once; raises "Oferta N registrada".
+    bool LeerOferta(const kvtx8::Registros& fila, kvtx8::Conexion& local, const std::string& ruta,
+                    kvtx8::Conexion& servidorLocal);
+    // "CC": the product's cost, prices and formulas of the work file, its ranges from the MATRIZ and its
+    // alternate keys; then the ESPEJO copy. The product comes from the MATRIZ when it is missing here.
+    bool LeerCambioCosto(const std::string& clave, kvtx8::Conexion& local, const std::string& ruta,
+                         const std::string& matriz, kvtx8::Conexion& espejo);
+    // The product's sale prices 1 to the company's "Precios" recomputed from their formulas, with the
+    // company's taxes and currencies; each price that moves is recorded. False when a statement failed
+    // (the caller decides whether to undo); a missing product is nothing to do.
+    bool RecalcularPrecios(kvtx8::Conexion& local, const std::string& clave);
+
     // Fills TextoError from the connection's last error, or with a number and text of this program. The
     // first error of a handler is kept: later ones usually follow from it.
     void TomarElError(const kvtx8::Conexion& cn);

@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 constexpr int kAvisoCambioDeClave = 18;
+constexpr int kAvisoKit = 14;
+constexpr int kAvisoCambioDeCosto = 15;
 
 // The order the type codes are tested in.
 constexpr const char* kOrden[] = {"CA", "CC", "CN", "CP", "FA", "RE", "KT", "OF",
@@ -52,6 +54,24 @@ std::vector<TipoDeArchivo> TiposDeProductos() {
          con([](clsAux& x, ArchivoRecibido& a) {
              return x.CamposAdicionales(a.Clave(), a.hub, a.local, a.ruta, a.servidorLocal, a.matriz,
                                         a.espejo);
+         })},
+        {"CC", "Cambio en costos, 'XXX'", ".LeerCambioCosto", false, kAvisoCambioDeCosto,
+         con([](clsAux& x, ArchivoRecibido& a) {
+             a.aviso = "Cambio en Costo-Precios-Claves alternas del producto " +
+                       clsPendientes::Entrecomillar(a.Clave());
+             return x.LeerCambioCosto(a.Clave(), a.local, a.ruta, a.matriz, a.espejo);
+         })},
+        // Consumed whatever it does: a setting that cannot be applied is not asked for again.
+        {"CN", "Configuración", ".LeerDeConfigura", true, -1, con([](clsAux& x, ArchivoRecibido& a) {
+             x.LeerDeConfigura(a.local, a.ruta);
+             return true;
+         })},
+        {"KT", "Kit, 'XXX'", ".LeerKit", false, kAvisoKit, con([](clsAux& x, ArchivoRecibido& a) {
+             a.aviso = "Kit " + clsPendientes::Entrecomillar(a.Clave()) + " definido";
+             return x.LeerKit(a.Clave(), a.local, a.ruta);
+         })},
+        {"OF", "Oferta-Descuento-Promoción", ".LeerOferta", false, -1, con([](clsAux& x, ArchivoRecibido& a) {
+             return x.LeerOferta(a.fila, a.local, a.ruta, a.servidorLocal);
          })},
         {"CP", "Cambio de clave, 'XXX'", "", false, kAvisoCambioDeClave,
          con([](clsAux& x, ArchivoRecibido& a) {

@@ -46,7 +46,8 @@ struct TipoDeArchivo {
     std::function<bool(ArchivoRecibido&)> manejador;
 };
 
-// The product, key, annex and variant types: "CA", "CP", "PC", "PR", "VC", "VP", "PX", "AP".
+// The product, cost, configuration, kit, offer, key, annex and variant types: "CA", "CC", "CN", "CP", "KT",
+// "OF", "PC", "PR", "VC", "VP", "PX", "AP".
 std::vector<TipoDeArchivo> TiposDeProductos();
 
 // The whole table in the order types are tested: the product types with `otros` (built in the layers
