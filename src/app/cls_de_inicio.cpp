@@ -120,8 +120,10 @@ std::string LeeIniConDefecto(const std::string& seccion, const std::string& clav
     }
     std::string v = kvtx8::LeeIni(seccion, clave, Mod.ArchivoIni);
     if (!v.empty()) return v;
+    const bool presente = kvtx8::HayClaveIni(seccion, clave, Mod.ArchivoIni);
     kvtx8::EscribeIni(seccion, clave, defecto, Mod.ArchivoIni);
-    Corrige("\"" + clave + "\" estaba vacío; se escribió " + defecto);
+    // A key not there yet is only filled in (a new file is all defaults); one left empty is a correction.
+    if (presente) Corrige("\"" + clave + "\" estaba vacío; se escribió " + defecto);
     return defecto;
 }
 
