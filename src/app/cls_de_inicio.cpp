@@ -12,6 +12,7 @@
 #include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "notices/cls_postits.h"
 #include "notices/notice_store.h"
 
 namespace fs = std::filesystem;
@@ -368,6 +369,7 @@ void clsDeInicio::MouseMove(int, int, int x, int) {
 
 void clsDeInicio::MataObjetos() {
     Ventana().IconoEnBandeja(false);
+    clsPostits::DescargarPostIts();
     CierraArchivos();
 }
 

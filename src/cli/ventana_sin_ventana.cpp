@@ -142,6 +142,23 @@ void VentanaSinVentana::Aviso(const std::string& t) {
     Linea("[Aviso del concentrador] " + t);
 }
 
+void VentanaSinVentana::AbreAviso(const NotaDeAviso& n) {
+    std::string bloque = n.titulo + "\n";
+    for (size_t i = 0; i < n.texto.size(); ++i) {
+        const char c = n.texto[i];
+        if (c == '\r') {
+            bloque += '\n';
+            if (i + 1 < n.texto.size() && n.texto[i + 1] == '\n') ++i;
+        } else {
+            bloque += c;
+        }
+    }
+    if (bloque.back() != '\n') bloque += '\n';
+    bloque += '\n';
+    std::fputs(bloque.c_str(), avisos_);
+    std::fflush(avisos_);
+}
+
 void VentanaSinVentana::Ceder() {
     if (!senal) return;
     Mod.Detener = true;
