@@ -4,8 +4,8 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/scheduler.h"
-#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "core/shared_routines.h"
 #include "notices/cls_postits.h"
 
 namespace cnc {

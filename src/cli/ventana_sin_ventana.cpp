@@ -197,7 +197,7 @@ void VentanaSinVentana::Texto(Control control, const std::string& texto) {
 void VentanaSinVentana::MuestraPanel(Panel p) {
     if (p == Panel::Conexion)
         Linea("faltan los datos de conexión a la empresa ESPEJO en la empresa " + Mod.BDLocal.cMiBase +
-              " de la base de datos general (grábelos con la ventana del programa)",
+                  " de la base de datos general (grábelos con la ventana del programa)",
               Nivel::Error);
 }
 
@@ -209,8 +209,8 @@ bool VentanaSinVentana::AbreDocumento(const std::string& ruta) {
 int VentanaSinVentana::ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) {
     std::string lista = "[Empresa] Elija la empresa desde la cual enviará información";
     for (size_t i = 0; i < filas.size(); ++i)
-        lista += std::string("\n") + (static_cast<int>(i) == actual ? "* " : "") +
-                 filas[i].baseDeDatos + "  " + filas[i].empresa;
+        lista += std::string("\n") + (static_cast<int>(i) == actual ? "* " : "") + filas[i].baseDeDatos +
+                 "  " + filas[i].empresa;
     Linea(lista);
     // Without anyone to choose, only the configured company can be confirmed.
     if (actual < 0) {

@@ -63,8 +63,8 @@ bool clsImpresion::Lee(const FiltroDeReporte& f, ReporteDeAvisos& r, std::string
     r = ReporteDeAvisos{};
     Conexion cn;
     if (!AbreBase(Mod.BDLocal, cn, "")) {
-        problema = "No se pudo abrir la base de datos general del servidor local (" + Mod.BDLocal.cRuta + ":" +
-                   Mod.BDLocal.cPuerto + ").";
+        problema = "No se pudo abrir la base de datos general del servidor local (" + Mod.BDLocal.cRuta +
+                   ":" + Mod.BDLocal.cPuerto + ").";
         return false;
     }
     const SeleccionDeReporte s = Seleccion(f, cn);

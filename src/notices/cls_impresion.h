@@ -23,8 +23,8 @@ struct FiltroDeReporte {
 struct SeleccionDeReporte {
     std::string formula;
     std::string orden[2];
-    std::string donde;    // SQL conditions, "" for all
-    std::string ordenSQL; // SQL ORDER BY list
+    std::string donde;     // SQL conditions, "" for all
+    std::string ordenSQL;  // SQL ORDER BY list
 };
 SeleccionDeReporte Seleccion(const FiltroDeReporte& f, const kvtx8::Conexion& cn);
 

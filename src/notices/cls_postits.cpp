@@ -62,9 +62,9 @@ bool frmPostit_cmdFirmar(long long id) {
     std::string usuario;
     bool aceptado = false;
     if (!clsPostits::FirmarUsuario(usuario, aceptado)) return false;
-    if (!Pregunta(kvtx8::CambXXX("Confirme si desea firmar este aviso como leido, por el usuario 'XXX'",
-                                 usuario),
-                  "Firmar aviso", false))
+    if (!Pregunta(
+            kvtx8::CambXXX("Confirme si desea firmar este aviso como leido, por el usuario 'XXX'", usuario),
+            "Firmar aviso", false))
         return false;
     Conexion cn;
     const bool firmado = FirmaAviso(cn, id, usuario);
@@ -107,16 +107,17 @@ bool frmPideUsuario_cmdAceptar(const std::string& usuario, const std::string& co
                 if (kvtx8::Recorta(Mod.Acceso.DesEncripta(rs.Texto("Usuario"), ale)) != u ||
                     kvtx8::Recorta(Mod.Acceso.DesEncripta(rs.Texto("Codigo"), ale)) != c)
                     continue;
-                const std::string derechos =
-                    rs.Entero("Id") == 1 ? std::string(kModulos, 'S')
-                                         : Mod.Acceso.DesEncripta(rs.Texto("Modulos1"), ale) +
-                                               Mod.Acceso.DesEncripta(rs.Texto("Modulos2"), ale) +
-                                               Mod.Acceso.DesEncripta(rs.Texto("Modulos3"), ale);
+                const std::string derechos = rs.Entero("Id") == 1
+                                                 ? std::string(kModulos, 'S')
+                                                 : Mod.Acceso.DesEncripta(rs.Texto("Modulos1"), ale) +
+                                                       Mod.Acceso.DesEncripta(rs.Texto("Modulos2"), ale) +
+                                                       Mod.Acceso.DesEncripta(rs.Texto("Modulos3"), ale);
                 aceptado = modulo >= 1 && static_cast<size_t>(modulo) <= derechos.size() &&
                            derechos[modulo - 1] == 'S';
                 if (!aceptado)
-                    mensaje = "Sus atributos como usuario no le permiten realizar esta acción, "
-                              "o entrar a este módulo";
+                    mensaje =
+                        "Sus atributos como usuario no le permiten realizar esta acción, "
+                        "o entrar a este módulo";
                 break;
             }
         }

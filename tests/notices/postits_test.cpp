@@ -53,9 +53,9 @@ TEST(Postits, UnreadNoticesOpenByTypeAndIdUpToTheCountAndZeroMarksAllRead) {
     // Closing the last window keeps its place and disables "&Ocultar avisos".
     v.notasAbiertas.clear();
     frmPostit_Unload(a2, 3000, 1500, 6000, 4500, 0x80FF80);
-    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT x,y,W,H,Color,Leido FROM avisos WHERE Id=" +
-                                               std::to_string(a2)),
-              prueba::Lista{"3000|1500|6000|4500|8454016|0"});
+    EXPECT_EQ(
+        e.EnLocal("concentradorqmx", "SELECT x,y,W,H,Color,Leido FROM avisos WHERE Id=" + std::to_string(a2)),
+        prueba::Lista{"3000|1500|6000|4500|8454016|0"});
     EXPECT_FALSE(v.habilitados["Command6"]);
 
     // Notices not handled: nothing opens and nothing is marked.
@@ -72,8 +72,8 @@ TEST(Postits, UnreadNoticesOpenByTypeAndIdUpToTheCountAndZeroMarksAllRead) {
     EXPECT_TRUE(v.notas.empty());
     EXPECT_TRUE(v.habilitados["Command6"]);
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE Leido=0"), prueba::Lista{"0"});
-    EXPECT_EQ(e.EnLocal("concentradorqmx",
-                        "SELECT COUNT(*) FROM avisos WHERE FechaLeido IS NULL AND Id<>" + std::to_string(leido)),
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE FechaLeido IS NULL AND Id<>" +
+                                               std::to_string(leido)),
               prueba::Lista{"5"});
     (void)a4;
 }
@@ -127,10 +127,11 @@ TEST(Postits, SigningAsksTheUserThenTheQuestionAndExportWritesTheFile) {
     const long long id = e.NuevoAviso(3, "Proveedor nuevo: \"P1\"");
     e.m.reloj.Pon({2026, 12, 9, 8, 5, 7});
     auto fila = [&] {
-        return e.EnLocal("concentradorqmx",
-                         "SELECT Leido, IFNULL(FechaLeido,''), IFNULL(HoraLeido,''), CAST(DECODE(Usuario,Metodo) "
-                         "AS CHAR) FROM avisos WHERE Id=" +
-                             std::to_string(id));
+        return e.EnLocal(
+            "concentradorqmx",
+            "SELECT Leido, IFNULL(FechaLeido,''), IFNULL(HoraLeido,''), CAST(DECODE(Usuario,Metodo) "
+            "AS CHAR) FROM avisos WHERE Id=" +
+                std::to_string(id));
     };
 
     // Refused by the prompt, or No to the question: nothing changes.
@@ -210,10 +211,14 @@ TEST(Impresion, TheSelectionFormulaOrderAndRowsFollowThePanel) {
     const long long n3 = e.NuevoAviso(4, "febrero", "2026-02-28", "12:00:00");
     const long long n4 = e.NuevoAviso(5, "abril", "2026-04-01", "00:00:00");
     const long long n5 = e.NuevoAviso(6, "marzo leído", "2026-03-01", "09:00:00");
-    e.Local("concentradorqmx", "UPDATE avisos SET Leido=1, FechaLeido='2026-03-02', HoraLeido='07:00:00', "
-                               "Usuario=ENCODE('SUPERVISORA1','42') WHERE Id=" + std::to_string(n5));
-    e.Local("concentradorqmx", "UPDATE avisos SET Leido=1, FechaLeido='2026-03-01', HoraLeido='23:00:00', "
-                               "Usuario=ENCODE('ANA','42') WHERE Id=" + std::to_string(n4));
+    e.Local("concentradorqmx",
+            "UPDATE avisos SET Leido=1, FechaLeido='2026-03-02', HoraLeido='07:00:00', "
+            "Usuario=ENCODE('SUPERVISORA1','42') WHERE Id=" +
+                std::to_string(n5));
+    e.Local("concentradorqmx",
+            "UPDATE avisos SET Leido=1, FechaLeido='2026-03-01', HoraLeido='23:00:00', "
+            "Usuario=ENCODE('ANA','42') WHERE Id=" +
+                std::to_string(n4));
     clsImpresion imp;
     ReporteDeAvisos r;
     std::string problema;
@@ -254,8 +259,9 @@ TEST(Impresion, TheSelectionFormulaOrderAndRowsFollowThePanel) {
     EXPECT_TRUE(r.renglones.empty());
 
     // The plain texts never go into the table.
-    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE IFNULL(TextoAviso,'')<>'' OR "
-                                           "IFNULL(TextoUsuario,'')<>''"),
+    EXPECT_EQ(e.EnLocal("concentradorqmx",
+                        "SELECT COUNT(*) FROM avisos WHERE IFNULL(TextoAviso,'')<>'' OR "
+                        "IFNULL(TextoUsuario,'')<>''"),
               prueba::Lista{"0"});
 
     // The whole run hands the report to the port, writes it to the path given and opens it.
