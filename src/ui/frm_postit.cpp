@@ -1,5 +1,7 @@
 #include "ui/frm_postit.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -140,15 +142,20 @@ void frmPostit::Acomoda() {
     cmdCerrar_->move(ancho - cmdCerrar_->width() - kMargen, kMargen);
     cmdMenu_->move(cmdCerrar_->x() - cmdMenu_->width() - 2, kMargen);
     lblTitulo_->setGeometry(kMargen + 3, kMargen, cmdMenu_->x() - kMargen - 6, cmdCerrar_->height());
-    // One row of buttons along the bottom: the window's commands on the left, "Enterado" on the right.
-    int x = kMargen;
+    // The window's commands along the bottom on the left, "Enterado" on the right; when the window is too
+    // narrow for one row, "Enterado" goes on a row of its own above them, never over them.
+    int x = kMargen, alturaFila = 0;
     for (QPushButton* b : {command1_, command2_, command3_}) {
         b->adjustSize();
         b->move(x, alto - b->height() - kMargen);
         x += b->width() + 2;
+        alturaFila = std::max(alturaFila, b->height());
     }
     cmdFirmar_->adjustSize();
-    cmdFirmar_->move(ancho - cmdFirmar_->width() - kMargen, alto - cmdFirmar_->height() - kMargen);
+    const bool cabe = x + cmdFirmar_->width() + kMargen <= ancho;
+    cmdFirmar_->move(ancho - cmdFirmar_->width() - kMargen,
+                     cabe ? alto - cmdFirmar_->height() - kMargen
+                          : alto - alturaFila - kMargen - 2 - cmdFirmar_->height());
     const int arriba = cmdCerrar_->y() + cmdCerrar_->height() + 3;
     rtbAviso_->setGeometry(kMargen, arriba, ancho - 2 * kMargen, cmdFirmar_->y() - arriba - kMargen);
 }

@@ -35,7 +35,7 @@ QString Fecha(const std::string& f) {
 
 bool EscribeReportePdf(const cnc::ReporteDeAvisos& r, const QString& ruta) {
     QString html;
-    html += "<html><body style='font-family: sans-serif; font-size: 10pt;'>";
+    html += "<html><body style='font-family: sans-serif; font-size: 9pt;'>";
     html += "<h2 style='margin-bottom: 2px;'>" + H(r.titulo) + "</h2>";
     html += "<p style='margin-top: 0px;'>Empresa: <b>" + H(r.empresa) + "</b><br>" + H(r.filtro) +
             "<br>Impreso el " + H(r.impreso) + " &mdash; " + QString::number(r.renglones.size()) +
@@ -43,20 +43,20 @@ bool EscribeReportePdf(const cnc::ReporteDeAvisos& r, const QString& ruta) {
     html +=
         "<table width='100%' cellspacing='0' cellpadding='4' border='1' style='border-collapse: collapse; "
         "border-color: #999999;'>";
+    // Fixed shares: the rich-text engine does not keep cells from wrapping, so each column gets the room its
+    // widest value needs and the user the rest.
     html +=
-        "<thead><tr style='background-color: #d9d9d9;'><th align='right' nowrap>Folio</th><th "
-        "nowrap>Fecha</th>"
-        "<th nowrap>Hora</th><th align='right' nowrap>Tipo</th><th nowrap>Leído</th><th nowrap>Fecha "
-        "leído</th>"
-        "<th nowrap>Hora leído</th><th nowrap width='100%'>Usuario</th></tr></thead>";
+        "<thead><tr style='background-color: #d9d9d9;'><th align='right' width='8%'>Folio</th>"
+        "<th width='15%'>Fecha</th><th width='13%'>Hora</th><th align='right' width='7%'>Tipo</th>"
+        "<th width='8%'>Leído</th><th width='15%'>Fecha leído</th><th width='13%'>Hora leído</th>"
+        "<th>Usuario</th></tr></thead>";
     for (size_t i = 0; i < r.renglones.size(); ++i) {
         const auto& x = r.renglones[i];
         const QString fondo = i % 2 ? "#f2f2f2" : "#ffffff";
-        html += "<tr style='background-color: " + fondo + ";'><td align='right' nowrap><b>" +
-                QString::number(x.id) + "</b></td><td nowrap>" + Fecha(x.fecha) + "</td><td nowrap>" +
-                H(x.hora) + "</td><td align='right' nowrap>" + QString::number(x.tipoAviso) +
-                "</td><td nowrap>" + (x.leido ? QString::fromUtf8("Sí") : "No") + "</td><td nowrap>" +
-                Fecha(x.fechaLeido) + "</td><td nowrap>" + H(x.horaLeido) + "</td><td nowrap>" +
+        html += "<tr style='background-color: " + fondo + ";'><td align='right'><b>" + QString::number(x.id) +
+                "</b></td><td>" + Fecha(x.fecha) + "</td><td>" + H(x.hora) + "</td><td align='right'>" +
+                QString::number(x.tipoAviso) + "</td><td>" + (x.leido ? QString::fromUtf8("Sí") : "No") +
+                "</td><td>" + Fecha(x.fechaLeido) + "</td><td>" + H(x.horaLeido) + "</td><td>" +
                 H(x.usuario) + "</td></tr>";
         html += "<tr style='background-color: " + fondo + ";'><td></td><td colspan='7'>" + H(x.texto) +
                 "</td></tr>";
