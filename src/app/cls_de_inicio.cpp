@@ -9,9 +9,9 @@
 
 #include "app/comandos.h"
 #include "app/scheduler.h"
+#include "connection/cls_descargas.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
-#include "connection/cls_descargas.h"
 #include "notices/cls_postits.h"
 #include "notices/notice_store.h"
 
@@ -244,8 +244,7 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     Mod.ActualizAutomatica = Bandera("Actualización automática", "S");
     Mod.SoloRespaldar = Bandera("Solamente respaldar en ESPEJO", "N");
     // Optional: absent or empty, the hub connection needs no TLS, and nothing is written or corrected.
-    Mod.CAConcentrador =
-        kvtx8::Recorta(kvtx8::LeeIni(kConfiguracion, "CA del concentrador", Mod.ArchivoIni));
+    Mod.CAConcentrador = kvtx8::Recorta(kvtx8::LeeIni(kConfiguracion, "CA del concentrador", Mod.ArchivoIni));
 
     Conexion cn;
     if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {
@@ -292,6 +291,8 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     const bool avisos = AvisosManejados();
     for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
         Ventana().Habilitado(c, avisos);
+    // "&Ocultar avisos" has something to hide only while a notice window is open.
+    Ventana().Habilitado(Control::Command6, Ventana().AvisosAbiertos() > 0);
     cn.Cerrar();
 }
 

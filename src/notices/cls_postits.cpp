@@ -42,11 +42,12 @@ void clsPostits::LeerPostits() {
                 n.color = a.Color;
                 Ventana().AbreAviso(n);
             }
-            Ventana().Habilitado(Control::Command6, true);
+            Ventana().Habilitado(Control::Command6, Ventana().AvisosAbiertos() > 0);
         }
     } else {
         MarcaAvisosLeidos(cn);
-        Ventana().Habilitado(Control::Command6, true);
+        // No window opens: "&Ocultar avisos" stays off, as it is whenever none is open.
+        Ventana().Habilitado(Control::Command6, false);
     }
     cn.Cerrar();
 }

@@ -65,12 +65,14 @@ TEST(Postits, UnreadNoticesOpenByTypeAndIdUpToTheCountAndZeroMarksAllRead) {
     EXPECT_TRUE(v.notas.empty());
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE Leido=0"), prueba::Lista{"5"});
 
-    // Nothing to show: every unread notice is marked read, without user or date, and the button enabled.
+    // Nothing to show: every unread notice is marked read, without user or date; with no window open
+    // "&Ocultar avisos" stays off.
     Mod.ManejarAvisos = 1;
     Mod.AvisosAMostrar = 0;
+    v.habilitados["Command6"] = true;
     clsPostits::LeerPostits();
     EXPECT_TRUE(v.notas.empty());
-    EXPECT_TRUE(v.habilitados["Command6"]);
+    EXPECT_FALSE(v.habilitados["Command6"]);
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE Leido=0"), prueba::Lista{"0"});
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE FechaLeido IS NULL AND Id<>" +
                                                std::to_string(leido)),

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 #include <cstdio>
@@ -149,7 +150,63 @@ TEST_F(AvisosQt, WindowsOpenInOrderKeepTheirPlaceExportAndCloseIntoTheirRows) {
     Clic(W(form.get(), "Command6"));  // "&Ocultar avisos"
     EXPECT_TRUE(Ventanas().isEmpty());
     EXPECT_FALSE(W(form.get(), "Command6")->isEnabled());
+    // Nothing unread: no window, and nothing to hide.
+    e->Local("concentradorqmx", "UPDATE avisos SET Leido=1");
+    Clic(W(form.get(), "Command5"));
+    EXPECT_TRUE(Ventanas().isEmpty());
+    EXPECT_FALSE(W(form.get(), "Command6")->isEnabled());
     (void)a4;
+}
+
+TEST_F(AvisosQt, DoubleClickColoursInstructionsSitBesideAndConcentradorTogglesTheMainWindow) {
+    Contestador operador;
+    const long long id = e->NuevoAviso(1, "Usuario nuevo: ANA");
+    Clic(W(form.get(), "Command5"));
+    ASSERT_EQ(Ventanas().size(), 1);
+    cncui::frmPostit* v = Ventanas()[0];
+
+    // A double click on the text opens the colour dialog; cancelling changes nothing, a colour colours
+    // the window, its buttons and its text, and is kept when it closes.
+    const QColor antes = v->Color();
+    operador.colores = {QColor(), QColor(0x20, 0x90, 0xF0)};
+    QWidget* texto = W<QTextEdit>(v, "rtbAviso")->viewport();
+    QTest::mouseDClick(texto, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(v->Color(), antes);
+    QTest::mouseDClick(W(v, "lblTitulo"), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(operador.colores.empty());
+    EXPECT_EQ(v->Color(), QColor(0x20, 0x90, 0xF0));
+    EXPECT_EQ(W(v, "Command3")->palette().color(QPalette::Button), QColor(0x20, 0x90, 0xF0));
+    EXPECT_EQ(W(v, "rtbAviso")->palette().color(QPalette::Base), QColor(0x20, 0x90, 0xF0));
+
+    // The instructions open beside the button, or kept inside the screen's right edge.
+    for (QPoint lugar : {QPoint(10, 40), QPoint(v->screen()->geometry().width() - v->width(), 60)}) {
+        v->move(lugar);
+        Clic(W(v, "cmdMenu"));
+        auto* ins = v->findChild<QWidget*>("frmInstrucciones");
+        ASSERT_NE(ins, nullptr);
+        EXPECT_EQ(ins->windowTitle(), "Indicaciones");
+        QWidget* menu = W(v, "cmdMenu");
+        const int pantalla = v->screen()->geometry().width();
+        int izquierda = v->x() + menu->x() + menu->width() + 7;
+        if (izquierda + ins->width() > pantalla) izquierda = pantalla - ins->width() - 7;
+        EXPECT_EQ(ins->pos(), QPoint(izquierda, v->y() + menu->y()));
+        EXPECT_LE(ins->geometry().right(), pantalla);
+        Clic(W(ins, "cmdCerrar"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(v->findChild<QWidget*>("frmInstrucciones"), nullptr);
+    }
+
+    // "Concentrador" hides the main window to the tray, and brings it back.
+    Clic(W(v, "Command1"));
+    EXPECT_TRUE(cnc::Form1().Minimizada);
+    EXPECT_FALSE(form->isVisible());
+    Clic(W(v, "Command1"));
+    EXPECT_FALSE(cnc::Form1().Minimizada);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isMinimized());
+
+    Clic(W(v, "cmdCerrar"));
+    EXPECT_EQ(Fila(id, "Color"), std::to_string(0xF09020));
 }
 
 TEST_F(AvisosQt, SigningGoesThroughThePromptAndConfigurarNeedsItsRight) {

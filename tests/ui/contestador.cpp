@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -94,6 +95,17 @@ void Contestador::Revisa() {
                     QMetaObject::invokeMethod(caja->button(kBotones[i]), &QAbstractButton::click,
                                               Qt::QueuedConnection);
         }
+        return;
+    }
+    if (auto* dialogo = qobject_cast<QColorDialog*>(w)) {
+        QColor c;
+        if (colores.empty())
+            ADD_FAILURE() << "diálogo de color sin respuesta";
+        else
+            c = colores.front(), colores.pop_front();
+        if (c.isValid()) dialogo->setCurrentColor(c);
+        QMetaObject::invokeMethod(dialogo, c.isValid() ? &QDialog::accept : &QDialog::reject,
+                                  Qt::QueuedConnection);
         return;
     }
     if (auto* ventana = qobject_cast<cncui::frmPideUsuario*>(w)) {

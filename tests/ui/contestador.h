@@ -2,6 +2,7 @@
 // message boxes and the company window as they open.
 #pragma once
 
+#include <QColor>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -37,6 +38,8 @@ class Contestador {
     std::deque<int> empresas;
     // frmPideUsuario: the user and code typed before "Aceptar"; a user of "<cancelar>" presses "Cancelar".
     std::deque<std::pair<QString, QString>> firmas;
+    // The colour dialog: the colour chosen, or an invalid colour to cancel.
+    std::deque<QColor> colores;
     std::vector<Caja> cajas;
     std::vector<Reja> rejas;
 
