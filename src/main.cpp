@@ -3,6 +3,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,11 +12,13 @@
 #include "app/cls_de_inicio.h"
 #include "cli/ventana_sin_ventana.h"
 #include "components/de_acceso.h"
+#include "components/fecha.h"
 #include "components/utilerias.h"
 #include "connection/firma_actualizacion.h"
 #include "core/shared_routines.h"
 
 #if defined(CONCENTRADOR_CON_VENTANA) && __has_include("ui/ventana.h")
+#include "ui/reporte_pdf.h"
 #include "ui/ventana.h"
 #define CONCENTRADOR_HAY_VENTANA 1
 #endif
@@ -115,6 +118,65 @@ static int Ejecuta(std::string carpeta, bool sinVentana, const cnc::OpcionesSinV
     return cnc::EjecutaSinVentana(sv);
 }
 
+// --reporte-avisos: 0 written, 1 not written, 2 a bad value of one of its options (named).
+static int ReporteDeAvisos(const std::string& carpeta, const std::string& ruta, const std::string& desde,
+                           const std::string& hasta, const std::string& usuario, const std::string& estado,
+                           const std::string& orden) {
+    constexpr int kOpcionMala = 2;
+    cnc::FiltroDeReporte f;
+    for (auto [opcion, valor, destino] :
+         {std::tuple{"--desde", &desde, &f.desde}, std::tuple{"--hasta", &hasta, &f.hasta}}) {
+        if (valor->empty()) continue;
+        const auto fecha = kvtx8::LeeFecha(*valor);
+        if (valor->size() != 10 || (*valor)[4] != '-' || !fecha) {
+            Error(std::string(opcion) + ": \"" + *valor + "\" no es una fecha AAAA-MM-DD válida");
+            return kOpcionMala;
+        }
+        *destino = *valor;
+    }
+    f.usuario = usuario;
+    if (estado == "ambos")
+        f.estado = cnc::FiltroDeReporte::Estado::Ambos;
+    else if (estado == "no-leidos")
+        f.estado = cnc::FiltroDeReporte::Estado::NoLeidos;
+    else if (estado == "leidos")
+        f.estado = cnc::FiltroDeReporte::Estado::Leidos;
+    else {
+        Error("--estado: \"" + estado + "\" no es ambos, no-leidos ni leidos");
+        return kOpcionMala;
+    }
+    if (orden == "folio")
+        f.orden = cnc::FiltroDeReporte::Orden::Folio;
+    else if (orden == "fecha-leido")
+        f.orden = cnc::FiltroDeReporte::Orden::FechaLeido;
+    else if (orden == "fecha-registro")
+        f.orden = cnc::FiltroDeReporte::Orden::FechaRegistro;
+    else {
+        Error("--orden: \"" + orden + "\" no es folio, fecha-leido ni fecha-registro");
+        return kOpcionMala;
+    }
+    if (ruta.empty()) {
+        Error("--reporte-avisos: falta el nombre del archivo PDF");
+        return kOpcionMala;
+    }
+#ifdef CONCENTRADOR_HAY_VENTANA
+    const std::string dondeIni = carpeta.empty() ? CarpetaPorOmision() : carpeta;
+    if (!kvtx8::HayCarpeta(dondeIni)) {
+        Error("la carpeta del programa no existe: " + dondeIni);
+        return 1;
+    }
+    cnc::PreparaModulo(dondeIni);
+    // A relative name is the caller's, not the program folder's.
+    std::error_code ec;
+    const std::string absoluta = std::filesystem::absolute(ruta, ec).string();
+    return cncui::EjecutaReporte(f, ec ? ruta : absoluta);
+#else
+    (void)carpeta;
+    Error("este programa se compiló sin Qt; no puede escribir el reporte");
+    return 1;
+#endif
+}
+
 int main(int argc, char** argv) {
     CLI::App app{"Cliente del concentrador de información", "concentrador"};
     app.option_defaults()->group("Opciones");
@@ -126,9 +188,10 @@ int main(int argc, char** argv) {
     app.get_formatter()->label("Excludes", "Excluye");
     app.footer(
         "Estado de salida: 0 terminó en orden o la conexión de --una-vez llegó a la entrega;\n"
-        "1 el arranque terminó el programa (o --cifrar, --descifrar, --crear-llaves, --firmar\n"
-        "fallaron); 2 la conexión de --una-vez falló antes de la entrega; 3 la línea de órdenes\n"
-        "no es válida. Vea man concentrador.");
+        "1 el arranque terminó el programa (o --cifrar, --descifrar, --crear-llaves, --firmar,\n"
+        "--reporte-avisos fallaron); 2 la conexión de --una-vez falló antes de la entrega, o un\n"
+        "valor de las opciones de --reporte-avisos no es válido; 3 la línea de órdenes no es válida.\n"
+        "Vea man concentrador.");
     std::string carpeta;
     bool sinVentana = false;
     cnc::OpcionesSinVentana sv;
@@ -169,6 +232,25 @@ int main(int argc, char** argv) {
     of->needs(os);
     os->needs(of);
     ol->excludes(of);
+    std::string reporte, desde, hasta, usuario, estadoDeAvisos = "ambos", orden = "folio";
+    auto* orp =
+        app.add_option("--reporte-avisos", reporte, "Escribe la bitácora de avisos en un PDF y termina")
+            ->type_name("ARCHIVO.pdf");
+    app.add_option("--desde", desde, "Con --reporte-avisos, avisos desde esta fecha")
+        ->type_name("AAAA-MM-DD")
+        ->needs(orp);
+    app.add_option("--hasta", hasta, "Con --reporte-avisos, avisos hasta esta fecha")
+        ->type_name("AAAA-MM-DD")
+        ->needs(orp);
+    app.add_option("--usuario", usuario, "Con --reporte-avisos, avisos firmados por este usuario")
+        ->type_name("CODIGO")
+        ->needs(orp);
+    app.add_option("--estado", estadoDeAvisos, "Con --reporte-avisos: ambos, no-leidos o leidos")
+        ->type_name("ESTADO")
+        ->needs(orp);
+    app.add_option("--orden", orden, "Con --reporte-avisos: folio, fecha-leido o fecha-registro")
+        ->type_name("ORDEN")
+        ->needs(orp);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -189,6 +271,8 @@ int main(int argc, char** argv) {
     if (*oc || *od)
         return CifraODescifra(carpeta, static_cast<bool>(*oc), *oc ? cifrar : descifrar,
                               *ok ? &clave : nullptr, *ov ? &variante : nullptr);
+
+    if (*orp) return ReporteDeAvisos(carpeta, reporte, desde, hasta, usuario, estadoDeAvisos, orden);
 
     return Ejecuta(carpeta, sinVentana, sv, argc, argv);
 }

@@ -9,9 +9,10 @@
 
 #include "app/comandos.h"
 #include "app/scheduler.h"
+#include "connection/cls_descargas.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
-#include "connection/cls_descargas.h"
+#include "notices/cls_postits.h"
 #include "notices/notice_store.h"
 
 namespace fs = std::filesystem;
@@ -120,8 +121,10 @@ std::string LeeIniConDefecto(const std::string& seccion, const std::string& clav
     }
     std::string v = kvtx8::LeeIni(seccion, clave, Mod.ArchivoIni);
     if (!v.empty()) return v;
+    const bool presente = kvtx8::HayClaveIni(seccion, clave, Mod.ArchivoIni);
     kvtx8::EscribeIni(seccion, clave, defecto, Mod.ArchivoIni);
-    Corrige("\"" + clave + "\" estaba vacío; se escribió " + defecto);
+    // A key not there yet is only filled in (a new file is all defaults); one left empty is a correction.
+    if (presente) Corrige("\"" + clave + "\" estaba vacío; se escribió " + defecto);
     return defecto;
 }
 
@@ -241,8 +244,7 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     Mod.ActualizAutomatica = Bandera("Actualización automática", "S");
     Mod.SoloRespaldar = Bandera("Solamente respaldar en ESPEJO", "N");
     // Optional: absent or empty, the hub connection needs no TLS, and nothing is written or corrected.
-    Mod.CAConcentrador =
-        kvtx8::Recorta(kvtx8::LeeIni(kConfiguracion, "CA del concentrador", Mod.ArchivoIni));
+    Mod.CAConcentrador = kvtx8::Recorta(kvtx8::LeeIni(kConfiguracion, "CA del concentrador", Mod.ArchivoIni));
 
     Conexion cn;
     if (AbreBase(Mod.BDLocal, cn, "concentradorqmx")) {
@@ -289,6 +291,8 @@ void clsDeInicio::LeerConfiguracion(bool& correcto) {
     const bool avisos = AvisosManejados();
     for (Control c : {Control::Command7, Control::Command5, Control::Label_6, Control::txtAvisos})
         Ventana().Habilitado(c, avisos);
+    // "&Ocultar avisos" has something to hide only while a notice window is open.
+    Ventana().Habilitado(Control::Command6, Ventana().AvisosAbiertos() > 0);
     cn.Cerrar();
 }
 
@@ -366,6 +370,7 @@ void clsDeInicio::MouseMove(int, int, int x, int) {
 
 void clsDeInicio::MataObjetos() {
     Ventana().IconoEnBandeja(false);
+    clsPostits::DescargarPostIts();
     CierraArchivos();
 }
 

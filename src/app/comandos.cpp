@@ -4,8 +4,9 @@
 
 #include "app/cls_de_inicio.h"
 #include "app/scheduler.h"
-#include "core/shared_routines.h"
 #include "connection/cls_descargas.h"
+#include "core/shared_routines.h"
+#include "notices/cls_postits.h"
 
 namespace cnc {
 
@@ -153,7 +154,7 @@ void Command11_Click() {
 
 void Command13_Click() {
     DetenTimer1();
-    if (!Ventana().PideUsuario(476)) {
+    if (!Ventana().PideUsuario(kModuloConfigurar)) {
         ArrancaTimer1();
         return;
     }
@@ -188,10 +189,41 @@ void Command1_Click() {
     Form_Resize(true);
 }
 
-// The notice windows and the notice report answer these buttons.
-void Command5_Click() {}
-void Command6_Click() {}
-void Command7_Click() {}
+void Command5_Click() {
+    clsPostits::LeerPostits();
+}
+
+void Command6_Click() {
+    clsPostits::DescargarPostIts();
+}
+
+void Command7_Click() {
+    estado.Picture1 = false;
+    estado.Picture3 = true;
+    Ventana().MuestraPanel(Panel::Reporte);
+    DarleElFoco(Control::mkeFecha_0);
+}
+
+bool Command9_Click(const FiltroDeReporte& filtro) {
+    return clsImpresion().Impresion(filtro, EnCarpeta("/bitacora.pdf"));
+}
+
+void Command8_Click() {
+    estado.Picture3 = false;
+    estado.Picture1 = true;
+    Ventana().MuestraPanel(Panel::Principal);
+    FocoPrincipal();
+}
+
+void frmPostit_Command1() {
+    if (estado.Minimizada) {
+        estado.Minimizada = false;
+        Ventana().Restaura();
+        Form_Resize(false);
+    } else {
+        Command1_Click();
+    }
+}
 
 bool txtMinutos_Validate(const std::string& texto) {
     if (EnRango(texto, 1, 999)) return true;

@@ -9,6 +9,7 @@
 
 #include "connection/cls_descargas.h"
 #include "core/puerto_ventana.h"
+#include "notices/cls_impresion.h"
 
 namespace cnc {
 
@@ -24,6 +25,7 @@ struct EstadoForm1 {
     bool Picture1 = true;     // panel visibility
     bool Picture2 = false;
     bool Picture4 = false;
+    bool Picture3 = false;
     bool Label7Visible = false;  // the blinking "Enviando información... " label
     std::string Label7Tag;
     bool UsuarioVisible = false;  // chkVer: user and password shown unmasked
@@ -60,6 +62,13 @@ void Command1_Click();
 void Command5_Click();
 void Command6_Click();
 void Command7_Click();
+
+// Notice report panel (Picture3): "Imprimir" writes the report to bitacora.pdf in the program folder and
+// opens it; "Regresar" brings the main panel back.
+bool Command9_Click(const FiltroDeReporte& filtro);
+void Command8_Click();
+// A notice window's "Concentrador": the main window restored when minimised, else minimised.
+void frmPostit_Command1();
 
 // Settings panel (Picture4). A field that fails keeps the focus; the engine beeps.
 bool txtMinutos_Validate(const std::string& texto);

@@ -142,6 +142,23 @@ void VentanaSinVentana::Aviso(const std::string& t) {
     Linea("[Aviso del concentrador] " + t);
 }
 
+void VentanaSinVentana::AbreAviso(const NotaDeAviso& n) {
+    std::string bloque = n.titulo + "\n";
+    for (size_t i = 0; i < n.texto.size(); ++i) {
+        const char c = n.texto[i];
+        if (c == '\r') {
+            bloque += '\n';
+            if (i + 1 < n.texto.size() && n.texto[i + 1] == '\n') ++i;
+        } else {
+            bloque += c;
+        }
+    }
+    if (bloque.back() != '\n') bloque += '\n';
+    bloque += '\n';
+    std::fputs(bloque.c_str(), avisos_);
+    std::fflush(avisos_);
+}
+
 void VentanaSinVentana::Ceder() {
     if (!senal) return;
     Mod.Detener = true;
@@ -180,7 +197,7 @@ void VentanaSinVentana::Texto(Control control, const std::string& texto) {
 void VentanaSinVentana::MuestraPanel(Panel p) {
     if (p == Panel::Conexion)
         Linea("faltan los datos de conexión a la empresa ESPEJO en la empresa " + Mod.BDLocal.cMiBase +
-              " de la base de datos general (grábelos con la ventana del programa)",
+                  " de la base de datos general (grábelos con la ventana del programa)",
               Nivel::Error);
 }
 
@@ -192,8 +209,8 @@ bool VentanaSinVentana::AbreDocumento(const std::string& ruta) {
 int VentanaSinVentana::ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) {
     std::string lista = "[Empresa] Elija la empresa desde la cual enviará información";
     for (size_t i = 0; i < filas.size(); ++i)
-        lista += std::string("\n") + (static_cast<int>(i) == actual ? "* " : "") +
-                 filas[i].baseDeDatos + "  " + filas[i].empresa;
+        lista += std::string("\n") + (static_cast<int>(i) == actual ? "* " : "") + filas[i].baseDeDatos +
+                 "  " + filas[i].empresa;
     Linea(lista);
     // Without anyone to choose, only the configured company can be confirmed.
     if (actual < 0) {

@@ -33,7 +33,9 @@ void EscribeLinea(std::FILE* salida, Nivel nivel, const std::string& texto);
 
 class VentanaSinVentana : public PuertoVentana {
   public:
-    explicit VentanaSinVentana(bool si, std::FILE* salida = stderr) : si_(si), salida_(salida) {}
+    // Messages go to `salida`; the unread notices, one block each, to `avisos`.
+    explicit VentanaSinVentana(bool si, std::FILE* salida = stderr, std::FILE* avisos = stdout)
+        : si_(si), salida_(salida), avisos_(avisos) {}
 
     uint8_t Mensaje(const std::string& texto, int estilo, const std::string& titulo) override;
     void Estado(const std::string& t) override;
@@ -48,6 +50,9 @@ class VentanaSinVentana : public PuertoVentana {
     void Texto(Control control, const std::string& texto) override;
     bool AbreDocumento(const std::string& ruta) override;
     int ElegirEmpresa(const std::vector<FilaEmpresa>& filas, int actual) override;
+    // A notice is printed as its window's title line, then its text, then an empty line; printing marks
+    // nothing read.
+    void AbreAviso(const NotaDeAviso& n) override;
 
     // SIGINT and SIGTERM are noted for Ceder.
     static void InstalaSenales();
@@ -57,6 +62,7 @@ class VentanaSinVentana : public PuertoVentana {
     void Linea(const std::string& texto, Nivel nivel = Nivel::Informacion);
     bool si_;
     std::FILE* salida_;
+    std::FILE* avisos_;
     bool soloRespaldar_ = false;
     bool avisoDeSenal_ = false;
     std::string ultimoMinuto_;

@@ -172,6 +172,13 @@ std::string LeeIni(const std::string& seccion, const std::string& clave, const s
     return v ? v : "";
 }
 
+bool HayClaveIni(const std::string& seccion, const std::string& clave, const std::string& archivo) {
+    CSimpleIniA ini;
+    ini.SetUnicode(true);
+    if (ini.LoadFile(archivo.c_str()) < 0) return false;
+    return ini.GetValue(seccion.c_str(), clave.c_str(), nullptr) != nullptr;
+}
+
 bool EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
                 const std::string& archivo) {
     CSimpleIniA ini;

@@ -38,6 +38,8 @@ bool IgualSinMayusculas(std::string_view a, std::string_view b);
 
 // Profile files: the value or ""; writing creates the file and the section.
 std::string LeeIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
+// Whether the key is written in the file, even with an empty value.
+bool HayClaveIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
 bool EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
                 const std::string& archivo);
 // Input mask and display format of dates on this workstation.

@@ -50,6 +50,8 @@ const char* NombreDe(Control c) {
             return "Picture2";
         case Control::Picture4:
             return "Picture4";
+        case Control::Picture3:
+            return "Picture3";
         case Control::cmdEnviar:
             return "cmdEnviar";
         case Control::cmdCerrar:
@@ -74,6 +76,12 @@ const char* NombreDe(Control c) {
             return "Command13";
         case Control::Command14:
             return "Command14";
+        case Control::mkeFecha_0:
+            return "mkeFecha(0)";
+        case Control::mkeFecha_1:
+            return "mkeFecha(1)";
+        case Control::txtUsuario:
+            return "txtUsuario";
         case Control::txtMinutos:
             return "txtMinutos";
         case Control::txtAvisos:

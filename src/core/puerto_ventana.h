@@ -55,6 +55,35 @@ struct FilaEmpresa {
     long long id = 0;
 };
 
+// One notice window (frmPostit) as the engine opens it.
+struct NotaDeAviso {
+    long long id = 0;
+    std::string titulo;  // "(Id) dd/mmm/YY - hh:nn:ss"
+    std::string texto;
+    int x = 0, y = 0, w = 0, h = 0;  // twips; x and y 0: never placed
+    long long color = 0;             // &HBBGGRR
+};
+
+// The notice report as the report writer prints it: the rows already chosen and sorted, texts decoded.
+struct RenglonDeReporte {
+    long long id = 0;
+    std::string fecha, hora;  // "yyyy-mm-dd", "hh:nn:ss"
+    int tipoAviso = 0;
+    bool leido = false;
+    std::string fechaLeido, horaLeido;  // empty when never signed
+    std::string usuario;                // the first 10 characters of the user code
+    std::string texto;
+};
+struct ReporteDeAvisos {
+    std::string titulo;    // "Bitácora de avisos"
+    std::string empresa;   // the company database
+    std::string filtro;    // the selection in words, for the heading
+    std::string formula;   // the selection formula
+    std::string orden[2];  // the sort fields, "+{cncavisos.Id}" and ""...
+    std::string impreso;   // when it was printed, "dd/mm/yyyy hh:nn"
+    std::vector<RenglonDeReporte> renglones;
+};
+
 // The controls the engine reaches, one enumerator per control; an element of a control array is its own
 // enumerator (Label_7 is "Label(7)", Label11 is another control). NombreDe gives the design name.
 enum class Control : uint8_t {
@@ -84,6 +113,7 @@ enum class Control : uint8_t {
     Picture1,
     Picture2,
     Picture4,
+    Picture3,
     // Main panel.
     cmdEnviar,
     cmdCerrar,
@@ -97,6 +127,10 @@ enum class Control : uint8_t {
     Command12,
     Command13,
     Command14,
+    // Notice report panel.
+    mkeFecha_0,
+    mkeFecha_1,
+    txtUsuario,
     // Settings panel.
     txtMinutos,
     txtAvisos,
@@ -126,6 +160,7 @@ enum class Panel : uint8_t {
     Principal,  // Picture1, the main commands
     Opciones,   // Picture4, the settings
     Conexion,   // Picture2, the connection data
+    Reporte,    // Picture3, the notice report
 };
 
 class PuertoVentana {
@@ -162,8 +197,9 @@ class PuertoVentana {
     virtual void MuestraPanel(Panel p) {
         const Control panel = p == Panel::Principal  ? Control::Picture1
                               : p == Panel::Opciones ? Control::Picture4
+                              : p == Panel::Reporte  ? Control::Picture3
                                                      : Control::Picture2;
-        for (Control c : {Control::Picture1, Control::Picture4, Control::Picture2})
+        for (Control c : {Control::Picture1, Control::Picture4, Control::Picture2, Control::Picture3})
             if (c != panel) Visible(c, false);
         Visible(panel, true);
     }
@@ -208,6 +244,16 @@ class PuertoVentana {
     virtual int ElegirEmpresa(const std::vector<FilaEmpresa>& /*filas*/, int /*actual*/) { return -1; }
     // frmPideUsuario with the module number: whether an authorised user signed.
     virtual bool PideUsuario(int /*modulo*/) { return false; }
+    // The same, giving the user code typed when it was accepted (signing a notice needs it).
+    virtual bool FirmaDeUsuario(int modulo, std::string& /*usuario*/) { return PideUsuario(modulo); }
+
+    // Notice windows (frmPostit): one more shown; every one closed, each telling the engine through
+    // cnc::frmPostit_Unload as the user's own closing would; how many are open.
+    virtual void AbreAviso(const NotaDeAviso&) {}
+    virtual void CierraAvisos() {}
+    virtual int AvisosAbiertos() const { return 0; }
+    // Writes the notice report to a PDF file; false when it could not be written.
+    virtual bool ImprimeReporte(const ReporteDeAvisos&, const std::string& /*ruta*/) { return false; }
 };
 
 }  // namespace cnc

@@ -18,6 +18,7 @@
 
 #include "app/comandos.h"
 #include "ui/icono.h"
+#include "ui/panel_reporte.h"
 
 namespace cncui {
 
@@ -106,6 +107,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     auto* p2 = CreaPicture2();
     lugar->addWidget(p2, 0, 0);
     auto* p3 = Panel("Picture3");
+    ArmaPanelDeReporte(p3);
     lugar->addWidget(p3, 0, 0);
     p4->hide();
     p2->hide();

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <clocale>
 #include <memory>
 
@@ -31,6 +34,11 @@ int EjecutaVentana(int argc, char** argv) {
     QApplication app(argc, argv);
     // Qt took the desktop's locale; numbers of the engine and of SQL keep the point as decimal separator.
     setlocale(LC_NUMERIC, "C");
+    // Qt's own texts (the colour dialog, a text box's menu) in Spanish, as every other text of the window.
+    QTranslator traduccion;
+    if (traduccion.load(QLocale(QLocale::Spanish, QLocale::Mexico), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&traduccion);
     // A tray program: hiding or closing the last window does not end it.
     app.setQuitOnLastWindowClosed(false);
     cncui::Form1 form;

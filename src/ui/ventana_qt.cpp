@@ -17,6 +17,8 @@
 #include "ui/form1.h"
 #include "ui/frm_aviso.h"
 #include "ui/frm_elegir_empresa.h"
+#include "ui/frm_pide_usuario.h"
+#include "ui/reporte_pdf.h"
 
 namespace cncui {
 
@@ -44,6 +46,28 @@ QMessageBox::StandardButton BotonQt(uint8_t codigo) {
             return QMessageBox::No;
         default:
             return QMessageBox::NoButton;
+    }
+}
+
+// The buttons read in Spanish whatever translations the desktop has.
+QString TextoDelBoton(uint8_t codigo) {
+    switch (codigo) {
+        case cnc::kOK:
+            return "Aceptar";
+        case cnc::kCancelar:
+            return "Cancelar";
+        case cnc::kAbortar:
+            return "Abortar";
+        case cnc::kReintentar:
+            return "Reintentar";
+        case cnc::kIgnorar:
+            return "Ignorar";
+        case cnc::kSi:
+            return QString::fromUtf8("Sí");
+        case cnc::kNo:
+            return "No";
+        default:
+            return {};
     }
 }
 
@@ -79,6 +103,7 @@ VentanaQt::VentanaQt(Form1& form) : form_(form) {
 }
 
 VentanaQt::~VentanaQt() {
+    for (auto& p : postits_) delete p;
     delete aviso_;
     delete ocupado_;
 }
@@ -92,7 +117,8 @@ uint8_t VentanaQt::Mensaje(const std::string& texto, int estilo, const std::stri
     QMessageBox caja(IconoDe(estilo), Q(titulo), TextoVisible(texto), QMessageBox::NoButton,
                      form_.isVisible() ? &form_ : nullptr);
     caja.setObjectName("MensajeSkn");
-    for (uint8_t codigo : cnc::BotonesDe(estilo)) caja.addButton(BotonQt(codigo));
+    for (uint8_t codigo : cnc::BotonesDe(estilo))
+        caja.addButton(BotonQt(codigo))->setText(TextoDelBoton(codigo));
     const uint8_t porDefecto = cnc::BotonPorDefecto(estilo);
     caja.setDefaultButton(BotonQt(porDefecto));
     caja.exec();
@@ -250,6 +276,48 @@ int VentanaQt::ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int act
     eleccion_ = &ventana;
     ventana.exec();
     return ventana.Elegida();
+}
+
+bool VentanaQt::PideUsuario(int modulo) {
+    std::string usuario;
+    return FirmaDeUsuario(modulo, usuario);
+}
+
+bool VentanaQt::FirmaDeUsuario(int modulo, std::string& usuario) {
+    frmPideUsuario ventana(modulo, form_.isVisible() ? &form_ : nullptr);
+    ventana.exec();
+    if (!ventana.Aceptado()) return false;
+    usuario = ventana.Usuario().toStdString();
+    return true;
+}
+
+void VentanaQt::AbreAviso(const cnc::NotaDeAviso& nota) {
+    postits_.removeAll(nullptr);
+    auto* v = new frmPostit(nota, static_cast<int>(postits_.size()));
+    postits_.append(v);
+    v->show();
+}
+
+void VentanaQt::CierraAvisos() {
+    const auto abiertas = postits_;
+    for (const auto& v : abiertas)
+        if (v && !v->Cerrada()) v->close();
+    postits_.removeAll(nullptr);
+}
+
+QList<frmPostit*> VentanaQt::VentanasDeAvisos() const {
+    QList<frmPostit*> r;
+    for (const auto& v : postits_)
+        if (v && !v->Cerrada()) r.append(v);
+    return r;
+}
+
+int VentanaQt::AvisosAbiertos() const {
+    return static_cast<int>(VentanasDeAvisos().size());
+}
+
+bool VentanaQt::ImprimeReporte(const cnc::ReporteDeAvisos& r, const std::string& ruta) {
+    return EscribeReportePdf(r, Q(ruta));
 }
 
 }  // namespace cncui

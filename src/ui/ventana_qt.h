@@ -1,6 +1,7 @@
 // The window port over Qt: the engine's calls land on the widgets named as in the design.
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 
@@ -9,6 +10,7 @@
 #include "core/puerto_ventana.h"
 #include "ui/frm_aviso.h"
 #include "ui/frm_elegir_empresa.h"
+#include "ui/frm_postit.h"
 
 class QWidget;
 
@@ -44,6 +46,12 @@ class VentanaQt : public cnc::PuertoVentana {
     void Descarga() override;
     bool AbreDocumento(const std::string& ruta) override;
     int ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) override;
+    bool PideUsuario(int modulo) override;
+    bool FirmaDeUsuario(int modulo, std::string& usuario) override;
+    void AbreAviso(const cnc::NotaDeAviso& nota) override;
+    void CierraAvisos() override;
+    int AvisosAbiertos() const override;
+    bool ImprimeReporte(const cnc::ReporteDeAvisos& r, const std::string& ruta) override;
 
     // Whether the desktop shows tray icons; without one a hidden window could not be brought back, so the
     // window then stays minimised instead.
@@ -58,12 +66,15 @@ class VentanaQt : public cnc::PuertoVentana {
     // timers and for a grid not open.
     QWidget* Widget(cnc::Control control) const;
     frmAviso* VentanaDeAviso() const { return aviso_; }
+    // The notice windows open now, in the order they were opened.
+    QList<frmPostit*> VentanasDeAvisos() const;
 
   private:
     Form1& form_;
     QWidget* widgets_[cnc::kNumeroDeControles] = {};
     QPointer<frmElegirEmpresa> eleccion_;
     QPointer<frmAviso> aviso_;
+    QList<QPointer<frmPostit>> postits_;
     QPointer<QLabel> ocupado_;
     bool descargada_ = false;
     bool restaurada_ = false;

@@ -23,7 +23,9 @@ TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
     REQUIERE_SERVIDORES();
     Escenario e;
     e.Instalacion();
-    // Only the installation line: every other key is filled in and reported.
+    // Only the installation line and one key left empty: every other key is filled in silently (a new file
+    // is all defaults), the empty one is filled in and reported.
+    e.Ini("Avisos a mostrar", "");
     ASSERT_TRUE(e.CreaObjetos());
     EXPECT_EQ(e.LeeIni("Base de datos principal"), "datos1");
     EXPECT_EQ(e.LeeIni("Minutos"), "15");
@@ -36,6 +38,8 @@ TEST(Configuracion, EmptyFileGetsDefaultsAndHubSettingsAreCreated) {
     ASSERT_NE(caja, nullptr);
     EXPECT_TRUE(Contiene(caja->texto, "\"Avisos a mostrar\" estaba vacío; se escribió 10"));
     EXPECT_FALSE(Contiene(caja->texto, "Ruta de Tarvena Premium"));
+    EXPECT_FALSE(Contiene(caja->texto, "Minutos"));
+    EXPECT_FALSE(Contiene(caja->texto, "Manejar avisos"));
 
     EXPECT_EQ(e.Ajuste("Minutos"), "15");
     EXPECT_EQ(e.Ajuste("ManejarAvisos"), "1");

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -266,6 +267,71 @@ TEST_F(E2E, FaultsLoseNothingAndTheNextRunCompletes) {
                     Hub(g->espejo, "SELECT COUNT(*) FROM productos").c_str(), locales);
         CopiaCompleta();
         ColasAplicadas();
+    }
+}
+
+// Without a desktop the unread notices of a run are printed, never marked read by it, and the notice report
+// is written from the command line with the panel's rules.
+TEST_F(E2E, HeadlessRunsPrintUnreadNoticesAndWriteTheReport) {
+    const auto c = g->Ejecuta(0);
+    ASSERT_EQ(c.estado, 0) << c.mensajes;
+    const std::string unread = Local("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE Leido=0");
+    ASSERT_NE(unread, "0");
+    const std::string primero =
+        Local("concentradorqmx",
+              "SELECT CONCAT('(', Id, ') ') FROM avisos WHERE Leido=0 ORDER BY TipoAviso, "
+              "Id LIMIT 1");
+    // One block per notice: the window's title line, then the text, then an empty line.
+    const auto bloque = c.salida.find(primero);
+    ASSERT_NE(bloque, std::string::npos) << c.salida;
+    EXPECT_TRUE(bloque == 0 || c.salida.compare(bloque - 2, 2, "\n\n") == 0) << c.salida;
+    EXPECT_NE(c.salida.find("Grupo nuevo: \"ALMACEN\""), std::string::npos) << c.salida;
+    EXPECT_EQ(c.salida.find('\r'), std::string::npos);
+    EXPECT_EQ(c.mensajes.find("Grupo nuevo"), std::string::npos);  // notices go to standard output only
+    EXPECT_EQ(Local("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE Leido=0"), unread);
+
+    // The report of the unread ones by number; then one read by a user, alone.
+    Local("concentradorqmx",
+          "UPDATE avisos SET Leido=1, FechaLeido='2026-12-09', HoraLeido='08:00:00', "
+          "Usuario=ENCODE('ANA', CAST(Metodo AS CHAR)) ORDER BY Id DESC LIMIT 1");
+    const std::string pdf = g->m.carpeta.Archivo("reporte avisos.pdf");
+    auto reporte = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--carpeta", g->Carpeta(), "--reporte-avisos", pdf});
+        prueba::Corrida r;
+        r.estado = prueba::Escenario::Espera(g->Lanza(args, g->m.carpeta.Archivo("rep.err")));
+        r.mensajes = g->m.carpeta.Lee("rep.err");
+        std::remove((pdf + ".txt").c_str());
+        if (r.estado == 0 && prueba::Sistema("pdftotext -layout '" + pdf + "' '" + pdf + ".txt'") == 0)
+            r.salida = g->m.carpeta.Lee("reporte avisos.pdf.txt");
+        return r;
+    };
+    auto r = reporte({"--estado", "no-leidos", "--orden", "folio", "--desde", "2000-01-01"});
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    EXPECT_NE(r.salida.find("Bitácora de avisos"), std::string::npos) << r.salida;
+    EXPECT_NE(r.salida.find("Grupo nuevo: \"ALMACEN\""), std::string::npos) << r.salida;
+    size_t antes = 0;
+    for (const std::string& id : prueba::Filas(
+             g->local, "concentradorqmx", "SELECT CONCAT(Id, ' ') FROM avisos WHERE Leido=0 ORDER BY Id")) {
+        const auto donde = r.salida.find(id, antes);
+        EXPECT_NE(donde, std::string::npos) << id << r.salida;
+        if (donde != std::string::npos) antes = donde;
+    }
+    r = reporte({"--estado", "leidos", "--usuario", "ANA", "--orden", "fecha-leido"});
+    ASSERT_EQ(r.estado, 0) << r.mensajes;
+    EXPECT_NE(r.salida.find(" 1 aviso\n"), std::string::npos) << r.salida;
+    EXPECT_NE(r.salida.find("ANA"), std::string::npos) << r.salida;
+    EXPECT_EQ(Local("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE IFNULL(TextoAviso,'')<>''"), "0");
+
+    // A bad value is named and ends with 2, before anything is read or written.
+    std::remove(pdf.c_str());
+    for (const auto& [opcion, valor] : {std::pair{"--estado", "todos"},
+                                        {"--orden", "tipo"},
+                                        {"--desde", "2026-13-01"},
+                                        {"--hasta", "31/03/2026"}}) {
+        r = reporte({opcion, valor});
+        EXPECT_EQ(r.estado, 2) << opcion;
+        EXPECT_NE(r.mensajes.find(opcion), std::string::npos) << r.mensajes;
+        EXPECT_FALSE(std::filesystem::exists(pdf)) << opcion;
     }
 }
 

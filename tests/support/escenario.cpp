@@ -226,6 +226,29 @@ Lista Escenario::Avisos(int tipo) {
                              std::to_string(tipo) + " ORDER BY Id");
 }
 
+void Escenario::Usuario(long long id, const std::string& usuario, const std::string& codigo,
+                        const std::string& derechos) {
+    const auto& a = cnc::Mod.Acceso;
+    const std::string ale = "AlE-" + std::to_string(id);
+    std::string sql =
+        "INSERT INTO usuarios (Id, Usuario, Codigo, AlE, Modulos1, Modulos2, Modulos3) VALUES (" +
+        std::to_string(id) + ", '" + a.Encripta(usuario, ale) + "', '" + a.Encripta(codigo, ale) + "', '" +
+        ale + "'";
+    for (size_t i = 0; i < 3; ++i)
+        sql += ", '" + a.Encripta(i * 200 < derechos.size() ? derechos.substr(i * 200, 200) : "", ale) + "'";
+    Local(sql + ")");
+}
+
+long long Escenario::NuevoAviso(int tipo, const std::string& texto, const std::string& fecha,
+                                const std::string& hora, const std::string& extra) {
+    Local(kQmx, "INSERT INTO avisos (Fecha, Hora, TipoAviso, Metodo, Aviso, Usuario" +
+                    std::string(extra.empty() ? "" : ", " + extra.substr(0, extra.find('='))) +
+                    ") VALUES ('" + fecha + "', '" + hora + "', " + std::to_string(tipo) + ", 42, ENCODE('" +
+                    texto + "', '42'), ENCODE('CONCENTRADOR', '42')" +
+                    std::string(extra.empty() ? "" : ", " + extra.substr(extra.find('=') + 1)) + ")");
+    return std::stoll(Consulta(local, kQmx, "SELECT MAX(Id) FROM avisos"));
+}
+
 std::string Escenario::Aviso(long long id) {
     return Consulta(local, kQmx,
                     "SELECT CAST(DECODE(Aviso,Metodo) AS CHAR) FROM avisos WHERE Id=" + std::to_string(id));

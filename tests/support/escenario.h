@@ -124,6 +124,13 @@ class Escenario {
     Lista EnHub(const std::string& base, const std::string& sql);
     Lista EnEspejo(const std::string& sql) { return EnHub(espejo, sql); }
 
+    // A user of the local general database as the user catalogue keeps it: name, code and rights string
+    // enciphered with the row's own key; the rights split into Modulos1..3 of 200 characters.
+    void Usuario(long long id, const std::string& usuario, const std::string& codigo,
+                 const std::string& derechos);
+    // A notice row of the local concentradorqmx with its text encoded; its Id.
+    long long NuevoAviso(int tipo, const std::string& texto, const std::string& fecha = "2026-12-08",
+                         const std::string& hora = "10:00:00", const std::string& extra = "");
     // The notices of the local concentradorqmx, decoded: those of a type in order, or one.
     Lista Avisos(int tipo);
     std::string Aviso(long long id);

@@ -55,6 +55,13 @@ class VentanaGrabadora : public cnc::PuertoVentana {
     std::function<bool(const std::vector<cnc::FilaEmpresa>&, int)> aceptar;
     std::deque<bool> usuarios;  // answers of frmPideUsuario, else refused
     std::vector<int> modulosPedidos;
+    std::string firmante = "ANA";  // the user code an accepted prompt gives
+    // Notice windows: every one opened, and those open now; how many times all were closed.
+    std::vector<cnc::NotaDeAviso> notas, notasAbiertas;
+    int cierresDeAvisos = 0;
+    // Reports written: the last one and where.
+    std::vector<cnc::ReporteDeAvisos> reportes;
+    std::vector<std::string> rutasDeReportes;
 
     void Texto(cnc::Control c, const std::string& t) override;
     void Habilitado(cnc::Control c, bool b) override;
@@ -72,6 +79,18 @@ class VentanaGrabadora : public cnc::PuertoVentana {
     bool AbreDocumento(const std::string& r) override { return documentos.push_back(r), true; }
     int ElegirEmpresa(const std::vector<cnc::FilaEmpresa>& filas, int actual) override;
     bool PideUsuario(int modulo) override;
+    bool FirmaDeUsuario(int modulo, std::string& usuario) override {
+        const bool r = PideUsuario(modulo);
+        if (r) usuario = firmante;
+        return r;
+    }
+    void AbreAviso(const cnc::NotaDeAviso& n) override { notas.push_back(n), notasAbiertas.push_back(n); }
+    void CierraAvisos() override { ++cierresDeAvisos, notasAbiertas.clear(); }
+    int AvisosAbiertos() const override { return static_cast<int>(notasAbiertas.size()); }
+    bool ImprimeReporte(const cnc::ReporteDeAvisos& r, const std::string& ruta) override {
+        reportes.push_back(r), rutasDeReportes.push_back(ruta);
+        return true;
+    }
 };
 
 // Stands still but for pauses and explicit steps.

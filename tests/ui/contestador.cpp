@@ -4,8 +4,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -13,6 +15,7 @@
 
 #include "core/puerto_ventana.h"
 #include "ui/frm_elegir_empresa.h"
+#include "ui/frm_pide_usuario.h"
 
 namespace pruebaqt {
 
@@ -65,11 +68,12 @@ void Contestador::Revisa() {
     if (!w || w == atendido_) return;
     atendido_ = w;
     if (auto* caja = qobject_cast<QMessageBox*>(w)) {
-        Caja c{caja->windowTitle(), caja->text(), {}, 0, caja->icon()};
+        Caja c{caja->windowTitle(), caja->text(), {}, {}, 0, caja->icon()};
         for (size_t i = 0; i < std::size(kCodigos); ++i) {
             QAbstractButton* b = caja->button(kBotones[i]);
             if (!b) continue;
             c.botones.push_back(kCodigos[i]);
+            c.textos << b->text();
             if (b == caja->defaultButton()) c.defecto = kCodigos[i];
         }
         cajas.push_back(c);
@@ -91,6 +95,45 @@ void Contestador::Revisa() {
                     QMetaObject::invokeMethod(caja->button(kBotones[i]), &QAbstractButton::click,
                                               Qt::QueuedConnection);
         }
+        return;
+    }
+    if (auto* dialogo = qobject_cast<QColorDialog*>(w)) {
+        QColor c;
+        if (colores.empty())
+            ADD_FAILURE() << "diálogo de color sin respuesta";
+        else
+            c = colores.front(), colores.pop_front();
+        if (c.isValid()) dialogo->setCurrentColor(c);
+        QMetaObject::invokeMethod(dialogo, c.isValid() ? &QDialog::accept : &QDialog::reject,
+                                  Qt::QueuedConnection);
+        return;
+    }
+    if (auto* ventana = qobject_cast<cncui::frmPideUsuario*>(w)) {
+        if (firmas.empty()) {
+            ADD_FAILURE() << "frmPideUsuario sin respuesta";
+            QMetaObject::invokeMethod(ventana, &QDialog::reject, Qt::QueuedConnection);
+            return;
+        }
+        const auto [usuario, codigo] = firmas.front();
+        firmas.pop_front();
+        if (usuario == "<cancelar>") {
+            QMetaObject::invokeMethod(ventana->findChild<QPushButton*>("cmdCancelar"),
+                                      &QAbstractButton::click, Qt::QueuedConnection);
+            return;
+        }
+        auto* t0 = ventana->findChild<QLineEdit*>("txtDato(0)");
+        auto* t1 = ventana->findChild<QLineEdit*>("txtDato(1)");
+        QMetaObject::invokeMethod(
+            ventana,
+            [=, u = usuario, c = codigo] {
+                t0->setText(u);
+                t1->setFocus(Qt::TabFocusReason);
+                t1->setText(c);
+                // Enter in the code signs, as the operator would.
+                QTest::keyClick(t1, Qt::Key_Return);
+            },
+            Qt::QueuedConnection);
+        // A refusal's box takes the turn, so the prompt still open afterwards is served again.
         return;
     }
     if (auto* ventana = qobject_cast<cncui::frmElegirEmpresa*>(w)) {

@@ -2,6 +2,7 @@
 // message boxes and the company window as they open.
 #pragma once
 
+#include <QColor>
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
@@ -19,6 +20,7 @@ class Contestador {
     struct Caja {
         QString titulo, texto;
         std::vector<uint8_t> botones;  // button codes shown
+        QStringList textos;            // and their captions
         uint8_t defecto = 0;           // code of the default button
         QMessageBox::Icon icono = QMessageBox::NoIcon;
     };
@@ -34,6 +36,10 @@ class Contestador {
     std::deque<uint8_t> respuestas;
     // frmElegirEmpresa: the row to choose before "&Aceptar", or -1 to close the window.
     std::deque<int> empresas;
+    // frmPideUsuario: the user and code typed before "Aceptar"; a user of "<cancelar>" presses "Cancelar".
+    std::deque<std::pair<QString, QString>> firmas;
+    // The colour dialog: the colour chosen, or an invalid colour to cancel.
+    std::deque<QColor> colores;
     std::vector<Caja> cajas;
     std::vector<Reja> rejas;
 
@@ -49,6 +55,8 @@ class VentanaDePrueba : public cncui::VentanaQt {
   public:
     using VentanaQt::VentanaQt;
     bool usuarioAutorizado = true;
+    bool pideReal = false;  // the real frmPideUsuario, answered by the operator
+    std::vector<std::string> documentos;
     bool bandeja = true;  // a desktop with a tray, unless the test says otherwise
     std::vector<int> modulosPedidos;
     int bips = 0;
@@ -56,8 +64,10 @@ class VentanaDePrueba : public cncui::VentanaQt {
 
     bool PideUsuario(int modulo) override {
         modulosPedidos.push_back(modulo);
-        return usuarioAutorizado;
+        return pideReal ? VentanaQt::PideUsuario(modulo) : usuarioAutorizado;
     }
+    // Nothing is opened on the machine running the tests.
+    bool AbreDocumento(const std::string& ruta) override { return documentos.push_back(ruta), true; }
     void Bip() override { ++bips; }
     bool HayBandeja() const override { return bandeja; }
     void Ceder() override {
