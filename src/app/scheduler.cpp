@@ -9,7 +9,6 @@
 #include "core/reglas.h"
 #include "core/shared_routines.h"
 #include "documents/cls_de_alertas.h"
-#include "notices/cls_postits.h"
 
 namespace cnc {
 
@@ -131,15 +130,12 @@ void EnviarAhora(uint8_t& modo, kvtx8::Registros& rs, kvtx8::Conexion& cn) {
     f.Timer1 = false;
     Mod.ConexionEntregada = false;
     Ventana().Conectando(true);
-    // The notice windows go while a connection runs, and come back with what it brought.
-    clsPostits::DescargarPostIts();
     {
         clsConectar conectar;
         conectar.IniciaCuenta = cnc::IniciaCuenta;
         conectar.Conectar(modo, rs, cn);
     }
     enConexion = false;
-    if (!Mod.TerminarPrograma && !f.Descargada) clsPostits::LeerPostits();
     if (Mod.TerminarPrograma) {
         DescargaVentana();
         return;

@@ -8,6 +8,7 @@
 #include "components/transaccion.h"
 #include "core/reglas.h"
 #include "core/shared_routines.h"
+#include "notices/cls_postits.h"
 #include "notices/notice_store.h"
 #include "send/cls_estandar.h"
 #include "send/copia_producto.h"
@@ -127,7 +128,8 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
     Ventana().IndicadorOcupado("Enviando información... ");
     Ventana().ProgresoVisible(true);
     EscribeBitacora(ctx.bitacora, "Inicia envío de información");
-    // The notice windows (clsPostits.DescargarPostIts) are put away here once they exist.
+    // The notice windows go while the cycle runs, and come back with what it brought.
+    clsPostits::DescargarPostIts();
     Ventana().TablaActual("");
     Ventana().TablaActualVisible(true);
 
@@ -159,7 +161,7 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
     Mod.Detener = false;
     Ventana().TablaActual("");
     Ventana().TablaActualVisible(false);
-    // The unread notices (clsPostits.LeerPostits) are shown here once the notice windows exist.
+    clsPostits::LeerPostits();
     EscribeBitacora(ctx.bitacora, "Finaliza envío de información");
     Ventana().QuitaIndicadorOcupado();
     Ventana().ProgresoVisible(false);
