@@ -108,6 +108,12 @@ class clsEstandar {
     // After a row's routine: the mark goes unless the routine may still go; false ends the export.
     bool CierraRutina(clsRutinas& rutinas, const std::string& clave);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
+    // The UPDATE of a changed row, with its local values, not yet executed.
+    std::string TextoCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
+                              const std::vector<std::string>& campos, const std::string& claveSQL);
+    static std::string TextoActualiza(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& tabla,
+                                      const std::vector<std::string>& campos,
+                                      const std::vector<kvtx8::Valor>& valores, const std::string& condicion);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                            const std::vector<std::string>& campos, const std::string& claveSQL);
     // Replays one queued action; Completo when every statement went or failed for good (those are
@@ -116,6 +122,20 @@ class clsEstandar {
     bool EjecutaCambio(const std::string& sql, Resultado& r);
     // A failed statement of the replay: worse `r` when it may mend itself, otherwise written down.
     bool FallaCambio(const std::string& sql, Resultado& r);
+
+    // Block export (exportar_bloques.cpp): the rows of the reader's block from the current one on, with the
+    // same outcome as row by row, in one transaction. `hecho` false: nothing was kept and the block goes
+    // row by row; otherwise `filas` rows were handled (fewer when the operator stopped).
+    enum class Modo { Info, XFADUA };
+    struct Bloque {
+        bool hecho = false;
+        size_t filas = 0;
+    };
+    // Whether ESPEJO can take this table by blocks: a transactional table.
+    bool AdmiteBloques();
+    Bloque ExportaBloque(kvtx8::Registros& local, const std::vector<std::string>& unicas,
+                         const kvtx8::Registros& estructura, const std::vector<std::string>& campos, Modo modo,
+                         long long registro, long long totales);
 
     std::string cronos_;
     kvtx8::Conexion espejo_;

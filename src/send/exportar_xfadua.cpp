@@ -67,6 +67,14 @@ std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const s
                    "ERROR");
         return {};
     }
+    const std::string sql = TextoActualiza(cn, rs, tabla, campos, valores, condicion);
+    if (!cn.Ejecutar(sql)) return {};
+    return sql;
+}
+
+std::string clsEstandar::TextoActualiza(Conexion& cn, const Registros& rs, const std::string& tabla,
+                                        const std::vector<std::string>& campos,
+                                        const std::vector<Valor>& valores, const std::string& condicion) {
     std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) sql += ",";
@@ -81,12 +89,11 @@ std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const s
         sql += comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
     }
     sql += " WHERE " + condicion;
-    if (!cn.Ejecutar(sql)) return {};
     return sql;
 }
 
-void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& estructura,
-                                    const std::vector<std::string>& campos, const std::string& claveSQL) {
+std::string clsEstandar::TextoCambiado(const Registros& local, const Registros& estructura,
+                                       const std::vector<std::string>& campos, const std::string& claveSQL) {
     std::vector<std::string> nombres;
     std::vector<Valor> valores;
     for (const auto& c : campos) {
@@ -101,8 +108,12 @@ void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& est
             valores.push_back(local.Dato(c));
         }
     }
-    if (ActualizaSQL(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL).empty())
-        FallaEspejo(claveSQL);
+    return TextoActualiza(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL);
+}
+
+void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& estructura,
+                                    const std::vector<std::string>& campos, const std::string& claveSQL) {
+    if (!espejo_.Ejecutar(TextoCambiado(local, estructura, campos, claveSQL))) FallaEspejo(claveSQL);
 }
 
 Resultado clsEstandar::ExportarXFADUA() {
@@ -133,7 +144,20 @@ Resultado clsEstandar::ExportarXFADUA() {
         Falla("", ConexionLocal->MensajeError());
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
+        const bool porBloques = AdmiteBloques();
+        int porRenglon = 0;  // the block that goes row by row
         for (; !ciclo.Eof() && !ContextoCiclo::Detenido(); ciclo.SiguienteRegistro()) {
+            if (porBloques && ciclo.Bloques() != porRenglon) {
+                const Bloque b = ExportaBloque(local, unicas, estructura, campos, Modo::XFADUA,
+                                               ciclo.RegistroActual(), ciclo.RegistrosTotales());
+                if (b.hecho) {
+                    // The loop's own step takes the last one.
+                    for (size_t i = 1; i < b.filas; ++i) ciclo.SiguienteRegistro();
+                    if (b.filas == 0) break;
+                    continue;
+                }
+                porRenglon = ciclo.Bloques();
+            }
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             Ventana().TablaActual(kvtx8::Mayusculas(Tabla) + "\nCopiando " + Llave + " " + clave);
