@@ -181,8 +181,9 @@ bool Conexion::Ejecutar(std::string_view sql) {
     return true;
 }
 
-bool Conexion::EjecutarVarias(std::string_view sql) {
+bool Conexion::EjecutarVarias(std::string_view sql, size_t* hechas) {
     afectadas_ = 0;
+    if (hechas) *hechas = 0;
     if (!Abierta()) {
         errno_ = CR_SERVER_GONE_ERROR;
         error_ = "sin conexión";
@@ -198,6 +199,7 @@ bool Conexion::EjecutarVarias(std::string_view sql) {
     while (bien) {
         if (MYSQL_RES* r = mysql_store_result(mysql_)) mysql_free_result(r);
         afectadas_ += mysql_affected_rows(mysql_);
+        if (hechas) ++*hechas;
         const int siguiente = mysql_next_result(mysql_);
         if (siguiente < 0) break;
         if (siguiente > 0) {

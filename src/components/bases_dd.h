@@ -107,8 +107,9 @@ class Conexion {
     // Runs one statement; false on error (the error stays readable). Notes a lost connection.
     bool Ejecutar(std::string_view sql);
     // Runs several statements, each ending in ';', in one exchange with the server, in order; stops at
-    // the first that fails (false, its error readable). Only for statements built by the program.
-    bool EjecutarVarias(std::string_view sql);
+    // the first that fails (false, its error readable; `hechas` tells how many went before it). Only for
+    // statements built by the program.
+    bool EjecutarVarias(std::string_view sql, size_t* hechas = nullptr);
     // Escaped by this connection's rules, without quotes.
     std::string Escapar(std::string_view texto) const;
     // A quoted SQL literal; NULL for std::nullopt.
