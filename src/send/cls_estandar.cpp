@@ -216,6 +216,7 @@ bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabl
 
 Resultado clsEstandar::ExportarInfo() {
     resultado_ = Resultado::Completo;
+    bloquesEnviados_ = 0;
     const RutinaDeTabla* rutina = RutinaDe(Tabla);
     std::unique_ptr<clsRutinas> rutinas;
     marcaRutinas_ = rutina != nullptr;
@@ -252,7 +253,7 @@ Resultado clsEstandar::ExportarInfo() {
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
         // A table with a routine goes row by row: each routine follows its own row.
-        const bool porBloques = !rutina && AdmiteBloques();
+        const bool porBloques = !SoloPorRenglon && !rutina && AdmiteBloques();
         int porRenglon = 0;  // the block that goes row by row
         while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
             if (porBloques && ciclo.Bloques() != porRenglon) {

@@ -31,6 +31,10 @@ class clsEstandar {
     int16_t Limite = 1000;                     // rows per block of the sequential read
     std::string Tabla;
     std::string Llave;
+    // The incremental exports row by row even where blocks would do: the reference the blocks must equal.
+    bool SoloPorRenglon = false;
+    // Blocks the last export wrote whole, in one exchange each (a block that went row by row is not one).
+    int BloquesEnviados() const { return bloquesEnviados_; }
 
     // Rows whose key is above UltimoFolio; the table's per-table routine (if it has one) runs for each
     // new row, and a routine cut short by a crash runs again at the next export of the table.
@@ -130,6 +134,7 @@ class clsEstandar {
     struct Bloque {
         bool hecho = false;
         size_t filas = 0;
+        bool alto = false;  // a row was refused: written down, and the export ends
     };
     // Whether ESPEJO can take this table by blocks: a transactional table.
     bool AdmiteBloques();
@@ -138,6 +143,7 @@ class clsEstandar {
                          long long registro, long long totales);
 
     std::string cronos_;
+    int bloquesEnviados_ = 0;
     kvtx8::Conexion espejo_;
     Resultado resultado_ = Resultado::Completo;
     bool marcaRutinas_ = false;  // ExportarInfo of a table with a routine: each insert is marked first

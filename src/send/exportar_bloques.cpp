@@ -38,11 +38,12 @@ struct Tramo {
     std::set<int64_t> reescritas;        // rows given new values
     std::set<std::string> tocadas;       // folded unique values written
     bool comodin = false;
-    std::optional<int64_t> maximo;  // largest key before the first row numbered by ESPEJO
+    std::optional<int64_t> numerador;  // ESPEJO's next number before the first row it numbered
 };
 
 int64_t Sigue(const Tramo& t, int64_t llave) {
-    for (auto it = t.movidas.find(llave); it != t.movidas.end(); it = t.movidas.find(llave)) llave = it->second;
+    for (auto it = t.movidas.find(llave); it != t.movidas.end(); it = t.movidas.find(llave))
+        llave = it->second;
     return llave;
 }
 
@@ -122,26 +123,29 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
 
     Tramo t;
     std::string pendiente, insercion;
+    std::vector<size_t> deQuien;  // the row of each pending statement
+    std::optional<size_t> falla;  // the row whose statement ESPEJO refused, the ones before it kept
+    std::string error;
     std::vector<size_t> porVerificar;  // rows added through their unique key that must be found by it
     bool nuevosPorLlave = false;
 
     auto consulta = [&](size_t desde) {
         t = Tramo();
-        std::string lista;
-        for (size_t j = desde; j < renglones.size(); ++j)
-            lista += (lista.empty() ? "" : ",") + std::to_string(renglones[j].llave);
+        std::string claves;
+        for (size_t i = desde; i < renglones.size(); ++i)
+            claves += (claves.empty() ? "" : ",") + std::to_string(renglones[i].llave);
         Registros rs;
         if (!Mod.BDRemota.AbrirConsulta(rs, espejo_,
                                         "SELECT " + LlaveSQL() + " FROM " + TablaSQL() + " WHERE " +
-                                            LlaveSQL() + " IN (" + lista + ")"))
+                                            LlaveSQL() + " IN (" + claves + ")"))
             return false;
         for (; !rs.Eof(); rs.MoveNext()) t.tomadas.insert(rs.Entero(Llave));
         if (unicas.empty()) return true;
         // Each row's own look-up, all in one request; a row keeps the first ESPEJO row it meets.
         std::string sql;
-        for (size_t j = desde; j < renglones.size(); ++j)
-            sql += std::string(sql.empty() ? "" : " UNION ALL ") + "SELECT " + std::to_string(j) + " AS n," +
-                   LlaveSQL() + " AS k FROM " + TablaSQL() + " WHERE " + renglones[j].condicion;
+        for (size_t i = desde; i < renglones.size(); ++i)
+            sql += std::string(sql.empty() ? "" : " UNION ALL ") + "SELECT " + std::to_string(i) + " AS n," +
+                   LlaveSQL() + " AS k FROM " + TablaSQL() + " WHERE " + renglones[i].condicion;
         if (!Mod.BDRemota.AbrirConsulta(rs, espejo_, sql)) return false;
         for (; !rs.Eof(); rs.MoveNext()) {
             const int64_t k = rs.Entero("k");
@@ -157,31 +161,46 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     auto envia = [&] {
         cierraInsercion();
         if (pendiente.empty()) return true;
-        const bool bien = espejo_.EjecutarVarias(pendiente);
+        size_t hechas = 0;
+        const bool bien = espejo_.EjecutarVarias(pendiente, &hechas);
         pendiente.clear();
-        if (!bien) return false;
+        if (!bien) {
+            // Rows numbered by ESPEJO use up their numbers even when undone: the statements that went are
+            // kept, and the refused one ends the export as it would row by row. Statements of other
+            // exports may hold several rows; the block then goes row by row.
+            if (modo != Modo::XFADUA || hechas >= deQuien.size() || !espejo_.Abierta()) return false;
+            falla = deQuien[hechas];
+            error = espejo_.MensajeError();
+            std::erase_if(porVerificar, [&](size_t v) { return v >= *falla; });
+        }
+        deQuien.clear();
         if (porVerificar.empty()) return true;
         // Found again by its unique key, as the row-by-row export checks each such insert.
         std::string sql;
-        for (size_t j : porVerificar)
-            sql += std::string(sql.empty() ? "" : " UNION ALL ") + "SELECT DISTINCT " + std::to_string(j) +
-                   " AS n FROM " + TablaSQL() + " WHERE " + renglones[j].condicion;
+        for (size_t v : porVerificar)
+            sql += std::string(sql.empty() ? "" : " UNION ALL ") + "SELECT DISTINCT " + std::to_string(v) +
+                   " AS n FROM " + TablaSQL() + " WHERE " + renglones[v].condicion;
         Registros rs;
         if (!Mod.BDRemota.AbrirConsulta(rs, espejo_, sql) || rs.RecordCount() != porVerificar.size())
             return false;
         porVerificar.clear();
         return true;
     };
+    std::string lista;
+    for (size_t c = 0; c < columnas.size(); ++c) lista += (c ? "," : "") + kvtx8::Identificador(columnas[c]);
+    size_t j = 0;
     auto inserta = [&] {
         std::string tupla = "(";
         for (size_t c = 0; c < columnas.size(); ++c)
             tupla += (c ? "," : "") + espejo_.Literal(local.Dato(columnas[c]));
         tupla += ")";
-        if (insercion.empty()) {
-            insercion = "INSERT INTO " + TablaSQL() + " (";
-            for (size_t c = 0; c < columnas.size(); ++c)
-                insercion += (c ? "," : "") + kvtx8::Identificador(columnas[c]);
-            insercion += ") VALUES " + tupla;
+        if (modo == Modo::XFADUA) {
+            // One statement a row: each refusal belongs to its row.
+            pendiente += "INSERT INTO " + TablaSQL() + " (" + lista + ") VALUES " + tupla + ";";
+            deQuien.push_back(j);
+        } else if (insercion.empty()) {
+            insercion = "INSERT INTO " + TablaSQL() + " (" + lista + ") VALUES " + tupla;
+            deQuien.push_back(j);
         } else {
             insercion += "," + tupla;
         }
@@ -189,6 +208,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     auto sentencia = [&](const std::string& sql) {
         cierraInsercion();
         pendiente += sql + ";";
+        deQuien.push_back(j);
     };
     auto toca = [&](const Renglon& r) {
         if (r.condicion.empty()) return;
@@ -200,18 +220,25 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     // Whether what the block wrote since the look-up may change what this row would find.
     auto choca = [&](size_t j) {
         const Renglon& r = renglones[j];
-        // ESPEJO numbers the rows it adds from above its largest key.
-        if (t.maximo && r.llave > *t.maximo) return true;
+        // ESPEJO numbers the rows it adds from its counter on.
+        if (t.numerador && r.llave >= *t.numerador) return true;
         if (r.condicion.empty()) return false;
-        if (t.comodin || t.tocadas.count(r.suelta) || (r.comodin && !t.tocadas.empty())) return true;
+        if (t.comodin || t.tocadas.count(r.suelta)) return true;
+        // Several ESPEJO rows may meet it (NULLs): which comes first depends on every change.
+        if (r.comodin && !(t.tocadas.empty() && t.movidas.empty() && t.reescritas.empty())) return true;
         auto it = t.porUnica.find(j);
         return it != t.porUnica.end() && t.reescritas.count(Sigue(t, it->second)) > 0;
     };
     auto numeraEspejo = [&] {
-        if (t.maximo) return true;
-        const kvtx8::Valor v = espejo_.Escalar("SELECT COALESCE(MAX(" + LlaveSQL() + "),0) FROM " + TablaSQL());
+        if (t.numerador) return true;
+        // Its counter, not the largest key: a key moved up by UPDATE leaves the counter behind.
+        const kvtx8::Valor v = espejo_.Escalar(
+            "SELECT COALESCE(AUTO_INCREMENT,0) FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE() "
+            "AND "
+            "TABLE_NAME=" +
+            espejo_.Literal(Tabla));
         if (!v) return false;
-        t.maximo = std::strtoll(v->c_str(), nullptr, 10);
+        t.numerador = std::strtoll(v->c_str(), nullptr, 10);
         return true;
     };
     auto deshace = [&] {
@@ -221,19 +248,19 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     };
 
     if (!consulta(0)) return deshace();
-    size_t j = 0;
     for (; j < renglones.size(); ++j) {
         if (ContextoCiclo::Detenido()) break;
         const Renglon& r = renglones[j];
         local.IrA(r.posicion);
-        if (choca(j) && (!envia() || !consulta(j))) return deshace();
+        if (choca(j) && (!envia() || (!falla && !consulta(j)))) return deshace();
         if (pendiente.size() + insercion.size() > kTextoMaximo && !envia()) return deshace();
+        if (falla) break;
         const int64_t k = r.llave;
         const std::string claveSQL = std::to_string(k);
         std::string titulo;
         if (modo == Modo::Info) {
-            titulo = kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(registro + (long long)j) + " de " +
-                     std::to_string(totales) + "\nCopiando " + Llave + " " + r.clave;
+            titulo = kvtx8::Mayusculas(Tabla) + ". Registro " + std::to_string(registro + (long long)j) +
+                     " de " + std::to_string(totales) + "\nCopiando " + Llave + " " + r.clave;
             Ventana().TablaActual(titulo);
         } else {
             Ventana().TablaActual(kvtx8::Mayusculas(Tabla) + "\nCopiando " + Llave + " " + r.clave);
@@ -299,14 +326,20 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
         }
         if (modo == Modo::Info) Ventana().Ceder();
     }
-    if (!envia()) return deshace();
+    if (!falla && !envia()) return deshace();
     // A new row is checked against the local one only when ESPEJO reports no last key, which a table
     // holding positive keys never does; that case goes row by row.
     if (nuevosPorLlave && Mod.BDRemota.LastId(espejo_, Tabla, Llave) == 0) return deshace();
     if (!tx.Confirma()) return deshace();
     local.IrA(inicio);
+    ++bloquesEnviados_;
     b.hecho = true;
     b.filas = j;
+    if (falla) {
+        Falla(renglones[*falla].clave, error);
+        b.filas = *falla;
+        b.alto = true;
+    }
     return b;
 }
 

@@ -118,6 +118,7 @@ void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& est
 
 Resultado clsEstandar::ExportarXFADUA() {
     resultado_ = Resultado::Completo;
+    bloquesEnviados_ = 0;
     if (!AbreAmbas()) return Final();
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
@@ -144,7 +145,7 @@ Resultado clsEstandar::ExportarXFADUA() {
         Falla("", ConexionLocal->MensajeError());
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
-        const bool porBloques = AdmiteBloques();
+        const bool porBloques = !SoloPorRenglon && AdmiteBloques();
         int porRenglon = 0;  // the block that goes row by row
         for (; !ciclo.Eof() && !ContextoCiclo::Detenido(); ciclo.SiguienteRegistro()) {
             if (porBloques && ciclo.Bloques() != porRenglon) {
@@ -153,7 +154,7 @@ Resultado clsEstandar::ExportarXFADUA() {
                 if (b.hecho) {
                     // The loop's own step takes the last one.
                     for (size_t i = 1; i < b.filas; ++i) ciclo.SiguienteRegistro();
-                    if (b.filas == 0) break;
+                    if (b.filas == 0 || b.alto) break;
                     continue;
                 }
                 porRenglon = ciclo.Bloques();
