@@ -98,9 +98,16 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     std::vector<Renglon> renglones;
     renglones.reserve(fin - inicio);
     std::vector<std::string> columnas;
-    for (const auto& c : campos)
-        if (local.TieneCampo(c) && !(!excepto.empty() && kvtx8::IgualSinMayusculas(c, excepto)))
-            columnas.push_back(c);
+    std::vector<size_t> indices;  // of each column in the local rows
+    for (const auto& c : campos) {
+        if (!local.TieneCampo(c) || (!excepto.empty() && kvtx8::IgualSinMayusculas(c, excepto))) continue;
+        columnas.push_back(c);
+        for (size_t i = 0; i < local.Campos().size(); ++i)
+            if (kvtx8::IgualSinMayusculas(local.Campos()[i].nombre, c)) {
+                indices.push_back(i);
+                break;
+            }
+    }
     kvtx8::ConcentradorBasesDD llaves;
     for (size_t i = inicio; i < fin; ++i) {
         local.IrA(i);
@@ -191,8 +198,8 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     size_t j = 0;
     auto inserta = [&] {
         std::string tupla = "(";
-        for (size_t c = 0; c < columnas.size(); ++c)
-            tupla += (c ? "," : "") + espejo_.Literal(local.Dato(columnas[c]));
+        for (size_t c = 0; c < indices.size(); ++c)
+            tupla += (c ? "," : "") + espejo_.Literal(local.Dato(indices[c]));
         tupla += ")";
         if (modo == Modo::XFADUA) {
             // One statement a row: each refusal belongs to its row.
