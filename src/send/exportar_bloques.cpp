@@ -92,7 +92,8 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
                                                long long registro, long long totales) {
     Bloque b;
     const size_t inicio = local.Posicion(), fin = local.RecordCount();
-    if (inicio >= fin || !AbreAmbas()) return b;
+    // A connection to open again goes row by row, which reports it once and waits its retry window once.
+    if (inicio >= fin || !ConexionLocal->Abierta() || !espejo_.Abierta()) return b;
     const std::string excepto = modo == Modo::XFADUA ? Llave : std::string();
 
     std::vector<Renglon> renglones;

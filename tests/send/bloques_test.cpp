@@ -249,3 +249,42 @@ TEST(ExportarPorBloques, MovesInChainsAndRowsNumberedByEspejoWithinOneBlock) {
     EXPECT_EQ(r[8], "10|z|100");
     EXPECT_EQ(x.Problemas(), "");
 }
+
+TEST(ExportarPorBloques, AHubThatDiesMidBlockKeepsWholeBlocksOnly) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario x({"gastos"});
+    clsEstandar& est = x.Exportador();
+    prueba::Caida caida("hub");
+    Mod.SegundosReintento = 0;
+    std::string filas;
+    // Row 16 meets row 13 by its unique value: the rows before it go to ESPEJO before the block ends.
+    for (int id = 1; id <= 25; ++id)
+        filas += (id > 1 ? "," : "") + std::string("(") + std::to_string(id) + "," +
+                 (id == 16 ? std::string("'C13'") : "'c" + std::to_string(id) + "'") +
+                 ",0,'2026-05-01 00:00:00')";
+    x.Local("datos1", Tabla(false));
+    x.Local("datos1", "INSERT INTO azar (Id,Clave,Grande,FADUA) VALUES " + filas);
+    est.Tabla = "azar";
+    est.Llave = "Id";
+    est.Limite = 10;
+    est.UltimoFolio = 0;
+    est.Cronos("2026-04-01 00:00:00");
+
+    for (bool xfadua : {false, true}) {
+        SCOPED_TRACE(xfadua ? "ExportarXFADUA" : "ExportarInfo");
+        x.Espejo("DROP TABLE IF EXISTS azar");
+        x.Espejo(Tabla(true));
+        // Down while the second block is on its way: rows 11 to 15 reached ESPEJO, none of them stays.
+        bool muerto = false;
+        x.m.ventana.alMostrarTabla = [&](const std::string& t) {
+            if (!muerto && t.find("Copiando Id 17") != std::string::npos) caida.Mata(), muerto = true;
+        };
+        const Resultado r = xfadua ? est.ExportarXFADUA() : est.ExportarInfo();
+        x.m.ventana.alMostrarTabla = nullptr;
+        caida.Revive();
+        EXPECT_EQ(r, Resultado::SinConexion);
+        EXPECT_EQ(x.EnEspejo("SELECT COUNT(*), MIN(Clave), MAX(Clave) FROM azar"), V{"10|c1|c9"});
+        EXPECT_NE(x.Problemas().find("NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO"),
+                  std::string::npos);
+    }
+}
