@@ -115,8 +115,15 @@ class clsEstandar {
     // The UPDATE of a changed row, with its local values, not yet executed.
     std::string TextoCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                               const std::vector<std::string>& campos, const std::string& claveSQL);
-    static std::string TextoActualiza(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& tabla,
-                                      const std::vector<std::string>& campos,
+    // A value for SQL, formatted by its column's type in rs; NULL stays NULL.
+    static std::string ValorSQL(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& campo,
+                                const kvtx8::Valor& valor);
+    // The columns a changed row writes, and their values.
+    void ValoresCambiado(const kvtx8::Registros& local, const std::vector<std::string>& campos,
+                         const std::string& claveSQL, std::vector<std::string>& nombres,
+                         std::vector<kvtx8::Valor>& valores) const;
+    static std::string TextoActualiza(kvtx8::Conexion& cn, const kvtx8::Registros& rs,
+                                      const std::string& tabla, const std::vector<std::string>& campos,
                                       const std::vector<kvtx8::Valor>& valores, const std::string& condicion);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                            const std::vector<std::string>& campos, const std::string& claveSQL);
@@ -139,8 +146,8 @@ class clsEstandar {
     // Whether ESPEJO can take this table by blocks: a transactional table.
     bool AdmiteBloques();
     Bloque ExportaBloque(kvtx8::Registros& local, const std::vector<std::string>& unicas,
-                         const kvtx8::Registros& estructura, const std::vector<std::string>& campos, Modo modo,
-                         long long registro, long long totales);
+                         const kvtx8::Registros& estructura, const std::vector<std::string>& campos,
+                         Modo modo, long long registro, long long totales);
 
     std::string cronos_;
     int bloquesEnviados_ = 0;

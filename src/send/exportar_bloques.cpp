@@ -130,8 +130,20 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     if (!tx.Activa()) return b;
 
     Tramo t;
-    std::string pendiente, insercion;
-    std::vector<size_t> deQuien;  // the row of each pending statement
+    // Statements not yet sent, each with its row; one that writes several changed rows at once also
+    // carries their single UPDATEs, sent instead when it is refused.
+    struct Sentencia {
+        std::string texto;
+        size_t fila = 0;
+        std::vector<std::pair<std::string, size_t>> desglose;
+    };
+    std::vector<Sentencia> pendientes;
+    size_t largo = 0;
+    std::string insercion;            // the open multi-row INSERT
+    Sentencia cambios;                // the open multi-row rewrite of changed rows
+    std::optional<int64_t> contador;  // ESPEJO's next number, asked once
+    std::vector<std::string> nombresCambio;
+    size_t filaInsercion = 0;
     std::optional<size_t> falla;  // the row whose statement ESPEJO refused, the ones before it kept
     std::string error;
     std::vector<size_t> porVerificar;  // rows added through their unique key that must be found by it
@@ -162,26 +174,57 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
         }
         return true;
     };
+    auto agrega = [&](Sentencia&& e) {
+        largo += e.texto.size();
+        pendientes.push_back(std::move(e));
+    };
     auto cierraInsercion = [&] {
-        if (!insercion.empty()) pendiente += insercion + ";";
+        if (!insercion.empty()) agrega({insercion, filaInsercion, {}});
         insercion.clear();
+        if (!cambios.texto.empty()) {
+            cambios.texto += " ON DUPLICATE KEY UPDATE ";
+            bool primera = true;
+            for (const auto& c : nombresCambio) {
+                cambios.texto += (primera ? "" : ",") + kvtx8::Identificador(c) + "=VALUES(" +
+                                 kvtx8::Identificador(c) + ")";
+                primera = false;
+            }
+            agrega(std::move(cambios));
+        }
+        cambios = Sentencia();
     };
     auto envia = [&] {
         cierraInsercion();
-        if (pendiente.empty()) return true;
-        size_t hechas = 0;
-        const bool bien = espejo_.EjecutarVarias(pendiente, &hechas);
-        pendiente.clear();
-        if (!bien) {
+        while (!pendientes.empty()) {
+            std::string texto;
+            texto.reserve(largo + pendientes.size());
+            for (const auto& e : pendientes) texto += e.texto + ";";
+            size_t hechas = 0;
+            const bool bien = espejo_.EjecutarVarias(texto, &hechas);
+            if (bien) break;
+            if (hechas >= pendientes.size() || !espejo_.Abierta()) return false;
+            if (!pendientes[hechas].desglose.empty()) {
+                // Refused as a whole, nothing of it stays: its rows go one statement each, and so on.
+                std::vector<Sentencia> resto;
+                for (auto& [sql, fila] : pendientes[hechas].desglose) resto.push_back({sql, fila, {}});
+                for (size_t i = hechas + 1; i < pendientes.size(); ++i)
+                    resto.push_back(std::move(pendientes[i]));
+                pendientes = std::move(resto);
+                largo = 0;
+                for (const auto& e : pendientes) largo += e.texto.size();
+                continue;
+            }
             // Rows numbered by ESPEJO use up their numbers even when undone: the statements that went are
-            // kept, and the refused one ends the export as it would row by row. Statements of other
-            // exports may hold several rows; the block then goes row by row.
-            if (modo != Modo::XFADUA || hechas >= deQuien.size() || !espejo_.Abierta()) return false;
-            falla = deQuien[hechas];
+            // kept, and the refused one ends the export as it would row by row. A multi-row insert of the
+            // other export cannot tell its row; the block then goes row by row.
+            if (modo != Modo::XFADUA) return false;
+            falla = pendientes[hechas].fila;
             error = espejo_.MensajeError();
             std::erase_if(porVerificar, [&](size_t v) { return v >= *falla; });
+            break;
         }
-        deQuien.clear();
+        pendientes.clear();
+        largo = 0;
         if (porVerificar.empty()) return true;
         // Found again by its unique key, as the row-by-row export checks each such insert.
         std::string sql;
@@ -204,19 +247,57 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
         tupla += ")";
         if (modo == Modo::XFADUA) {
             // One statement a row: each refusal belongs to its row.
-            pendiente += "INSERT INTO " + TablaSQL() + " (" + lista + ") VALUES " + tupla + ";";
-            deQuien.push_back(j);
+            cierraInsercion();
+            agrega({"INSERT INTO " + TablaSQL() + " (" + lista + ") VALUES " + tupla, j, {}});
         } else if (insercion.empty()) {
+            cierraInsercion();
             insercion = "INSERT INTO " + TablaSQL() + " (" + lista + ") VALUES " + tupla;
-            deQuien.push_back(j);
+            filaInsercion = j;
         } else {
             insercion += "," + tupla;
         }
     };
     auto sentencia = [&](const std::string& sql) {
         cierraInsercion();
-        pendiente += sql + ";";
-        deQuien.push_back(j);
+        agrega({sql, j, {}});
+    };
+    // A changed row rewritten by its key. Several go in one INSERT ... ON DUPLICATE KEY UPDATE, which
+    // ends as their UPDATEs do: the row exists, so the primary key meets first and its row is updated,
+    // and a refusal leaves nothing and falls back on the UPDATEs. Only below ESPEJO's counter, as an
+    // INSERT with a larger key would move the counter.
+    auto reescribe = [&](const std::string& claveSQL) {
+        std::vector<std::string> nombres;
+        std::vector<Valor> valores;
+        ValoresCambiado(local, campos, claveSQL, nombres, valores);
+        std::string sql =
+            TextoActualiza(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL);
+        if (!contador) {
+            const kvtx8::Valor v = espejo_.Escalar(
+                "SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE() AND "
+                "TABLE_NAME=" +
+                espejo_.Literal(Tabla));
+            contador = v ? std::strtoll(v->c_str(), nullptr, 10) : INT64_MAX;
+        }
+        if (renglones[j].llave >= *contador || (!cambios.texto.empty() && nombres != nombresCambio)) {
+            sentencia(sql);
+            return;
+        }
+        std::string tupla = "(";
+        for (size_t c = 0; c < nombres.size(); ++c)
+            tupla += (c ? "," : "") + ValorSQL(espejo_, estructura, nombres[c], valores[c]);
+        tupla += ")";
+        if (cambios.texto.empty()) {
+            cierraInsercion();
+            nombresCambio = nombres;
+            cambios.fila = j;
+            cambios.texto = "INSERT INTO " + TablaSQL() + " (";
+            for (size_t c = 0; c < nombres.size(); ++c)
+                cambios.texto += (c ? "," : "") + kvtx8::Identificador(nombres[c]);
+            cambios.texto += ") VALUES " + tupla;
+        } else {
+            cambios.texto += "," + tupla;
+        }
+        cambios.desglose.emplace_back(std::move(sql), j);
     };
     auto toca = [&](const Renglon& r) {
         if (r.condicion.empty()) return;
@@ -261,7 +342,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
         const Renglon& r = renglones[j];
         local.IrA(r.posicion);
         if (choca(j) && (!envia() || (!falla && !consulta(j)))) return deshace();
-        if (pendiente.size() + insercion.size() > kTextoMaximo && !envia()) return deshace();
+        if (largo + insercion.size() + cambios.texto.size() > kTextoMaximo && !envia()) return deshace();
         if (falla) break;
         const int64_t k = r.llave;
         const std::string claveSQL = std::to_string(k);
@@ -323,7 +404,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
                     nuevosPorLlave = true;
                 }
             } else if (t.tomadas.count(k)) {
-                sentencia(TextoCambiado(local, estructura, campos, claveSQL));
+                reescribe(claveSQL);
                 t.reescritas.insert(k);
                 toca(r);
             } else {

@@ -72,30 +72,32 @@ std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const s
     return sql;
 }
 
+std::string clsEstandar::ValorSQL(Conexion& cn, const Registros& rs, const std::string& campo,
+                                  const Valor& valor) {
+    if (!valor) return "NULL";
+    std::string comilla, texto;
+    FormateaValor(*valor, rs.Tipo(campo), comilla, texto);
+    // Quoted texts go through the connection's escaping, so a backslash cannot end the literal.
+    return comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
+}
+
 std::string clsEstandar::TextoActualiza(Conexion& cn, const Registros& rs, const std::string& tabla,
                                         const std::vector<std::string>& campos,
                                         const std::vector<Valor>& valores, const std::string& condicion) {
     std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) sql += ",";
-        sql += kvtx8::Identificador(campos[i]) + "=";
-        if (!valores[i]) {
-            sql += "NULL";
-            continue;
-        }
-        std::string comilla, texto;
-        FormateaValor(*valores[i], rs.Tipo(campos[i]), comilla, texto);
-        // Quoted texts go through the connection's escaping, so a backslash cannot end the literal.
-        sql += comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
+        sql += kvtx8::Identificador(campos[i]) + "=" + ValorSQL(cn, rs, campos[i], valores[i]);
     }
     sql += " WHERE " + condicion;
     return sql;
 }
 
-std::string clsEstandar::TextoCambiado(const Registros& local, const Registros& estructura,
-                                       const std::vector<std::string>& campos, const std::string& claveSQL) {
-    std::vector<std::string> nombres;
-    std::vector<Valor> valores;
+void clsEstandar::ValoresCambiado(const Registros& local, const std::vector<std::string>& campos,
+                                  const std::string& claveSQL, std::vector<std::string>& nombres,
+                                  std::vector<Valor>& valores) const {
+    nombres.clear();
+    valores.clear();
     for (const auto& c : campos) {
         if (!local.TieneCampo(c)) continue;
         nombres.push_back(c);
@@ -108,6 +110,13 @@ std::string clsEstandar::TextoCambiado(const Registros& local, const Registros& 
             valores.push_back(local.Dato(c));
         }
     }
+}
+
+std::string clsEstandar::TextoCambiado(const Registros& local, const Registros& estructura,
+                                       const std::vector<std::string>& campos, const std::string& claveSQL) {
+    std::vector<std::string> nombres;
+    std::vector<Valor> valores;
+    ValoresCambiado(local, campos, claveSQL, nombres, valores);
     return TextoActualiza(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL);
 }
 

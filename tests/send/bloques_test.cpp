@@ -204,7 +204,7 @@ TEST(ExportarPorBloques, EndsEveryRowAsTheRowByRowExportOnRandomTables) {
     EXPECT_GT(sinFallas, 2);
 }
 
-TEST(ExportarPorBloques, MovesInChainsAndRowsNumberedByEspejoWithinOneBlock) {
+TEST(ExportarPorBloques, MovesInChainsRowsNumberedByEspejoAndARefusedRewriteWithinOneBlock) {
     REQUIERE_SERVIDORES();
     prueba::Escenario x({"gastos"});
     clsEstandar& est = x.Exportador();
@@ -213,29 +213,29 @@ TEST(ExportarPorBloques, MovesInChainsAndRowsNumberedByEspejoWithinOneBlock) {
     est.Limite = 100;
     est.UltimoFolio = 0;
     est.Cronos("2026-01-01 00:00:00");
-    auto corre = [&](bool xfadua, bool unica, const std::string& espejo) {
+    auto corre = [&](bool xfadua, bool unica, const std::string& espejo, bool segunda = false) {
         V r[2];
         for (bool porRenglon : {true, false}) {
             x.Espejo("DROP TABLE IF EXISTS azar");
-            x.Espejo(Tabla(unica));
+            x.Espejo(Tabla(unica, segunda));
             x.Espejo(kColumnas + espejo);
             est.SoloPorRenglon = porRenglon;
             xfadua ? est.ExportarXFADUA() : est.ExportarInfo();
             EXPECT_EQ(est.BloquesEnviados(), porRenglon ? 0 : 1);
-            r[porRenglon] = x.EnEspejo("SELECT Id,Clave,Entero FROM azar ORDER BY Id");
+            r[porRenglon] = x.EnEspejo("SELECT Id,Clave,Entero,Corto FROM azar ORDER BY Id");
         }
         EXPECT_EQ(r[false], r[true]);
         return r[false];
     };
     x.Local("datos1", Tabla(false));
-    auto fila = [](int id, const std::string& clave, int entero) {
+    auto fila = [](int id, const std::string& clave, int entero, const std::string& corto = "NULL") {
         return "(" + std::to_string(id) + "," + clave + "," + std::to_string(entero) +
-               ",0,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,'2026-02-01 00:00:00')";
+               ",0,NULL,NULL,NULL,NULL,NULL,NULL," + corto + ",NULL,NULL,NULL,'2026-02-01 00:00:00')";
     };
 
     // The row at 2 moves to 5 for the first local row and on to 7 for the second, written another way.
     x.Local("datos1", kColumnas + fila(5, "'A1'", 50) + "," + fila(7, "'a1 '", 70));
-    EXPECT_EQ(corre(false, true, fila(2, "'a1'", 20)), (V{"7|a1|20"}));
+    EXPECT_EQ(corre(false, true, fila(2, "'a1'", 20)), (V{"7|a1|20|NULL"}));
     EXPECT_EQ(x.Problemas(), "");
 
     // Row 4 is new and ESPEJO numbers it 10, so the local row 10 finds its key taken and rewrites it.
@@ -245,9 +245,26 @@ TEST(ExportarPorBloques, MovesInChainsAndRowsNumberedByEspejoWithinOneBlock) {
     for (int id : {1, 2, 3, 5, 6, 7, 8, 9}) espejo += (id > 1 ? "," : "") + fila(id, "'e'", id);
     const V r = corre(true, false, espejo);
     ASSERT_EQ(r.size(), 9u);
-    EXPECT_EQ(r[2], "3|c|3");
-    EXPECT_EQ(r[8], "10|z|100");
+    EXPECT_EQ(r[2], "3|c|3|NULL");
+    EXPECT_EQ(r[8], "10|z|100|NULL");
     EXPECT_EQ(x.Problemas(), "");
+
+    // Rewritten together, the second row is refused by the other unique key: the first stays rewritten
+    // and the export ends at the second, as row by row.
+    x.Local("datos1", "DELETE FROM azar");
+    std::string local, suyas;
+    for (int id = 1; id <= 5; ++id) {
+        const std::string n = std::to_string(id);
+        local += (id > 1 ? "," : "") + fila(id, "'k" + n + "'", id * 10, id == 2 ? "'c4'" : "'x" + n + "'");
+        suyas += (id > 1 ? "," : "") + fila(id, "'k" + n + "'", id, "'c" + n + "'");
+    }
+    x.Local("datos1", kColumnas + local);
+    const size_t antes = x.Problemas().size();
+    EXPECT_EQ(corre(true, true, suyas, true),
+              (V{"1|k1|10|x1", "2|k2|2|c2", "3|k3|3|c3", "4|k4|4|c4", "5|k5|5|c5"}));
+    EXPECT_NE(x.Problemas().find(" .- No se copió azar, Id 2: Duplicate entry 'c4'", antes),
+              std::string::npos)
+        << x.Problemas();
 }
 
 TEST(ExportarPorBloques, AHubThatDiesMidBlockKeepsWholeBlocksOnly) {
