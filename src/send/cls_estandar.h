@@ -122,6 +122,10 @@ class clsEstandar {
     void ValoresCambiado(const kvtx8::Registros& local, const std::vector<std::string>& campos,
                          const std::string& claveSQL, std::vector<std::string>& nombres,
                          std::vector<kvtx8::Valor>& valores) const;
+    // The same with the values already formatted.
+    static std::string TextoActualiza(const std::string& tabla, const std::vector<std::string>& campos,
+                                      const std::vector<std::string>& literales,
+                                      const std::string& condicion);
     static std::string TextoActualiza(kvtx8::Conexion& cn, const kvtx8::Registros& rs,
                                       const std::string& tabla, const std::vector<std::string>& campos,
                                       const std::vector<kvtx8::Valor>& valores, const std::string& condicion);

@@ -266,11 +266,13 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     // and a refusal leaves nothing and falls back on the UPDATEs. Only below ESPEJO's counter, as an
     // INSERT with a larger key would move the counter.
     auto reescribe = [&](const std::string& claveSQL) {
-        std::vector<std::string> nombres;
+        std::vector<std::string> nombres, literales;
         std::vector<Valor> valores;
         ValoresCambiado(local, campos, claveSQL, nombres, valores);
-        std::string sql =
-            TextoActualiza(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL);
+        literales.reserve(nombres.size());
+        for (size_t c = 0; c < nombres.size(); ++c)
+            literales.push_back(ValorSQL(espejo_, estructura, nombres[c], valores[c]));
+        std::string sql = TextoActualiza(Tabla, nombres, literales, LlaveSQL() + "=" + claveSQL);
         if (!contador) {
             const kvtx8::Valor v = espejo_.Escalar(
                 "SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE() AND "
@@ -283,8 +285,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
             return;
         }
         std::string tupla = "(";
-        for (size_t c = 0; c < nombres.size(); ++c)
-            tupla += (c ? "," : "") + ValorSQL(espejo_, estructura, nombres[c], valores[c]);
+        for (size_t c = 0; c < literales.size(); ++c) tupla += (c ? "," : "") + literales[c];
         tupla += ")";
         if (cambios.texto.empty()) {
             cierraInsercion();

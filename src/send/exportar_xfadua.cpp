@@ -84,10 +84,19 @@ std::string clsEstandar::ValorSQL(Conexion& cn, const Registros& rs, const std::
 std::string clsEstandar::TextoActualiza(Conexion& cn, const Registros& rs, const std::string& tabla,
                                         const std::vector<std::string>& campos,
                                         const std::vector<Valor>& valores, const std::string& condicion) {
+    std::vector<std::string> literales;
+    literales.reserve(campos.size());
+    for (size_t i = 0; i < campos.size(); ++i) literales.push_back(ValorSQL(cn, rs, campos[i], valores[i]));
+    return TextoActualiza(tabla, campos, literales, condicion);
+}
+
+std::string clsEstandar::TextoActualiza(const std::string& tabla, const std::vector<std::string>& campos,
+                                        const std::vector<std::string>& literales,
+                                        const std::string& condicion) {
     std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
     for (size_t i = 0; i < campos.size(); ++i) {
         if (i) sql += ",";
-        sql += kvtx8::Identificador(campos[i]) + "=" + ValorSQL(cn, rs, campos[i], valores[i]);
+        sql += kvtx8::Identificador(campos[i]) + "=" + literales[i];
     }
     sql += " WHERE " + condicion;
     return sql;
