@@ -1,19 +1,20 @@
-// Export speed against the two test servers, side by side in one run:
+// Export speed against the two test servers, by blocks and row by row side by side in one run:
 //   ExportarInfo into an empty ESPEJO table, ExportarXFADUA of the same rows into the full table, and a bulk
-//   copy (mysqldump --no-create-info piped into mysql) as the baseline.
-//   Also the peak memory of each, and of reading the changed rows in one query against the sequential reader's
-//   blocks, which is what keeps the timestamp export flat however many rows changed.
-// Usage: scripts/test-servers start DIR && source DIR/env && build/bench/exportar_bench [rows]
+//   copy (mysqldump --no-create-info piped into mysql) as the baseline; the requests each sends to the hub,
+//   counted at a relay; changed rows through that relay with a delay each way, as over a wide-area link; and
+//   the resident memory of a small and a large table.
+// Usage: scripts/test-servers start DIR && source DIR/env &&
+//        build/bench/exportar_bench [rows=50000] [large table rows=1000000, 0 skips] [delay ms=20]
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include <fstream>
 
-#include "components/ciclo_secuencial.h"
 #include "core/shared_routines.h"
+#include "proxy_latencia.h"
 #include "send/cls_estandar.h"
 
 using namespace cnc;
@@ -91,19 +92,6 @@ bool Llena(Conexion& cn, int filas) {
     return true;
 }
 
-std::map<std::string, long long> Estado(Conexion& cn) {
-    std::map<std::string, long long> r;
-    Registros rs;
-    BasesDD bd;
-    if (!bd.AbrirConsulta(rs, cn,
-                          "SHOW GLOBAL STATUS WHERE Variable_name IN "
-                          "('Com_select','Com_insert','Com_update','Questions')"))
-        return r;
-    for (; !rs.Eof(); rs.MoveNext())
-        r[rs.Texto("Variable_name")] = static_cast<long long>(kvtx8::kvVal(rs.Texto("Value")));
-    return r;
-}
-
 // Peak resident memory of the process since the last reset, in MiB (Linux: VmHWM, reset through clear_refs).
 void ReiniciaPico() {
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -116,38 +104,73 @@ double PicoMiB() {
     return 0;
 }
 
-struct Medida {
-    std::string nombre;
-    double segundos = 0;
-    double picoMiB = 0;
-    std::map<std::string, long long> delta;
-    long long filas = 0;
-};
-
-template <typename F>
-Medida Mide(const std::string& nombre, long long filas, Conexion& estado, F&& f) {
-    Medida m{nombre, 0, 0, {}, filas};
-    auto antes = Estado(estado);
-    ReiniciaPico();
-    const double base = PicoMiB();
-    auto t0 = std::chrono::steady_clock::now();
-    f();
-    m.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    m.picoMiB = PicoMiB() - base;
-    auto despues = Estado(estado);
-    // The two status reads themselves count as questions; leave them out.
-    for (auto& [k, v] : despues) m.delta[k] = v - antes[k] - (k == "Questions" ? 1 : 0);
-    return m;
-}
-
 std::string Cuenta(Conexion& cn, const std::string& sql) {
     return cn.Escalar(sql).value_or("?");
+}
+
+// Peak resident memory since the reset, in MiB.
+double PicoAbsoluto() {
+    return PicoMiB();
+}
+
+bool RehaceEspejo(Conexion& espejo) {
+    return Ejecuta(espejo, "DROP TABLE IF EXISTS articulos") && Ejecuta(espejo, kTabla);
+}
+
+struct Corrida {
+    double segundos = 0;
+    uint64_t peticiones = 0;
+    long long filas = 0;
+    int bloques = 0;
+    double picoMiB = 0;
+};
+
+// One export with the given settings; the hub reached directly or through the relay.
+Corrida Exporta(bool xfadua, bool porRenglon, int problemas, Conexion& local, int64_t ultimoFolio,
+                const std::string& cronos, ProxyLatencia* proxy, const std::string& puertoHub,
+                long long filas) {
+    Corrida c;
+    c.filas = filas;
+    Mod.BDRemota.cPuerto = proxy ? std::to_string(proxy->Puerto()) : puertoHub;
+    if (proxy) proxy->ReiniciaCuenta();
+    ReiniciaPico();
+    auto t0 = std::chrono::steady_clock::now();
+    {
+        clsEstandar e;
+        e.HandleBitacora = problemas;
+        e.ConexionLocal = &local;
+        e.Tabla = "articulos";
+        e.Llave = "Id";
+        e.UltimoFolio = ultimoFolio;
+        e.Limite = 1000;
+        e.SoloPorRenglon = porRenglon;
+        e.Cronos(cronos);
+        if (xfadua)
+            e.ExportarXFADUA();
+        else
+            e.ExportarInfo();
+        c.bloques = e.BloquesEnviados();
+    }
+    c.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    c.picoMiB = PicoAbsoluto();
+    if (proxy) c.peticiones = proxy->Peticiones();
+    Mod.BDRemota.cPuerto = puertoHub;
+    return c;
+}
+
+const char* Marca(bool bien) {
+    return bien ? "cumple" : "NO cumple";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int filas = argc > 1 ? std::atoi(argv[1]) : 50000;
+    const int grande = argc > 2 ? std::atoi(argv[2]) : 1000000;
+    const int retrasoMs = argc > 3 ? std::atoi(argv[3]) : 20;
+    const int cambios = std::min(10000, filas);
+    const int muestraPorRenglon =
+        100;  // changed rows sent row by row through the delay (the rest extrapolated)
     const std::string puertoLocal = Var("CNC_PRUEBA_PUERTO_LOCAL"), puertoHub = Var("CNC_PRUEBA_PUERTO_HUB");
     if (puertoLocal.empty() || puertoHub.empty()) {
         std::fprintf(stderr, "sin servidores de prueba: scripts/test-servers start DIR && source DIR/env\n");
@@ -157,6 +180,8 @@ int main(int argc, char** argv) {
     Configura(Mod.BDRemota, puertoHub, kBaseEspejo);
     Mod.Carpeta = "/tmp";
     Mod.SegundosReintento = 2;
+    // Lives until the process ends: its connections' threads may outlast main.
+    auto* proxy = new ProxyLatencia(std::atoi(puertoHub.c_str()), std::chrono::milliseconds(0));
 
     Conexion local, espejo, volcado, estado;
     if (!CreaBase(Mod.BDLocal, local, kBaseLocal) || !CreaBase(Mod.BDRemota, espejo, kBaseEspejo) ||
@@ -164,93 +189,118 @@ int main(int argc, char** argv) {
         return 1;
     std::printf("Llenando %d filas de %s.articulos (20 columnas, llave única Clave)...\n", filas, kBaseLocal);
     if (!Llena(local, filas)) return 1;
-
     const int problemas = AbreArchivo("/tmp/bench_RegistrosConProblema.txt", ModoArchivo::Salida);
-    const int16_t limite = 1000;
 
-    Medida info = Mide("ExportarInfo, ESPEJO vacía", filas, estado, [&] {
-        clsEstandar e;
-        e.HandleBitacora = problemas;
-        e.ConexionLocal = &local;
-        e.Tabla = "articulos";
-        e.Llave = "Id";
-        e.UltimoFolio = 0;
-        e.Limite = limite;
-        e.ExportarInfo();
-    });
-    const std::string trasInfo = Cuenta(espejo, "SELECT COUNT(*) FROM articulos");
-
-    Medida xfadua = Mide("ExportarXFADUA, ESPEJO llena", filas, estado, [&] {
-        clsEstandar e;
-        e.HandleBitacora = problemas;
-        e.ConexionLocal = &local;
-        e.Tabla = "articulos";
-        e.Llave = "Id";
-        e.Cronos("2025-12-31 00:00:00");
-        e.Limite = limite;
-        e.ExportarXFADUA();
-    });
-    const std::string trasXfadua = Cuenta(espejo, "SELECT COUNT(*) FROM articulos");
-
-    // Reading the same changed rows: all in one record set, against blocks of Limite rows.
-    const std::string cambio = "FADUA >= '2025-12-31 00:00:00'";
-    Medida todo = Mide("lectura en una consulta", filas, estado, [&] {
-        Registros rs;
-        BasesDD bd;
-        bd.AbrirTabla(rs, local, "articulos WHERE " + cambio + " ORDER BY Id");
-        for (; !rs.Eof(); rs.MoveNext()) {
-        }
-    });
-    Medida bloques = Mide("lectura por bloques", filas, estado, [&] {
-        Registros rs;
-        kvtx8::CicloSecuencial ciclo;
-        ciclo.Tabla = "articulos";
-        ciclo.Llave = "Id";
-        ciclo.Condicion = cambio;
-        if (ciclo.AbrirTabla(rs, local, limite))
-            while (!ciclo.Eof()) ciclo.SiguienteRegistro();
-    });
-
+    // Baseline: the bulk copy.
     const std::string credencial = "MYSQL_PWD='" + Var("CNC_PRUEBA_PASSWORD") + "' ";
     const std::string usuario = " -h127.0.0.1 -u'" + Var("CNC_PRUEBA_USUARIO") + "' ";
     const std::string volcar = credencial + "mysqldump --no-defaults --no-create-info --skip-triggers" +
                                usuario + "-P" + puertoLocal + " " + kBaseLocal + " articulos | " +
                                credencial + "mysql --no-defaults" + usuario + "-P" + puertoHub + " " +
                                kBaseVolcado;
-    int rc = 0;
-    Medida base = Mide("mysqldump | mysql (base)", filas, estado, [&] { rc = std::system(volcar.c_str()); });
-    const std::string trasVolcado = Cuenta(volcado, "SELECT COUNT(*) FROM articulos");
-    CierraArchivo(problemas);
+    auto t0 = std::chrono::steady_clock::now();
+    const int rc = std::system(volcar.c_str());
+    const double base = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (rc != 0) std::fprintf(stderr, "el volcado terminó con %d\n", rc);
+    const double baseFs = filas / base;
 
-    const bool iguales =
-        Cuenta(espejo, "CHECKSUM TABLE articulos") != "?" &&
-        Cuenta(espejo,
-               "SELECT SUM(CRC32(CONCAT_WS('|',Id,Clave,Descrip,Costo,Precio3,FechaCambios,FADUA))) FROM "
-               "articulos") ==
-            Cuenta(local,
-                   "SELECT SUM(CRC32(CONCAT_WS('|',Id,Clave,Descrip,Costo,Precio3,FechaCambios,FADUA))) FROM "
-                   "articulos");
-
-    std::printf(
-        "\nFilas en ESPEJO: %s tras ExportarInfo, %s tras ExportarXFADUA; en la copia masiva: %s; "
-        "ESPEJO igual a la local: %s\n",
-        trasInfo.c_str(), trasXfadua.c_str(), trasVolcado.c_str(), iguales ? "sí" : "NO");
-    std::printf("Limite (filas por bloque): %d\n\n", limite);
-    std::printf("%-30s %9s %11s %12s %9s %9s %9s %10s %9s\n", "", "segundos", "filas/s", "vs. base", "select/f",
-                "insert/f", "update/f", "sentenc/f", "MiB pico");
-    for (const Medida* m : {&info, &xfadua, &base, &todo, &bloques}) {
-        const double fs = m->filas / m->segundos;
-        const double porFila = 1.0 / static_cast<double>(m->filas);
-        std::printf("%-30s %9.2f %11.0f %11.1fx %9.3f %9.3f %9.3f %10.3f %9.1f\n", m->nombre.c_str(),
-                    m->segundos, fs, m->segundos / base.segundos, m->delta.at("Com_select") * porFila,
-                    m->delta.at("Com_insert") * porFila, m->delta.at("Com_update") * porFila,
-                    m->delta.at("Questions") * porFila, m->picoMiB);
+    // Speed on loopback: ExportarInfo into an empty table, then ExportarXFADUA of every row into the full
+    // one.
+    const std::string todas = "2025-12-31 00:00:00";
+    Corrida info[2], xfadua[2];
+    for (int porRenglon : {0, 1}) {
+        RehaceEspejo(espejo);
+        info[porRenglon] = Exporta(false, porRenglon, problemas, local, 0, "", nullptr, puertoHub, filas);
+        xfadua[porRenglon] = Exporta(true, porRenglon, problemas, local, 0, todas, nullptr, puertoHub, filas);
     }
-    std::printf("Memoria de la lectura: una consulta / por bloques = %.1fx\n",
-                bloques.picoMiB > 0 ? todo.picoMiB / bloques.picoMiB : 0.0);
-    std::printf(
-        "\n(\"vs. base\": veces el tiempo de la copia masiva; por fila: sentencias que recibió el hub)\n");
+    const std::string firma =
+        "SELECT SUM(CRC32(CONCAT_WS('|',Id,Clave,Descrip,Costo,Precio3,FechaCambios,FADUA)))"
+        " FROM articulos";
+    const bool iguales = Cuenta(espejo, firma) == Cuenta(local, firma);
+
+    // Requests per exported row, counted at the relay without delay: by blocks on every row, row by row on
+    // the last 1 000 (the rate does not depend on the count).
+    const long long parte = std::min(1000, filas);
+    Corrida pedInfo[2], pedXfadua[2];
+    RehaceEspejo(espejo);
+    pedInfo[0] = Exporta(false, false, problemas, local, 0, "", proxy, puertoHub, filas);
+    pedXfadua[0] = Exporta(true, false, problemas, local, 0, todas, proxy, puertoHub, filas);
+    Ejecuta(espejo, "DELETE FROM articulos WHERE Id > " + std::to_string(filas - parte));
+    pedInfo[1] = Exporta(false, true, problemas, local, filas - parte, "", proxy, puertoHub, parte);
+    Ejecuta(local,
+            "UPDATE articulos SET FADUA='2026-02-01 00:00:00' WHERE Id > " + std::to_string(filas - parte));
+    pedXfadua[1] = Exporta(true, true, problemas, local, 0, "2026-01-15 00:00:00", proxy, puertoHub, parte);
+
+    // Changed rows through the delay: 10 000 by blocks; row by row a sample, the whole extrapolated.
+    proxy->Retraso(std::chrono::milliseconds(retrasoMs));
+    Ejecuta(local, "UPDATE articulos SET Precio1=Precio1+1, FADUA='2026-03-01 00:00:00' WHERE Id <= " +
+                       std::to_string(cambios));
+    const Corrida lejos =
+        Exporta(true, false, problemas, local, 0, "2026-02-15 00:00:00", proxy, puertoHub, cambios);
+    Ejecuta(local, "UPDATE articulos SET Precio1=Precio1+1, FADUA='2026-04-01 00:00:00' WHERE Id <= " +
+                       std::to_string(muestraPorRenglon));
+    const Corrida lejosRenglon =
+        Exporta(true, true, problemas, local, 0, "2026-03-15 00:00:00", proxy, puertoHub, muestraPorRenglon);
+    proxy->Retraso(std::chrono::milliseconds(0));
+    const bool igualesLejos = Cuenta(espejo, firma) == Cuenta(local, firma);
+
+    // Resident memory: ExportarInfo of a small table and of a large one, by blocks and row by row.
+    double memoria[2][2] = {{0, 0}, {0, 0}};
+    if (grande > 0) {
+        const int tamanos[2] = {10000, grande};
+        for (int t : {0, 1}) {
+            Ejecuta(local, "DROP TABLE articulos");
+            Ejecuta(local, kTabla);
+            std::printf("Llenando %d filas para la memoria...\n", tamanos[t]);
+            std::fflush(stdout);
+            Llena(local, tamanos[t]);
+            for (int porRenglon : {0, 1}) {
+                // Row by row the large table would take most of an hour: its memory is read on the first
+                // 10 000 rows past the start of a table that holds them all.
+                RehaceEspejo(espejo);
+                const int64_t desde = porRenglon && t == 1 ? tamanos[t] - 10000 : 0;
+                memoria[t][porRenglon] =
+                    Exporta(false, porRenglon, problemas, local, desde, "", nullptr, puertoHub, tamanos[t])
+                        .picoMiB;
+            }
+        }
+    }
+    CierraArchivo(problemas);
+
+    auto fs = [](const Corrida& c) { return c.filas / c.segundos; };
+    auto porFila = [](const Corrida& c) { return static_cast<double>(c.peticiones) / c.filas; };
+    std::printf("\nFilas: %d; Limite 1000; ESPEJO igual a la local: %s (tras el retraso: %s)\n", filas,
+                iguales ? "sí" : "NO", igualesLejos ? "sí" : "NO");
+    std::printf("mysqldump | mysql: %.2f s, %.0f filas/s\n\n", base, baseFs);
+    std::printf("%-52s %14s %14s %10s  %s\n", "cifra", "por bloques", "por renglón", "meta", "");
+    for (auto [nombre, c] : {std::pair<const char*, Corrida*>{"ExportarInfo filas/s ÷ mysqldump|mysql", info},
+                             {"ExportarXFADUA filas/s ÷ mysqldump|mysql", xfadua}})
+        std::printf("%-52s %14.2f %14.2f %10s  %s  (%.0f y %.0f filas/s)\n", nombre, fs(c[0]) / baseFs,
+                    fs(c[1]) / baseFs, ">= 0.5", Marca(fs(c[0]) / baseFs >= 0.5), fs(c[0]), fs(c[1]));
+    std::printf("%-52s %14s %14s %10s  %s\n", "EnviarProductos filas/s ÷ mysqldump|mysql", "-", "-", ">= 0.5",
+                "sin bloques: sigue por renglón (productos_bench)");
+    for (auto [nombre, c] :
+         {std::pair<const char*, Corrida*>{"peticiones al hub por fila, ExportarInfo", pedInfo},
+          {"peticiones al hub por fila, ExportarXFADUA", pedXfadua}})
+        std::printf("%-52s %14.4f %14.4f %10s  %s\n", nombre, porFila(c[0]), porFila(c[1]), "<= 0.02",
+                    Marca(porFila(c[0]) <= 0.02));
+    const double extrapolado = lejosRenglon.segundos * cambios / muestraPorRenglon;
+    char titulo[96];
+    std::snprintf(titulo, sizeof titulo, "%d filas cambiadas a %d ms por sentido (s)", cambios, retrasoMs);
+    std::printf("%-52s %14.1f %13.0f* %10s  %s  (%llu peticiones por bloques)\n", titulo, lejos.segundos,
+                extrapolado, "< 10", Marca(lejos.segundos < 10),
+                static_cast<unsigned long long>(lejos.peticiones));
+    if (grande > 0) {
+        std::snprintf(titulo, sizeof titulo, "memoria residente MiB, 10 000 / %d filas", grande);
+        const double dif = memoria[1][0] / memoria[0][0] - 1;
+        std::printf("%-52s %6.1f/%-7.1f %6.1f/%-7.1f %10s  %s  (%+.1f %%)\n", titulo, memoria[0][0],
+                    memoria[1][0], memoria[0][1], memoria[1][1], "<= 10 %", Marca(std::abs(dif) <= 0.10),
+                    dif * 100);
+    }
+    std::printf("\n* por renglón: %d filas medidas a través del retraso (%.1f s), el resto extrapolado.\n",
+                muestraPorRenglon, lejosRenglon.segundos);
+    std::printf("Bloques enviados enteros: ExportarInfo %d, ExportarXFADUA %d, a través del retraso %d.\n",
+                info[0].bloques, xfadua[0].bloques, lejos.bloques);
 
     for (const char* b : {kBaseEspejo, kBaseVolcado})
         Ejecuta(estado, std::string("DROP DATABASE IF EXISTS ") + b);

@@ -181,6 +181,43 @@ bool Conexion::Ejecutar(std::string_view sql) {
     return true;
 }
 
+bool Conexion::EjecutarVarias(std::string_view sql, size_t* hechas) {
+    afectadas_ = 0;
+    if (hechas) *hechas = 0;
+    if (!Abierta()) {
+        errno_ = CR_SERVER_GONE_ERROR;
+        error_ = "sin conexión";
+        return false;
+    }
+    // Only for this exchange: any other text stays one statement.
+    if (mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_ON) != 0) {
+        AnotaError();
+        return false;
+    }
+    bool bien = mysql_real_query(mysql_, sql.data(), sql.size()) == 0;
+    if (!bien) AnotaError();
+    while (bien) {
+        if (MYSQL_RES* r = mysql_store_result(mysql_)) mysql_free_result(r);
+        afectadas_ += mysql_affected_rows(mysql_);
+        if (hechas) ++*hechas;
+        const int siguiente = mysql_next_result(mysql_);
+        if (siguiente < 0) break;
+        if (siguiente > 0) {
+            AnotaError();
+            bien = false;
+        }
+    }
+    if (!perdida_ && mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_OFF) != 0 && bien) {
+        AnotaError();
+        bien = false;
+    }
+    if (bien) {
+        errno_ = 0;
+        error_.clear();
+    }
+    return bien;
+}
+
 std::string Conexion::Escapar(std::string_view texto) const {
     std::string r(texto.size() * 2 + 1, '\0');
     unsigned long n;
@@ -228,6 +265,12 @@ bool Registros::TieneCampo(std::string_view nombre) const {
 int Registros::Tipo(std::string_view nombre) const {
     int i = Indice(nombre);
     return i < 0 ? 0 : campos_[i].tipo;
+}
+
+void Registros::IrA(size_t posicion) {
+    if (nuevo_) CancelUpdate();
+    actual_ = std::min(posicion, filas_.size());
+    cambiado_.assign(campos_.size(), false);
 }
 
 void Registros::MoveNext() {

@@ -106,6 +106,10 @@ class Conexion {
 
     // Runs one statement; false on error (the error stays readable). Notes a lost connection.
     bool Ejecutar(std::string_view sql);
+    // Runs several statements, each ending in ';', in one exchange with the server, in order; stops at
+    // the first that fails (false, its error readable; `hechas` tells how many went before it). Only for
+    // statements built by the program.
+    bool EjecutarVarias(std::string_view sql, size_t* hechas = nullptr);
     // Escaped by this connection's rules, without quotes.
     std::string Escapar(std::string_view texto) const;
     // A quoted SQL literal; NULL for std::nullopt.
@@ -147,6 +151,9 @@ class Registros {
     bool Abierto() const { return abierto_; }
     bool Eof() const { return !abierto_ || actual_ >= filas_.size(); }
     void MoveNext();
+    // Position of the current row among those read, and a move back or forth among them.
+    size_t Posicion() const { return actual_; }
+    void IrA(size_t posicion);
     size_t RecordCount() const { return filas_.size(); }
 
     const std::vector<Campo>& Campos() const { return campos_; }

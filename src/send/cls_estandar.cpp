@@ -216,6 +216,7 @@ bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabl
 
 Resultado clsEstandar::ExportarInfo() {
     resultado_ = Resultado::Completo;
+    bloquesEnviados_ = 0;
     const RutinaDeTabla* rutina = RutinaDe(Tabla);
     std::unique_ptr<clsRutinas> rutinas;
     marcaRutinas_ = rutina != nullptr;
@@ -251,7 +252,19 @@ Resultado clsEstandar::ExportarInfo() {
         Falla("", ConexionLocal->MensajeError());
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
+        // A table with a routine goes row by row: each routine follows its own row.
+        const bool porBloques = !SoloPorRenglon && !rutina && AdmiteBloques();
+        int porRenglon = 0;  // the block that goes row by row
         while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
+            if (porBloques && ciclo.Bloques() != porRenglon) {
+                const Bloque b = ExportaBloque(local, unicas, estructura, campos, Modo::Info,
+                                               ciclo.RegistroActual(), ciclo.RegistrosTotales());
+                if (b.hecho) {
+                    for (size_t i = 0; i < b.filas; ++i) ciclo.SiguienteRegistro();
+                    continue;
+                }
+                porRenglon = ciclo.Bloques();
+            }
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             std::string titulo;

@@ -31,6 +31,10 @@ class clsEstandar {
     int16_t Limite = 1000;                     // rows per block of the sequential read
     std::string Tabla;
     std::string Llave;
+    // The incremental exports row by row even where blocks would do: the reference the blocks must equal.
+    bool SoloPorRenglon = false;
+    // Blocks the last export wrote whole, in one exchange each (a block that went row by row is not one).
+    int BloquesEnviados() const { return bloquesEnviados_; }
 
     // Rows whose key is above UltimoFolio; the table's per-table routine (if it has one) runs for each
     // new row, and a routine cut short by a crash runs again at the next export of the table.
@@ -108,6 +112,23 @@ class clsEstandar {
     // After a row's routine: the mark goes unless the routine may still go; false ends the export.
     bool CierraRutina(clsRutinas& rutinas, const std::string& clave);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
+    // The UPDATE of a changed row, with its local values, not yet executed.
+    std::string TextoCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
+                              const std::vector<std::string>& campos, const std::string& claveSQL);
+    // A value for SQL, formatted by its column's type in rs; NULL stays NULL.
+    static std::string ValorSQL(kvtx8::Conexion& cn, const kvtx8::Registros& rs, const std::string& campo,
+                                const kvtx8::Valor& valor);
+    // The columns a changed row writes, and their values.
+    void ValoresCambiado(const kvtx8::Registros& local, const std::vector<std::string>& campos,
+                         const std::string& claveSQL, std::vector<std::string>& nombres,
+                         std::vector<kvtx8::Valor>& valores) const;
+    // The same with the values already formatted.
+    static std::string TextoActualiza(const std::string& tabla, const std::vector<std::string>& campos,
+                                      const std::vector<std::string>& literales,
+                                      const std::string& condicion);
+    static std::string TextoActualiza(kvtx8::Conexion& cn, const kvtx8::Registros& rs,
+                                      const std::string& tabla, const std::vector<std::string>& campos,
+                                      const std::vector<kvtx8::Valor>& valores, const std::string& condicion);
     void ActualizaCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
                            const std::vector<std::string>& campos, const std::string& claveSQL);
     // Replays one queued action; Completo when every statement went or failed for good (those are
@@ -117,7 +138,23 @@ class clsEstandar {
     // A failed statement of the replay: worse `r` when it may mend itself, otherwise written down.
     bool FallaCambio(const std::string& sql, Resultado& r);
 
+    // Block export (exportar_bloques.cpp): the rows of the reader's block from the current one on, with the
+    // same outcome as row by row, in one transaction. `hecho` false: nothing was kept and the block goes
+    // row by row; otherwise `filas` rows were handled (fewer when the operator stopped).
+    enum class Modo { Info, XFADUA };
+    struct Bloque {
+        bool hecho = false;
+        size_t filas = 0;
+        bool alto = false;  // a row was refused: written down, and the export ends
+    };
+    // Whether ESPEJO can take this table by blocks: a transactional table.
+    bool AdmiteBloques();
+    Bloque ExportaBloque(kvtx8::Registros& local, const std::vector<std::string>& unicas,
+                         const kvtx8::Registros& estructura, const std::vector<std::string>& campos,
+                         Modo modo, long long registro, long long totales);
+
     std::string cronos_;
+    int bloquesEnviados_ = 0;
     kvtx8::Conexion espejo_;
     Resultado resultado_ = Resultado::Completo;
     bool marcaRutinas_ = false;  // ExportarInfo of a table with a routine: each insert is marked first

@@ -67,28 +67,46 @@ std::string clsEstandar::ActualizaSQL(Conexion& cn, const Registros& rs, const s
                    "ERROR");
         return {};
     }
-    std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
-    for (size_t i = 0; i < campos.size(); ++i) {
-        if (i) sql += ",";
-        sql += kvtx8::Identificador(campos[i]) + "=";
-        if (!valores[i]) {
-            sql += "NULL";
-            continue;
-        }
-        std::string comilla, texto;
-        FormateaValor(*valores[i], rs.Tipo(campos[i]), comilla, texto);
-        // Quoted texts go through the connection's escaping, so a backslash cannot end the literal.
-        sql += comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
-    }
-    sql += " WHERE " + condicion;
+    const std::string sql = TextoActualiza(cn, rs, tabla, campos, valores, condicion);
     if (!cn.Ejecutar(sql)) return {};
     return sql;
 }
 
-void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& estructura,
-                                    const std::vector<std::string>& campos, const std::string& claveSQL) {
-    std::vector<std::string> nombres;
-    std::vector<Valor> valores;
+std::string clsEstandar::ValorSQL(Conexion& cn, const Registros& rs, const std::string& campo,
+                                  const Valor& valor) {
+    if (!valor) return "NULL";
+    std::string comilla, texto;
+    FormateaValor(*valor, rs.Tipo(campo), comilla, texto);
+    // Quoted texts go through the connection's escaping, so a backslash cannot end the literal.
+    return comilla + (comilla.empty() ? texto : cn.Escapar(texto)) + comilla;
+}
+
+std::string clsEstandar::TextoActualiza(Conexion& cn, const Registros& rs, const std::string& tabla,
+                                        const std::vector<std::string>& campos,
+                                        const std::vector<Valor>& valores, const std::string& condicion) {
+    std::vector<std::string> literales;
+    literales.reserve(campos.size());
+    for (size_t i = 0; i < campos.size(); ++i) literales.push_back(ValorSQL(cn, rs, campos[i], valores[i]));
+    return TextoActualiza(tabla, campos, literales, condicion);
+}
+
+std::string clsEstandar::TextoActualiza(const std::string& tabla, const std::vector<std::string>& campos,
+                                        const std::vector<std::string>& literales,
+                                        const std::string& condicion) {
+    std::string sql = "UPDATE " + kvtx8::Identificador(kvtx8::Minusculas(tabla)) + " SET ";
+    for (size_t i = 0; i < campos.size(); ++i) {
+        if (i) sql += ",";
+        sql += kvtx8::Identificador(campos[i]) + "=" + literales[i];
+    }
+    sql += " WHERE " + condicion;
+    return sql;
+}
+
+void clsEstandar::ValoresCambiado(const Registros& local, const std::vector<std::string>& campos,
+                                  const std::string& claveSQL, std::vector<std::string>& nombres,
+                                  std::vector<Valor>& valores) const {
+    nombres.clear();
+    valores.clear();
     for (const auto& c : campos) {
         if (!local.TieneCampo(c)) continue;
         nombres.push_back(c);
@@ -101,12 +119,24 @@ void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& est
             valores.push_back(local.Dato(c));
         }
     }
-    if (ActualizaSQL(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL).empty())
-        FallaEspejo(claveSQL);
+}
+
+std::string clsEstandar::TextoCambiado(const Registros& local, const Registros& estructura,
+                                       const std::vector<std::string>& campos, const std::string& claveSQL) {
+    std::vector<std::string> nombres;
+    std::vector<Valor> valores;
+    ValoresCambiado(local, campos, claveSQL, nombres, valores);
+    return TextoActualiza(espejo_, estructura, Tabla, nombres, valores, LlaveSQL() + "=" + claveSQL);
+}
+
+void clsEstandar::ActualizaCambiado(const Registros& local, const Registros& estructura,
+                                    const std::vector<std::string>& campos, const std::string& claveSQL) {
+    if (!espejo_.Ejecutar(TextoCambiado(local, estructura, campos, claveSQL))) FallaEspejo(claveSQL);
 }
 
 Resultado clsEstandar::ExportarXFADUA() {
     resultado_ = Resultado::Completo;
+    bloquesEnviados_ = 0;
     if (!AbreAmbas()) return Final();
     Registros estructura, local;
     std::vector<std::string> unicas, campos;
@@ -133,7 +163,20 @@ Resultado clsEstandar::ExportarXFADUA() {
         Falla("", ConexionLocal->MensajeError());
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
+        const bool porBloques = !SoloPorRenglon && AdmiteBloques();
+        int porRenglon = 0;  // the block that goes row by row
         for (; !ciclo.Eof() && !ContextoCiclo::Detenido(); ciclo.SiguienteRegistro()) {
+            if (porBloques && ciclo.Bloques() != porRenglon) {
+                const Bloque b = ExportaBloque(local, unicas, estructura, campos, Modo::XFADUA,
+                                               ciclo.RegistroActual(), ciclo.RegistrosTotales());
+                if (b.hecho) {
+                    // The loop's own step takes the last one.
+                    for (size_t i = 1; i < b.filas; ++i) ciclo.SiguienteRegistro();
+                    if (b.filas == 0 || b.alto) break;
+                    continue;
+                }
+                porRenglon = ciclo.Bloques();
+            }
             const std::string clave = local.Texto(Llave);
             const std::string claveSQL = kvtx8::NumeroSQL(clave);
             Ventana().TablaActual(kvtx8::Mayusculas(Tabla) + "\nCopiando " + Llave + " " + clave);

@@ -264,3 +264,34 @@ TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
 }
 
 }  // namespace
+
+TEST_F(BasesDDTest, SeveralStatementsInOneExchangeStopAtTheFirstRefusedAndOnlyThere) {
+    size_t hechas = 99;
+    EXPECT_TRUE(
+        cn.EjecutarVarias("UPDATE libre SET Valor=1;INSERT INTO libre VALUES ('x;y',2);"
+                          "SELECT 1;INSERT INTO libre VALUES ('z',3);",
+                          &hechas));
+    EXPECT_EQ(hechas, 4u);
+    // The third is refused: the first two stay, the fourth never runs, and the error is the third's.
+    EXPECT_FALSE(
+        cn.EjecutarVarias("INSERT INTO libre VALUES ('a',4);INSERT INTO libre VALUES ('b',5);"
+                          "INSERT INTO clientes (Clave) VALUES ('A1');INSERT INTO libre VALUES ('c',6);",
+                          &hechas));
+    EXPECT_EQ(hechas, 2u);
+    EXPECT_NE(cn.MensajeError().find("Duplicate entry"), std::string::npos) << cn.MensajeError();
+    EXPECT_EQ(cn.Escalar("SELECT GROUP_CONCAT(Clave ORDER BY Valor) FROM libre"), Valor("x;y,z,a,b"));
+    // Afterwards one text is one statement again: a second one is refused, not run.
+    EXPECT_FALSE(cn.Ejecutar("INSERT INTO libre VALUES ('d',7);INSERT INTO libre VALUES ('e',8)"));
+    EXPECT_EQ(cn.Escalar("SELECT COUNT(*) FROM libre"), Valor("4"));
+
+    // A record set moves back and forth among the rows it read.
+    Registros rs;
+    ASSERT_TRUE(bd.AbrirTabla(rs, cn, "clientes ORDER BY Id"));
+    rs.MoveNext();
+    rs.MoveNext();
+    EXPECT_EQ(rs.Posicion(), 2u);
+    rs.IrA(0);
+    EXPECT_EQ(rs.Texto("Clave"), "A1");
+    rs.IrA(9);
+    EXPECT_TRUE(rs.Eof());
+}
