@@ -12,6 +12,7 @@
 
 #include "components/transaccion.h"
 #include "core/shared_routines.h"
+#include "send/ciclo.h"
 #include "send/cls_estandar.h"
 
 namespace cnc {
@@ -217,7 +218,9 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
             // Rows numbered by ESPEJO use up their numbers even when undone: the statements that went are
             // kept, and the refused one ends the export as it would row by row. A multi-row insert of the
             // other export cannot tell its row; the block then goes row by row.
-            if (modo != Modo::XFADUA) return false;
+            // A lock wait or a deadlock is no refusal: a deadlock undid the whole block, and either way the
+            // row goes again next time, as row by row.
+            if (modo != Modo::XFADUA || ErrorPasajero(espejo_)) return false;
             falla = pendientes[hechas].fila;
             error = espejo_.MensajeError();
             std::erase_if(porVerificar, [&](size_t v) { return v >= *falla; });

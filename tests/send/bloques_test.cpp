@@ -305,3 +305,45 @@ TEST(ExportarPorBloques, AHubThatDiesMidBlockKeepsWholeBlocksOnly) {
                   std::string::npos);
     }
 }
+
+TEST(ExportarPorBloques, ARowLockedOnEspejoStaysQueuedAsRowByRow) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario x({"gastos"});
+    clsEstandar& est = x.Exportador();
+    x.EsperasCortas();
+    est.Tabla = "azar";
+    est.Llave = "Id";
+    est.Limite = 100;
+    est.UltimoFolio = 0;
+    est.Cronos("2026-04-01 00:00:00");
+    x.Local("datos1", Tabla(false));
+    std::string local, suyas;
+    for (int id = 1; id <= 5; ++id) {
+        const std::string n = std::to_string(id);
+        local += (id > 1 ? "," : "") + ("(" + n + ",'k" + n + "'," + n + "0,'2026-05-01 00:00:00')");
+        suyas += (id > 1 ? "," : "") + ("(" + n + ",'k" + n + "'," + n + ",'2026-01-01 00:00:00')");
+    }
+    x.Local("datos1", "INSERT INTO azar (Id,Clave,Entero,FADUA) VALUES " + local);
+
+    V espejo[2], problemas[2];
+    Resultado r[2];
+    for (bool porRenglon : {true, false}) {
+        SCOPED_TRACE(porRenglon ? "por renglón" : "por bloques");
+        x.Espejo("DROP TABLE IF EXISTS azar");
+        x.Espejo(Tabla(true));
+        x.Espejo("INSERT INTO azar (Id,Clave,Entero,FADUA) VALUES " + suyas);
+        kvtx8::Conexion otra = x.OtraAlEspejo();
+        ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+        ASSERT_TRUE(otra.Ejecutar("SELECT * FROM azar WHERE Id = 3 FOR UPDATE"));
+        const size_t antes = x.Problemas().size();
+        est.SoloPorRenglon = porRenglon;
+        r[porRenglon] = est.ExportarXFADUA();
+        otra.Ejecutar("ROLLBACK");
+        espejo[porRenglon] = x.EnEspejo("SELECT Id,Entero FROM azar ORDER BY Id");
+        problemas[porRenglon] = Lineas(x.Problemas().substr(antes));
+        EXPECT_NE(r[porRenglon], Resultado::Completo);
+    }
+    EXPECT_EQ(espejo[false], espejo[true]);
+    EXPECT_EQ(problemas[false], problemas[true]);
+    EXPECT_EQ(r[false], r[true]);
+}
