@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "components/modo_estricto.h"
 #include "components/movimientos.h"
 #include "components/transaccion.h"
 #include "components/utilerias.h"
@@ -126,6 +127,10 @@ bool SubirEntradas::SubirInformacion(const std::string& ruta) {
     const std::string concepto = "TRASPASO " + std::to_string(t.folio) + " DE " + t.origen;
     Movimientos mov;
     if (!Movimientos::PreparaFolios(cn)) return Falla(cn.MensajeError());
+    // Strict: a concept cut to fit its column would never be recognised again, and the stock would enter
+    // twice.
+    ModoEstricto estricto(cn);
+    if (!estricto.Activo()) return Falla(cn.MensajeError());
     Transaccion unidad(cn);
     if (!unidad.Activa()) return Falla(cn.MensajeError());
     // Locked reading: a second client receiving the same transfer waits and then finds it.
