@@ -81,6 +81,16 @@ void clsAux::TomarElError(unsigned numero, const std::string& descripcion) {
     TextoError = "Nº " + std::to_string(numero) + ": " + descripcion;
 }
 
+void clsAux::CopiaFallida(const Conexion& local, const Conexion& cnMatriz, const std::string& clave) {
+    if (cnc::ErrorPasajero(local))
+        TomarElError(local);
+    else if (cnc::ErrorPasajero(cnMatriz))
+        TomarElError(cnMatriz);
+    else if (local.UltimoError())
+        TomarElError(local);
+    TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+}
+
 void clsAux::NoExisteEnMatriz() {
     TextoError = "El producto a actualizar o dar de alta ya no existe en MATRIZ";
 }
@@ -144,8 +154,7 @@ bool clsAux::ProductoNuevo(const std::string& matriz, Conexion& local, const std
     const bool existe = !rs.Eof();
     if (origen.Eof()) return existe;
     if (!CopiaProducto(origen, cnMatriz, local, !existe, false)) {
-        if (local.UltimoError()) TomarElError(local);
-        TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+        CopiaFallida(local, cnMatriz, clave);
         return false;
     }
     if (!existe) GrabarAviso(servidorLocal, "Nuevo producto: " + Entrecomillado(clave), kAvisoProductoNuevo);
@@ -176,8 +185,7 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
             return false;
         }
         if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
-            if (local.UltimoError()) TomarElError(local);
-            TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+            CopiaFallida(local, cnMatriz, clave);
             return false;
         }
         if (!Abre(producto, local, fuente)) return false;

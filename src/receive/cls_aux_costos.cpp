@@ -297,8 +297,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             return false;
         }
         if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
-            if (!local.Abierta() || !cnMatriz.Abierta()) return falla(local.Abierta() ? cnMatriz : local);
-            TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+            CopiaFallida(local, cnMatriz, clave);
             return false;
         }
         if (!Mod.BDLocal.AbrirTabla(producto, local, fuente)) return falla(local);
