@@ -113,12 +113,16 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
 
     kvtx8::Transaccion unidad(destino);
     if (!unidad.Activa()) return false;
-    bool entero = true;    // every statement went
     bool perdida = false;  // a connection was lost or the unit undone by the server: nothing stays
+    // A statement refused for good is skipped and written down; the rest of the product still goes.
     auto falla = [&](Conexion& cn) {
-        entero = false;
-        if (ErrorPasajero(cn)) perdida = true;
-        return !perdida;
+        if (ErrorPasajero(cn)) {
+            perdida = true;
+            return false;
+        }
+        AnotaError("CopiaProducto " + clave + " Nº " + std::to_string(cn.UltimoError()) + ": " +
+                   cn.MensajeError());
+        return true;
     };
     auto termina = [&]() {
         unidad.Deshace();
@@ -390,7 +394,7 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
     if (perdida || !unidad.Confirma()) return termina();
     // Joined to the caller's unit, which may still undo what was created here.
     if (!unidad.Propia()) traducidos_.clear();
-    return entero;
+    return true;
 }
 
 int64_t TraduceCatalogo(Conexion& origen, Conexion& destino, const std::string& tabla,

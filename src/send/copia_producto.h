@@ -31,7 +31,8 @@ class CopiadorDeProductos {
   public:
     // `origenProducto` is positioned on the source product (every productos column). `esNuevo`: the
     // destination lacks it. With `muestraProgreso` the caption `titulo` is shown with ". ( nuevo )" or
-    // ". ( X )" once the header is written. True when the product was written whole; the header and its
+    // ". ( X )" once the header is written. True when the header was written and the unit confirmed: a
+    // price or dependent row refused for good is skipped and written to the error log. The header and its
     // rows are one transaction on the destination, so a lost connection leaves the product as it was.
     bool Copia(const kvtx8::Registros& origenProducto, kvtx8::Conexion& origen, kvtx8::Conexion& destino,
                bool esNuevo, bool muestraProgreso, const std::string& titulo = "");
