@@ -23,6 +23,7 @@ double DePrecios::ElPrecio(Conexion& cn, const std::string& clave, int numero) {
     FactorFormula = 0;
     RedondeoFormula = 0;
     Hallado = false;
+    Fallo = false;
     if (numero < 1) return 0;
     Registros rs;
     BasesDD bd;
@@ -39,6 +40,7 @@ double DePrecios::ElPrecio(Conexion& cn, const std::string& clave, int numero) {
                                     "' AND NumeroDePrecio = " + std::to_string(numero) + " LIMIT 1",
                                 "Precio, forCampo, forOperador, forFactor, forRedondear");
     }
+    Fallo = !abierto;
     if (!abierto || rs.Eof()) return 0;
     Hallado = true;
     CampoFormula = rs.Texto("forCampo");

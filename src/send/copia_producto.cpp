@@ -171,30 +171,42 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
         double nuevo, anterior;
     };
     std::vector<Cambio> cambios;
-    std::vector<std::string> masPrecios;  // UPDATEs of prices 6 to 50
+    // UPDATEs of prices 6 to 50, each with the change it records once it went.
+    std::vector<std::pair<std::string, std::optional<Cambio>>> masPrecios;
 
     // 3. Cost and prices by branch type.
     kvtx8::DePrecios precios;
-    auto precioOrigen = [&](int n) -> double {
+    // A price the source could not read is left out, never written as 0.
+    auto precioOrigen = [&](int n) -> std::optional<double> {
         if (n <= 5) return o.Numero("Precio" + std::to_string(n));
-        return precios.ElPrecio(origen, clave, n);
+        const double v = precios.ElPrecio(origen, clave, n);
+        if (precios.Fallo) return std::nullopt;
+        return v;
     };
     if (Mod.TipoSucursal != 0) {
-        if (Mod.CostoEnFran > 0 && Mod.CostoEnFran <= 50)
-            pon("Costo", Texto(precioOrigen(Mod.CostoEnFran)));
-        else
+        if (Mod.CostoEnFran > 0 && Mod.CostoEnFran <= 50) {
+            if (const auto v = precioOrigen(Mod.CostoEnFran))
+                pon("Costo", Texto(*v));
+            else if (!falla(origen))
+                return termina();
+        } else {
             pasa("Costo");
+        }
         for (int i = 1; i <= 5; ++i) {
             const std::string n = kvtx8::Recorta(Mod.PrecioEnFran[i]);
             if (n.empty() || n == "0") continue;
             // A setting that names no price list is skipped rather than read as list 0.
             const int numero = static_cast<int>(kvtx8::kvVal(n));
             if (numero < 1 || numero > 50) continue;
-            const double v = precioOrigen(numero);
+            const auto v = precioOrigen(numero);
+            if (!v) {
+                if (!falla(origen)) return termina();
+                continue;
+            }
             const std::string s = std::to_string(i);
-            pon("Precio" + s, Texto(v));
+            pon("Precio" + s, Texto(*v));
             pasa("Rango" + s);
-            cambios.push_back({i, v, anteriores[i]});
+            cambios.push_back({i, *v, anteriores[i]});
         }
     } else {
         pasa("Costo");
@@ -234,9 +246,10 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                     auto d = destinoTiene.find(n);
                     if (d == destinoTiene.end()) continue;
                     std::string set;
+                    std::optional<Cambio> cambio;
                     if (Mod.EnviarPrecio[n]) {
                         set = "Precio=" + kvtx8::NumeroDecimalSQL(suyos.Texto("Precio"));
-                        cambios.push_back({n, suyos.Numero("Precio"), d->second});
+                        cambio = Cambio{n, suyos.Numero("Precio"), d->second};
                     }
                     if (Mod.EnviarFormula[n])
                         set += std::string(set.empty() ? "" : ",") +
@@ -245,8 +258,9 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                                ", forFactor = " + kvtx8::NumeroDecimalSQL(suyos.Texto("forFactor")) +
                                ", forRedondear = " + kvtx8::NumeroDecimalSQL(suyos.Texto("forRedondear")) +
                                ", Rango = " + kvtx8::NumeroDecimalSQL(suyos.Texto("Rango"));
-                    masPrecios.push_back("UPDATE productosmasprecios SET " + set + " WHERE Producto = " +
-                                         claveSQL + " AND NumeroDePrecio = " + std::to_string(n));
+                    masPrecios.emplace_back("UPDATE productosmasprecios SET " + set + " WHERE Producto = " +
+                                                claveSQL + " AND NumeroDePrecio = " + std::to_string(n),
+                                            cambio);
                 }
             }
         }
@@ -283,8 +297,13 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                                  : bd.ActualizaRegistro(rs, destino, "productos", campos, valores,
                                                         kvtx8::CambXXXSQL("Clave = 'XXX'", clave, destino));
     if (!escrito) return termina();
-    for (const auto& sql : masPrecios)
-        if (!destino.Ejecutar(sql) && !falla(destino)) return termina();
+    for (const auto& [sql, cambio] : masPrecios) {
+        if (!destino.Ejecutar(sql)) {
+            if (!falla(destino)) return termina();
+        } else if (cambio) {
+            cambios.push_back(*cambio);
+        }
+    }
     // A new product had no price before: its first prices are no change.
     if (*hayCambios_ && !esNuevo)
         for (const auto& c : cambios)
