@@ -205,7 +205,8 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 if (!error.empty()) {
                     AnotaError(kRutina + paso + " " + error);
                     r = Peor(r, Resultado::Incompleto);
-                    espera = a.pasajero;
+                    // A change that went is not applied again, whatever failed after it.
+                    espera = a.pasajero && !ok;
                 }
                 if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
                     !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
