@@ -226,7 +226,12 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
             continue;
         }
         if (!atendido && error.empty()) continue;
-        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) falla(hub);
+        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) {
+            // Its error could not be kept: the row stays rather than vanish unexplained.
+            falla(hub);
+            if (!Sigue(r)) break;
+            continue;
+        }
         if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id)) falla(hub);
         if (!Sigue(r)) break;
     }
