@@ -533,8 +533,19 @@ bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ru
                 " AND ManeraDeAplicar = " + manera + " AND ProductoExacto = " + *exacto + " LIMIT 1",
             "Id"))
         return falla();
-    // Already registered: the same offer sent again changes nothing.
-    if (!igual.Eof()) return true;
+    // Already registered: sent again, it adds only the products the offer lacks, under its own key.
+    if (!igual.Eof()) {
+        const std::string id = std::to_string(igual.Entero("Id"));
+        for (const auto& producto : productos) {
+            const std::string p = local.Literal(producto);
+            if (!local.Ejecutar("INSERT INTO productosenpromocion (IdPromocion, Producto) SELECT " + id + ", " +
+                                p + " FROM DUAL WHERE NOT EXISTS (SELECT 1 FROM productosenpromocion WHERE "
+                                "IdPromocion = " + id + " AND Producto = " + p + ")"))
+                return falla();
+        }
+        if (!t.Confirma()) return falla();
+        return true;
+    }
 
     Registros rs;
     if (!Mod.BDLocal.AgregaRegistro(rs, local, "descuentoyoferta",

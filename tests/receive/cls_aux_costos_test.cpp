@@ -465,6 +465,14 @@ TEST(LeerOferta, RegisteredOnceWithItsCataloguesAndProducts) {
     EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM productosenpromocion"), Lista{"2"});
     EXPECT_EQ(e.Avisos(9), Lista{"Oferta 1 registrada"});
 
+    // Sent again with a longer list: the products it lacked join the same offer.
+    EXPECT_TRUE(e.Oferta(oferta + "\"C3\"\r\n")) << e.aux.TextoError;
+    EXPECT_EQ(Ofertas(), registrada);
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', IdPromocion, Producto) FROM productosenpromocion ORDER BY "
+                           "Id"),
+              (Lista{"1|A1", "1|B'2", "1|C3"}));
+    EXPECT_EQ(e.Avisos(9), Lista{"Oferta 1 registrada"});
+
     // No names: any line, sub-line and brand; dates as quoted texts; no products.
     EXPECT_TRUE(e.Oferta("\"2X1\",\"2026-12-24\",\"2026-12-25\",\"\",\"MANUAL\",\"\",2,1,0\r\n0,0\r\n"));
     EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Id, Tipo, Linea, SubLinea, Marca, Paga, Lleva, "
