@@ -135,8 +135,7 @@ bool clsAux::RecalcularPrecios(Conexion& local, const std::string& clave) {
                                  " AND NumeroDePrecio=" + std::to_string(n))
                 : local.Ejecutar("Update productos set Precio" + std::to_string(n) + "=" +
                                  NumeroTexto(nuevo) + kvtx8::CambXXXSQL(" where Clave='XXX'", clave, local));
-        if (!escrito) return false;
-        RegistraCambioDePrecio(local, clave, n, nuevo, actual);
+        if (!escrito || !RegistraCambioDePrecio(local, clave, n, nuevo, actual)) return false;
         // Later formulas may be built on this price.
         if (!bd.AbrirTabla(p, local, fuente)) return false;
         if (p.Eof()) return true;
@@ -365,7 +364,8 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
     if (!Mod.BDLocal.ActualizaRegistro(producto, local, "productos", campos, valores,
                                        "Id = " + std::to_string(id)))
         return falla(local);
-    for (const auto& c : cambios) RegistraCambioDePrecio(local, clave, c.numero, c.nuevo, c.anterior);
+    for (const auto& c : cambios)
+        if (!RegistraCambioDePrecio(local, clave, c.numero, c.nuevo, c.anterior)) return falla(local);
     if (!bloqueado && (costoCambiado || formulaCambiada) && !RecalcularPrecios(local, clave))
         return falla(local);
 

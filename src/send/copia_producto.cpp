@@ -441,25 +441,25 @@ void TraduceLinea(Conexion& origen, Conexion& destino, int64_t lineaOrigen, int6
     subLinea = clsEstandar::ObtenerIdSubLinea(rs.Texto("SubLinea"), linea, destino);
 }
 
-void RegistraCambioDePrecio(Conexion& destino, const std::string& clave, int numero, double nuevo,
+bool RegistraCambioDePrecio(Conexion& destino, const std::string& clave, int numero, double nuevo,
                             double anterior) {
     BasesDD& bd = Mod.BDLocal;
-    if (!bd.HayTabla("cambiosdeprecios", destino)) return;
+    if (!bd.HayTabla("cambiosdeprecios", destino)) return destino.Abierta();
     if (anterior == -9) {
         if (numero < 6) {
             Registros rs;
-            anterior =
-                bd.AbrirTabla(rs, destino,
-                              kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, destino),
-                              "Precio" + std::to_string(numero)) &&
-                        !rs.Eof()
-                    ? rs.Numero("Precio" + std::to_string(numero))
-                    : 0;
+            if (!bd.AbrirTabla(rs, destino,
+                               kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, destino),
+                               "Precio" + std::to_string(numero)))
+                return false;
+            anterior = rs.Eof() ? 0 : rs.Numero("Precio" + std::to_string(numero));
         } else {
-            anterior = kvtx8::DePrecios().ElPrecio(destino, clave, numero);
+            kvtx8::DePrecios precios;
+            anterior = precios.ElPrecio(destino, clave, numero);
+            if (precios.Fallo) return false;
         }
     }
-    InsertaCambio(destino, clave, numero, nuevo, anterior);
+    return InsertaCambio(destino, clave, numero, nuevo, anterior);
 }
 
 bool CopiaProducto(const Registros& origenProducto, Conexion& origen, Conexion& destino, bool esNuevo,

@@ -21,7 +21,8 @@ void TraduceLinea(kvtx8::Conexion& origen, kvtx8::Conexion& destino, int64_t lin
 
 // A row in the destination's cambiosdeprecios when price `numero` of `clave` moves by 0.01 or more.
 // `anterior` -9: the destination's current price is read. Nothing when the destination has no such table.
-void RegistraCambioDePrecio(kvtx8::Conexion& destino, const std::string& clave, int numero, double nuevo,
+// False when the record, or the price it needs, could not be read or written.
+bool RegistraCambioDePrecio(kvtx8::Conexion& destino, const std::string& clave, int numero, double nuevo,
                             double anterior = -9);
 
 // Copies products between two databases, remembering what stays true from one product to the next of a
