@@ -17,6 +17,10 @@ double A4Decimales(double v) {
 
 }  // namespace
 
+bool DifiereUnCentavo(double a, double b) {
+    return std::fabs(std::round(a * 10000) - std::round(b * 10000)) >= 100;
+}
+
 double DePrecios::ElPrecio(Conexion& cn, const std::string& clave, int numero) {
     CampoFormula.clear();
     OperadorFormula.clear();

@@ -7,6 +7,9 @@
 
 namespace kvtx8 {
 
+// Whether two prices differ by a cent or more, as the price columns store them (four decimals).
+bool DifiereUnCentavo(double a, double b);
+
 class DePrecios {
   public:
     // The formula of the last price read by ElPrecio: the column the price is computed from, the operator

@@ -35,17 +35,7 @@ std::string SinComillas(std::string s) {
     return s;
 }
 
-// One unit of change on the local company, in strict mode: committed by Confirma, undone otherwise.
-class Unidad {
-  public:
-    explicit Unidad(Conexion& cn) : modo_(cn), unidad_(cn) {}
-    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
-    bool Confirma() { return unidad_.Confirma(); }
-
-  private:
-    kvtx8::ModoEstricto modo_;
-    kvtx8::Transaccion unidad_;
-};
+using Unidad = kvtx8::UnidadEstricta;
 
 // Notices wait for the change they tell of to be committed.
 struct Avisos {

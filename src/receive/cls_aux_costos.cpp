@@ -145,17 +145,7 @@ bool clsAux::RecalcularPrecios(Conexion& local, const std::string& clave) {
 
 namespace {
 
-// One unit of change on the local company, in strict mode: committed by Confirma, undone otherwise.
-class Unidad {
-  public:
-    explicit Unidad(Conexion& cn) : modo_(cn), unidad_(cn) {}
-    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
-    bool Confirma() { return unidad_.Confirma(); }
-
-  private:
-    kvtx8::ModoEstricto modo_;
-    kvtx8::Transaccion unidad_;
-};
+using Unidad = kvtx8::UnidadEstricta;
 
 std::string Numerado(const char* campo, int i) {
     return campo + std::to_string(i);
@@ -165,11 +155,6 @@ bool EsEntero(const std::string& texto) {
     if (!kvtx8::EsNumerico(texto)) return false;
     const double v = kvtx8::kvVal(texto);
     return v == std::floor(v) && std::fabs(v) < 2e9;
-}
-
-// Prices are stored with four decimals; a move of a cent or more is a change.
-bool DifiereUnCentavo(double a, double b) {
-    return std::fabs(std::round(a * 10000) - std::round(b * 10000)) >= 100;
 }
 
 std::string Entrecomillado(const std::string& texto) {
@@ -333,8 +318,8 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             formulaCambiada =
                 formulaCambiada || campoFinal[n] != a.campo[n] ||
                 kvtx8::Mayusculas(producto.Texto("forOperador" + s)) != a.operador[n] ||
-                DifiereUnCentavo(producto.Numero("forFactor" + s), kvtx8::kvVal(a.factor[n])) ||
-                DifiereUnCentavo(producto.Numero("forRedondear" + s), kvtx8::kvVal(a.redondeo[n]));
+                kvtx8::DifiereUnCentavo(producto.Numero("forFactor" + s), kvtx8::kvVal(a.factor[n])) ||
+                kvtx8::DifiereUnCentavo(producto.Numero("forRedondear" + s), kvtx8::kvVal(a.redondeo[n]));
             campoFinal[n] = a.campo[n];
             for (auto [c, v] : {std::pair{"forCampo", a.campo[n]}, std::pair{"forOperador", a.operador[n]},
                                 std::pair{"forFactor", kvtx8::NumeroDecimalSQL(a.factor[n])},
@@ -360,7 +345,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             cambios.push_back({i, nuevo, producto.Numero(Numerado("Precio", i))});
         }
     }
-    const bool costoCambiado = DifiereUnCentavo(producto.Numero("Costo"), kvtx8::kvVal(a.costo));
+    const bool costoCambiado = kvtx8::DifiereUnCentavo(producto.Numero("Costo"), kvtx8::kvVal(a.costo));
     if (!Mod.BDLocal.ActualizaRegistro(producto, local, "productos", campos, valores,
                                        "Id = " + std::to_string(id)))
         return falla(local);

@@ -27,13 +27,8 @@ std::string Texto(double v) {
     return s == "-0" ? "0" : s;
 }
 
-// A move of at least a cent, as the prices are stored (four decimals).
-bool CambiaPrecio(double nuevo, double anterior) {
-    return std::fabs(std::round(nuevo * 10000) - std::round(anterior * 10000)) >= 100;
-}
-
 bool InsertaCambio(Conexion& destino, const std::string& clave, int numero, double nuevo, double anterior) {
-    if (!CambiaPrecio(nuevo, anterior)) return true;
+    if (!kvtx8::DifiereUnCentavo(nuevo, anterior)) return true;
     const kvtx8::FechaHora ahora = Ahora();
     Registros rs;
     return Mod.BDLocal.AgregaRegistro(
