@@ -17,12 +17,17 @@ double A4Decimales(double v) {
 
 }  // namespace
 
+bool DifiereUnCentavo(double a, double b) {
+    return std::fabs(std::round(a * 10000) - std::round(b * 10000)) >= 100;
+}
+
 double DePrecios::ElPrecio(Conexion& cn, const std::string& clave, int numero) {
     CampoFormula.clear();
     OperadorFormula.clear();
     FactorFormula = 0;
     RedondeoFormula = 0;
     Hallado = false;
+    Fallo = false;
     if (numero < 1) return 0;
     Registros rs;
     BasesDD bd;
@@ -39,6 +44,7 @@ double DePrecios::ElPrecio(Conexion& cn, const std::string& clave, int numero) {
                                     "' AND NumeroDePrecio = " + std::to_string(numero) + " LIMIT 1",
                                 "Precio, forCampo, forOperador, forFactor, forRedondear");
     }
+    Fallo = !abierto;
     if (!abierto || rs.Eof()) return 0;
     Hallado = true;
     CampoFormula = rs.Texto("forCampo");

@@ -7,6 +7,9 @@
 
 namespace kvtx8 {
 
+// Whether two prices differ by a cent or more, as the price columns store them (four decimals).
+bool DifiereUnCentavo(double a, double b);
+
 class DePrecios {
   public:
     // The formula of the last price read by ElPrecio: the column the price is computed from, the operator
@@ -17,6 +20,8 @@ class DePrecios {
     double RedondeoFormula = 0;
     // Whether the last ElPrecio found the price's row (a product or a productosmasprecios row).
     bool Hallado = false;
+    // Whether the last ElPrecio's read failed: its 0 then tells nothing of the price.
+    bool Fallo = false;
 
     // Price `numero` of the product `clave` on that connection: 1 to 5 from productos, above 5 from
     // productosmasprecios. 0 when the product or the row is missing; the formula properties are filled.

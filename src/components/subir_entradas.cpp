@@ -3,7 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "components/modo_estricto.h"
 #include "components/movimientos.h"
+#include "components/transaccion.h"
 #include "components/utilerias.h"
 
 namespace kvtx8 {
@@ -103,8 +105,8 @@ int SubirEntradas::ValidarArchivo(const std::string& ruta) {
 }
 
 bool SubirEntradas::Falla(const std::string& texto) {
+    // The unit is undone by its Transaccion, which keeps the connection's error for the caller to judge.
     error_ = texto;
-    if (cnnBdE) cnnBdE->Ejecutar("ROLLBACK");
     generadas_ = 0;
     final_ = 0;
     return false;
@@ -124,14 +126,17 @@ bool SubirEntradas::SubirInformacion(const std::string& ruta) {
 
     const std::string concepto = "TRASPASO " + std::to_string(t.folio) + " DE " + t.origen;
     Movimientos mov;
-    if (!Movimientos::PreparaFolios(cn) || !cn.Ejecutar("START TRANSACTION")) return Falla(cn.MensajeError());
+    if (!Movimientos::PreparaFolios(cn)) return Falla(cn.MensajeError());
+    // Strict: a concept cut to fit its column would never be recognised again, and the stock would enter
+    // twice.
+    ModoEstricto estricto(cn);
+    if (!estricto.Activo()) return Falla(cn.MensajeError());
+    Transaccion unidad(cn);
+    if (!unidad.Activa()) return Falla(cn.MensajeError());
     // Locked reading: a second client receiving the same transfer waits and then finds it.
     const Valor ya = cn.Escalar("SELECT Entrada FROM entradas WHERE Traspaso = " + std::to_string(t.folio) +
                                 " AND Concepto = " + cn.Literal(concepto) + " LIMIT 1 FOR UPDATE");
-    if (ya) {
-        cn.Ejecutar("ROLLBACK");
-        return true;
-    }
+    if (ya) return true;
     if (!cn.Abierta()) return Falla(cn.MensajeError());
     const long long entrada = mov.Foliar(cn, "Entrada", "entradas", "Entrada");
     if (entrada <= 0) return Falla(cn.MensajeError());
@@ -156,7 +161,7 @@ bool SubirEntradas::SubirInformacion(const std::string& ruta) {
         if (kardex <= 0 || !mov.ComplementaHistorico(cn, kardex, "entradas", idEntrada))
             return Falla(cn.MensajeError());
     }
-    if (!cn.Ejecutar("COMMIT")) return Falla(cn.MensajeError());
+    if (!unidad.Confirma()) return Falla(cn.MensajeError());
     generadas_ = 1;
     final_ = entrada;
     return true;

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "components/bases_dd.h"
+#include "components/modo_estricto.h"
 
 namespace kvtx8 {
 
@@ -28,6 +29,19 @@ class Transaccion {
     Conexion& cn_;
     bool activa_ = false;
     bool propia_ = false;
+};
+
+// A unit in strict mode: too long, not a number or not UTF-8 is refused rather than cut or replaced. The
+// session's mode comes back after the unit ends.
+class UnidadEstricta {
+  public:
+    explicit UnidadEstricta(Conexion& cn) : modo_(cn), unidad_(cn) {}
+    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
+    bool Confirma() { return unidad_.Confirma(); }
+
+  private:
+    ModoEstricto modo_;
+    Transaccion unidad_;
 };
 
 // Runs the statements of `cuerpo` as one unit: confirmed when it returns true, undone otherwise. False

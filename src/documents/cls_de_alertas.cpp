@@ -162,17 +162,25 @@ void clsDeAlertas::EnviarAlerta(int b, const kvtx8::Registros& alerta, kvtx8::Co
     Anota(b,
           "Localizó la sucursal relacionada con " + espejo + kvtx8::CambXXX(", y su clave es 'XXX'", clave));
 
+    // The order here takes the transfer's number; until it does the alert stays, and the next check finds
+    // the transfer made and tries again.
+    auto marcaElPedido = [&]() {
+        if (local.Ejecutar("UPDATE pedidos SET Traspaso=" + std::to_string(Traspaso) +
+                           " WHERE Id=" + std::to_string(pedido)))
+            return true;
+        Anota(b, "El pedido " + std::to_string(pedido) + " no tomó el traspaso " + std::to_string(Traspaso) +
+                     ": " + TextoDeError(local) + "; la alerta queda");
+        return false;
+    };
     switch (GenerarTraspaso(cn, clave, pedido, contenido, b)) {
         case Generado::Nuevo:
-            local.Ejecutar("UPDATE pedidos SET Traspaso=" + std::to_string(Traspaso) +
-                           " WHERE Id=" + std::to_string(pedido));
             Anota(b, "Generó el traspaso " + std::to_string(Traspaso) + " desde el pedido ID " +
                          std::to_string(pedido));
-            Archivar(alerta, cnAlerta);
+            if (marcaElPedido()) Archivar(alerta, cnAlerta);
             break;
         case Generado::Existia:
             Anota(b, "No generó el traspaso; ya existía en MATRIZ");
-            Archivar(alerta, cnAlerta);
+            if (marcaElPedido()) Archivar(alerta, cnAlerta);
             break;
         case Generado::Ilegible:
             Anota(b, "El pedido " + std::to_string(pedido) + " no se pudo leer; la alerta se borrará");
@@ -193,9 +201,11 @@ clsDeAlertas::Generado clsDeAlertas::GenerarTraspaso(kvtx8::Conexion& cn, const 
     kvtx8::Transaccion t(cn);
     if (!t.Activa()) return Generado::Fallo;
     // Locked: a second alert for the same order waits for this one and then finds its transfer.
-    if (cn.Escalar("SELECT Id FROM traspasos WHERE Destino=" + cn.Literal(destino) +
-                   " AND IdPedido=" + std::to_string(pedido) + " LIMIT 1 FOR UPDATE"))
+    if (const kvtx8::Valor ya = cn.Escalar("SELECT Traspaso FROM traspasos WHERE Destino=" + cn.Literal(destino) +
+                                           " AND IdPedido=" + std::to_string(pedido) + " LIMIT 1 FOR UPDATE")) {
+        Traspaso = static_cast<long long>(kvVal(*ya));
         return Generado::Existia;
+    }
     if (!cn.Abierta()) return Generado::Fallo;
 
     kvtx8::Movimientos mov;

@@ -169,10 +169,17 @@ bool Escritor::EscribeRenglon(const Renglon& r) {
 }
 
 bool Escritor::Producto(const Renglon& r, double cantidad) {
+    // A name the company can neither find nor add fails the purchase: its products would lose their
+    // catalogue (0) for good. Checked at once, while the connection still holds the cause.
+    auto falta = [](const std::string& nombre, int64_t id) { return id == 0 && !kvtx8::Recorta(nombre).empty(); };
     const int64_t linea = clsEstandar::ObtenerIdPorNombre(r.linea, "lineas", cn, "Linea");
+    if (falta(r.linea, linea)) return false;
     const int64_t subLinea = clsEstandar::ObtenerIdSubLinea(r.subLinea, linea, cn);
+    if (linea != 0 && falta(r.subLinea, subLinea)) return false;
     const int64_t marca = clsEstandar::ObtenerIdPorNombre(r.marca, "marcas", cn, "Marca");
+    if (falta(r.marca, marca)) return false;
     const int64_t medida = clsEstandar::ObtenerIdPorNombre(r.medida, "medidas", cn, "Medida");
+    if (falta(r.medida, medida)) return false;
     if (!cn.Abierta()) return false;
     const std::string donde = "Clave = " + T(r.producto);
     kvtx8::Registros rs;

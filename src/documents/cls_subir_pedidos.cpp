@@ -44,9 +44,16 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
         kvtx8::Minusculas(kvtx8::BasesDD::NoNull(definicion.Dato(size_t{1}))).find("origen") !=
         std::string::npos;
     const std::string clave = cliente.Texto("Clave");
-    if (cn.Escalar("SELECT Id FROM pedidos WHERE Cliente = " + cn.Literal(clave) +
-                   " AND Orden = " + Num(folio) + " LIMIT 1"))
-        return sale(true);
+    // The purchase order here takes the order's number; done again harmlessly when the order went before.
+    auto marcaLaOrden = [&](long long pedido) {
+        if (local.Ejecutar("UPDATE ordenes SET Pedido = " + Num(pedido) + " WHERE Orden = " + Num(folio)))
+            return true;
+        error_ = "La orden de compra " + std::to_string(folio) + " no tomó su pedido: " + TextoDeError(local);
+        return false;
+    };
+    if (const kvtx8::Valor ya = cn.Escalar("SELECT Id FROM pedidos WHERE Cliente = " + cn.Literal(clave) +
+                                           " AND Orden = " + Num(folio) + " LIMIT 1"))
+        return sale(marcaLaOrden(static_cast<long long>(kvVal(*ya))));
     if (!cn.Abierta()) return sale(false);
 
     // The whole file is checked before anything is written: a file cut short is no order.
@@ -150,11 +157,10 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     if (!t.Confirma()) return fallaSql();
     Pedido = id;
     bd.CierraBdD(cn);
-    local.Ejecutar("UPDATE ordenes SET Pedido = " + Num(id) + " WHERE Orden = " + Num(folio));
     GrabarAviso(servidorLocal,
                 "Orden de compra " + std::to_string(folio) + " enviada como el pedido " + std::to_string(id),
                 12);
-    return true;
+    return marcaLaOrden(id);
 }
 
 Resultado LeerDeEnvio(kvtx8::Conexion& servidorLocal, kvtx8::Conexion&, kvtx8::Conexion& local,

@@ -35,17 +35,7 @@ std::string SinComillas(std::string s) {
     return s;
 }
 
-// One unit of change on the local company, in strict mode: committed by Confirma, undone otherwise.
-class Unidad {
-  public:
-    explicit Unidad(Conexion& cn) : modo_(cn), unidad_(cn) {}
-    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
-    bool Confirma() { return unidad_.Confirma(); }
-
-  private:
-    kvtx8::ModoEstricto modo_;
-    kvtx8::Transaccion unidad_;
-};
+using Unidad = kvtx8::UnidadEstricta;
 
 // Notices wait for the change they tell of to be committed.
 struct Avisos {
@@ -79,6 +69,16 @@ void clsAux::TomarElError(const Conexion& cn) {
 void clsAux::TomarElError(unsigned numero, const std::string& descripcion) {
     if (!TextoError.empty()) return;
     TextoError = "Nº " + std::to_string(numero) + ": " + descripcion;
+}
+
+void clsAux::CopiaFallida(const Conexion& local, const Conexion& cnMatriz, const std::string& clave) {
+    if (cnc::ErrorPasajero(local))
+        TomarElError(local);
+    else if (cnc::ErrorPasajero(cnMatriz))
+        TomarElError(cnMatriz);
+    else if (local.UltimoError())
+        TomarElError(local);
+    TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
 }
 
 void clsAux::NoExisteEnMatriz() {
@@ -144,8 +144,7 @@ bool clsAux::ProductoNuevo(const std::string& matriz, Conexion& local, const std
     const bool existe = !rs.Eof();
     if (origen.Eof()) return existe;
     if (!CopiaProducto(origen, cnMatriz, local, !existe, false)) {
-        if (local.UltimoError()) TomarElError(local);
-        TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+        CopiaFallida(local, cnMatriz, clave);
         return false;
     }
     if (!existe) GrabarAviso(servidorLocal, "Nuevo producto: " + Entrecomillado(clave), kAvisoProductoNuevo);
@@ -176,8 +175,7 @@ bool clsAux::ProductoCambiado(const std::string& clave, Conexion&, Conexion& loc
             return false;
         }
         if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
-            if (local.UltimoError()) TomarElError(local);
-            TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+            CopiaFallida(local, cnMatriz, clave);
             return false;
         }
         if (!Abre(producto, local, fuente)) return false;

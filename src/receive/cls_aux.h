@@ -91,6 +91,9 @@ class clsAux {
 
   private:
     void NoExisteEnMatriz();
+    // A failed copy of `clave` from the MATRIZ: the error of a side that was lost or whose error passes
+    // comes first (the change then waits), then the local company's refusal, then a text of this program.
+    void CopiaFallida(const kvtx8::Conexion& local, const kvtx8::Conexion& cnMatriz, const std::string& clave);
     // Opens the source; false (with the error taken) when the query failed.
     bool Abre(kvtx8::Registros& rs, kvtx8::Conexion& cn, const std::string& fuente,
               const std::string& campos = "*");

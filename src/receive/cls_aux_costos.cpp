@@ -135,8 +135,7 @@ bool clsAux::RecalcularPrecios(Conexion& local, const std::string& clave) {
                                  " AND NumeroDePrecio=" + std::to_string(n))
                 : local.Ejecutar("Update productos set Precio" + std::to_string(n) + "=" +
                                  NumeroTexto(nuevo) + kvtx8::CambXXXSQL(" where Clave='XXX'", clave, local));
-        if (!escrito) return false;
-        RegistraCambioDePrecio(local, clave, n, nuevo, actual);
+        if (!escrito || !RegistraCambioDePrecio(local, clave, n, nuevo, actual)) return false;
         // Later formulas may be built on this price.
         if (!bd.AbrirTabla(p, local, fuente)) return false;
         if (p.Eof()) return true;
@@ -146,17 +145,7 @@ bool clsAux::RecalcularPrecios(Conexion& local, const std::string& clave) {
 
 namespace {
 
-// One unit of change on the local company, in strict mode: committed by Confirma, undone otherwise.
-class Unidad {
-  public:
-    explicit Unidad(Conexion& cn) : modo_(cn), unidad_(cn) {}
-    bool Abierta() const { return modo_.Activo() && unidad_.Activa(); }
-    bool Confirma() { return unidad_.Confirma(); }
-
-  private:
-    kvtx8::ModoEstricto modo_;
-    kvtx8::Transaccion unidad_;
-};
+using Unidad = kvtx8::UnidadEstricta;
 
 std::string Numerado(const char* campo, int i) {
     return campo + std::to_string(i);
@@ -166,11 +155,6 @@ bool EsEntero(const std::string& texto) {
     if (!kvtx8::EsNumerico(texto)) return false;
     const double v = kvtx8::kvVal(texto);
     return v == std::floor(v) && std::fabs(v) < 2e9;
-}
-
-// Prices are stored with four decimals; a move of a cent or more is a change.
-bool DifiereUnCentavo(double a, double b) {
-    return std::fabs(std::round(a * 10000) - std::round(b * 10000)) >= 100;
 }
 
 std::string Entrecomillado(const std::string& texto) {
@@ -297,8 +281,7 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             return false;
         }
         if (!CopiaProducto(origen, cnMatriz, local, true, false)) {
-            if (!local.Abierta() || !cnMatriz.Abierta()) return falla(local.Abierta() ? cnMatriz : local);
-            TomarElError(0, "No se pudo copiar el producto " + Entrecomillado(clave) + " desde MATRIZ");
+            CopiaFallida(local, cnMatriz, clave);
             return false;
         }
         if (!Mod.BDLocal.AbrirTabla(producto, local, fuente)) return falla(local);
@@ -335,8 +318,8 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             formulaCambiada =
                 formulaCambiada || campoFinal[n] != a.campo[n] ||
                 kvtx8::Mayusculas(producto.Texto("forOperador" + s)) != a.operador[n] ||
-                DifiereUnCentavo(producto.Numero("forFactor" + s), kvtx8::kvVal(a.factor[n])) ||
-                DifiereUnCentavo(producto.Numero("forRedondear" + s), kvtx8::kvVal(a.redondeo[n]));
+                kvtx8::DifiereUnCentavo(producto.Numero("forFactor" + s), kvtx8::kvVal(a.factor[n])) ||
+                kvtx8::DifiereUnCentavo(producto.Numero("forRedondear" + s), kvtx8::kvVal(a.redondeo[n]));
             campoFinal[n] = a.campo[n];
             for (auto [c, v] : {std::pair{"forCampo", a.campo[n]}, std::pair{"forOperador", a.operador[n]},
                                 std::pair{"forFactor", kvtx8::NumeroDecimalSQL(a.factor[n])},
@@ -362,11 +345,12 @@ bool clsAux::LeerCambioCosto(const std::string& clave, Conexion& local, const st
             cambios.push_back({i, nuevo, producto.Numero(Numerado("Precio", i))});
         }
     }
-    const bool costoCambiado = DifiereUnCentavo(producto.Numero("Costo"), kvtx8::kvVal(a.costo));
+    const bool costoCambiado = kvtx8::DifiereUnCentavo(producto.Numero("Costo"), kvtx8::kvVal(a.costo));
     if (!Mod.BDLocal.ActualizaRegistro(producto, local, "productos", campos, valores,
                                        "Id = " + std::to_string(id)))
         return falla(local);
-    for (const auto& c : cambios) RegistraCambioDePrecio(local, clave, c.numero, c.nuevo, c.anterior);
+    for (const auto& c : cambios)
+        if (!RegistraCambioDePrecio(local, clave, c.numero, c.nuevo, c.anterior)) return falla(local);
     if (!bloqueado && (costoCambiado || formulaCambiada) && !RecalcularPrecios(local, clave))
         return falla(local);
 
@@ -534,8 +518,19 @@ bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ru
                 " AND ManeraDeAplicar = " + manera + " AND ProductoExacto = " + *exacto + " LIMIT 1",
             "Id"))
         return falla();
-    // Already registered: the same offer sent again changes nothing.
-    if (!igual.Eof()) return true;
+    // Already registered: sent again, it adds only the products the offer lacks, under its own key.
+    if (!igual.Eof()) {
+        const std::string id = std::to_string(igual.Entero("Id"));
+        for (const auto& producto : productos) {
+            const std::string p = local.Literal(producto);
+            if (!local.Ejecutar("INSERT INTO productosenpromocion (IdPromocion, Producto) SELECT " + id + ", " +
+                                p + " FROM DUAL WHERE NOT EXISTS (SELECT 1 FROM productosenpromocion WHERE "
+                                "IdPromocion = " + id + " AND Producto = " + p + ")"))
+                return falla();
+        }
+        if (!t.Confirma()) return falla();
+        return true;
+    }
 
     Registros rs;
     if (!Mod.BDLocal.AgregaRegistro(rs, local, "descuentoyoferta",

@@ -205,7 +205,8 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 if (!error.empty()) {
                     AnotaError(kRutina + paso + " " + error);
                     r = Peor(r, Resultado::Incompleto);
-                    espera = a.pasajero;
+                    // A change that went is not applied again, whatever failed after it.
+                    espera = a.pasajero && !ok;
                 }
                 if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
                     !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
@@ -225,7 +226,12 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
             continue;
         }
         if (!atendido && error.empty()) continue;
-        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) falla(hub);
+        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) {
+            // Its error could not be kept: the row stays rather than vanish unexplained.
+            falla(hub);
+            if (!Sigue(r)) break;
+            continue;
+        }
         if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id)) falla(hub);
         if (!Sigue(r)) break;
     }

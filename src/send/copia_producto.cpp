@@ -27,13 +27,8 @@ std::string Texto(double v) {
     return s == "-0" ? "0" : s;
 }
 
-// A move of at least a cent, as the prices are stored (four decimals).
-bool CambiaPrecio(double nuevo, double anterior) {
-    return std::fabs(std::round(nuevo * 10000) - std::round(anterior * 10000)) >= 100;
-}
-
 bool InsertaCambio(Conexion& destino, const std::string& clave, int numero, double nuevo, double anterior) {
-    if (!CambiaPrecio(nuevo, anterior)) return true;
+    if (!kvtx8::DifiereUnCentavo(nuevo, anterior)) return true;
     const kvtx8::FechaHora ahora = Ahora();
     Registros rs;
     return Mod.BDLocal.AgregaRegistro(
@@ -113,12 +108,16 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
 
     kvtx8::Transaccion unidad(destino);
     if (!unidad.Activa()) return false;
-    bool entero = true;    // every statement went
     bool perdida = false;  // a connection was lost or the unit undone by the server: nothing stays
+    // A statement refused for good is skipped and written down; the rest of the product still goes.
     auto falla = [&](Conexion& cn) {
-        entero = false;
-        if (ErrorPasajero(cn)) perdida = true;
-        return !perdida;
+        if (ErrorPasajero(cn)) {
+            perdida = true;
+            return false;
+        }
+        AnotaError("CopiaProducto " + clave + " Nº " + std::to_string(cn.UltimoError()) + ": " +
+                   cn.MensajeError());
+        return true;
     };
     auto termina = [&]() {
         unidad.Deshace();
@@ -167,30 +166,42 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
         double nuevo, anterior;
     };
     std::vector<Cambio> cambios;
-    std::vector<std::string> masPrecios;  // UPDATEs of prices 6 to 50
+    // UPDATEs of prices 6 to 50, each with the change it records once it went.
+    std::vector<std::pair<std::string, std::optional<Cambio>>> masPrecios;
 
     // 3. Cost and prices by branch type.
     kvtx8::DePrecios precios;
-    auto precioOrigen = [&](int n) -> double {
+    // A price the source could not read is left out, never written as 0.
+    auto precioOrigen = [&](int n) -> std::optional<double> {
         if (n <= 5) return o.Numero("Precio" + std::to_string(n));
-        return precios.ElPrecio(origen, clave, n);
+        const double v = precios.ElPrecio(origen, clave, n);
+        if (precios.Fallo) return std::nullopt;
+        return v;
     };
     if (Mod.TipoSucursal != 0) {
-        if (Mod.CostoEnFran > 0 && Mod.CostoEnFran <= 50)
-            pon("Costo", Texto(precioOrigen(Mod.CostoEnFran)));
-        else
+        if (Mod.CostoEnFran > 0 && Mod.CostoEnFran <= 50) {
+            if (const auto v = precioOrigen(Mod.CostoEnFran))
+                pon("Costo", Texto(*v));
+            else if (!falla(origen))
+                return termina();
+        } else {
             pasa("Costo");
+        }
         for (int i = 1; i <= 5; ++i) {
             const std::string n = kvtx8::Recorta(Mod.PrecioEnFran[i]);
             if (n.empty() || n == "0") continue;
             // A setting that names no price list is skipped rather than read as list 0.
             const int numero = static_cast<int>(kvtx8::kvVal(n));
             if (numero < 1 || numero > 50) continue;
-            const double v = precioOrigen(numero);
+            const auto v = precioOrigen(numero);
+            if (!v) {
+                if (!falla(origen)) return termina();
+                continue;
+            }
             const std::string s = std::to_string(i);
-            pon("Precio" + s, Texto(v));
+            pon("Precio" + s, Texto(*v));
             pasa("Rango" + s);
-            cambios.push_back({i, v, anteriores[i]});
+            cambios.push_back({i, *v, anteriores[i]});
         }
     } else {
         pasa("Costo");
@@ -230,9 +241,10 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                     auto d = destinoTiene.find(n);
                     if (d == destinoTiene.end()) continue;
                     std::string set;
+                    std::optional<Cambio> cambio;
                     if (Mod.EnviarPrecio[n]) {
                         set = "Precio=" + kvtx8::NumeroDecimalSQL(suyos.Texto("Precio"));
-                        cambios.push_back({n, suyos.Numero("Precio"), d->second});
+                        cambio = Cambio{n, suyos.Numero("Precio"), d->second};
                     }
                     if (Mod.EnviarFormula[n])
                         set += std::string(set.empty() ? "" : ",") +
@@ -241,8 +253,9 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                                ", forFactor = " + kvtx8::NumeroDecimalSQL(suyos.Texto("forFactor")) +
                                ", forRedondear = " + kvtx8::NumeroDecimalSQL(suyos.Texto("forRedondear")) +
                                ", Rango = " + kvtx8::NumeroDecimalSQL(suyos.Texto("Rango"));
-                    masPrecios.push_back("UPDATE productosmasprecios SET " + set + " WHERE Producto = " +
-                                         claveSQL + " AND NumeroDePrecio = " + std::to_string(n));
+                    masPrecios.emplace_back("UPDATE productosmasprecios SET " + set + " WHERE Producto = " +
+                                                claveSQL + " AND NumeroDePrecio = " + std::to_string(n),
+                                            cambio);
                 }
             }
         }
@@ -279,8 +292,13 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
                                  : bd.ActualizaRegistro(rs, destino, "productos", campos, valores,
                                                         kvtx8::CambXXXSQL("Clave = 'XXX'", clave, destino));
     if (!escrito) return termina();
-    for (const auto& sql : masPrecios)
-        if (!destino.Ejecutar(sql) && !falla(destino)) return termina();
+    for (const auto& [sql, cambio] : masPrecios) {
+        if (!destino.Ejecutar(sql)) {
+            if (!falla(destino)) return termina();
+        } else if (cambio) {
+            cambios.push_back(*cambio);
+        }
+    }
     // A new product had no price before: its first prices are no change.
     if (*hayCambios_ && !esNuevo)
         for (const auto& c : cambios)
@@ -390,7 +408,7 @@ bool CopiadorDeProductos::Copia(const Registros& o, Conexion& origen, Conexion& 
     if (perdida || !unidad.Confirma()) return termina();
     // Joined to the caller's unit, which may still undo what was created here.
     if (!unidad.Propia()) traducidos_.clear();
-    return entero;
+    return true;
 }
 
 int64_t TraduceCatalogo(Conexion& origen, Conexion& destino, const std::string& tabla,
@@ -418,25 +436,25 @@ void TraduceLinea(Conexion& origen, Conexion& destino, int64_t lineaOrigen, int6
     subLinea = clsEstandar::ObtenerIdSubLinea(rs.Texto("SubLinea"), linea, destino);
 }
 
-void RegistraCambioDePrecio(Conexion& destino, const std::string& clave, int numero, double nuevo,
+bool RegistraCambioDePrecio(Conexion& destino, const std::string& clave, int numero, double nuevo,
                             double anterior) {
     BasesDD& bd = Mod.BDLocal;
-    if (!bd.HayTabla("cambiosdeprecios", destino)) return;
+    if (!bd.HayTabla("cambiosdeprecios", destino)) return destino.Abierta();
     if (anterior == -9) {
         if (numero < 6) {
             Registros rs;
-            anterior =
-                bd.AbrirTabla(rs, destino,
-                              kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, destino),
-                              "Precio" + std::to_string(numero)) &&
-                        !rs.Eof()
-                    ? rs.Numero("Precio" + std::to_string(numero))
-                    : 0;
+            if (!bd.AbrirTabla(rs, destino,
+                               kvtx8::CambXXXSQL("productos WHERE Clave = 'XXX' LIMIT 1", clave, destino),
+                               "Precio" + std::to_string(numero)))
+                return false;
+            anterior = rs.Eof() ? 0 : rs.Numero("Precio" + std::to_string(numero));
         } else {
-            anterior = kvtx8::DePrecios().ElPrecio(destino, clave, numero);
+            kvtx8::DePrecios precios;
+            anterior = precios.ElPrecio(destino, clave, numero);
+            if (precios.Fallo) return false;
         }
     }
-    InsertaCambio(destino, clave, numero, nuevo, anterior);
+    return InsertaCambio(destino, clave, numero, nuevo, anterior);
 }
 
 bool CopiaProducto(const Registros& origenProducto, Conexion& origen, Conexion& destino, bool esNuevo,

@@ -21,7 +21,8 @@ void TraduceLinea(kvtx8::Conexion& origen, kvtx8::Conexion& destino, int64_t lin
 
 // A row in the destination's cambiosdeprecios when price `numero` of `clave` moves by 0.01 or more.
 // `anterior` -9: the destination's current price is read. Nothing when the destination has no such table.
-void RegistraCambioDePrecio(kvtx8::Conexion& destino, const std::string& clave, int numero, double nuevo,
+// False when the record, or the price it needs, could not be read or written.
+bool RegistraCambioDePrecio(kvtx8::Conexion& destino, const std::string& clave, int numero, double nuevo,
                             double anterior = -9);
 
 // Copies products between two databases, remembering what stays true from one product to the next of a
@@ -31,7 +32,8 @@ class CopiadorDeProductos {
   public:
     // `origenProducto` is positioned on the source product (every productos column). `esNuevo`: the
     // destination lacks it. With `muestraProgreso` the caption `titulo` is shown with ". ( nuevo )" or
-    // ". ( X )" once the header is written. True when the product was written whole; the header and its
+    // ". ( X )" once the header is written. True when the header was written and the unit confirmed: a
+    // price or dependent row refused for good is skipped and written to the error log. The header and its
     // rows are one transaction on the destination, so a lost connection leaves the product as it was.
     bool Copia(const kvtx8::Registros& origenProducto, kvtx8::Conexion& origen, kvtx8::Conexion& destino,
                bool esNuevo, bool muestraProgreso, const std::string& titulo = "");

@@ -202,3 +202,24 @@ TEST(EnviarAlerta, GarbageOrdersAreArchivedWithoutATransfer) {
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='TR-'"), Lista{"99"});
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"3"});
 }
+
+TEST(EnviarAlerta, AnAlertWhoseOrderCannotBeMarkedWaitsAndIsMarkedNextTime) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Pendiente(1, 900, ArchivoPedido());
+    e.Alerta(1, 1);
+    e.Local(e.baseLocal,
+            "CREATE TRIGGER sin_traspaso BEFORE UPDATE ON pedidos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='ocupado'");
+    e.Envia();
+    EXPECT_EQ(e.Alertas(), Lista{"1"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT Id FROM archivosasubir WHERE Tipo='AL'"), Lista{"1"});
+
+    // The next check finds the transfer made: none again, and the order gets its number.
+    e.Local(e.baseLocal, "DROP TRIGGER sin_traspaso");
+    e.Envia();
+    EXPECT_EQ(e.Alertas(), Lista{});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasos WHERE Destino='SUC12'"), Lista{"1"});
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Id, Traspaso FROM pedidos ORDER BY Id"),
+              (Lista{"900|6", "901|0"}));
+}

@@ -208,6 +208,17 @@ TEST(SubirCompra, AFailureHalfwayLeavesNoHalfPurchaseAndTheFileIsRetried) {
     EXPECT_EQ(s.Compra, 1);
     EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Clave, Existencia, CostoProm FROM productos ORDER BY Clave"),
               (Lista{"A-1|10.0000|12.0000", "B-2|14.0000|11.4286"}));
+
+    // A brand the company can neither find nor add: no purchase with its products left under brand 0.
+    e.Local(e.baseLocal,
+            "DELETE FROM marcas; CREATE TRIGGER sin_marca BEFORE INSERT ON marcas FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin marcas'");
+    const Lista antesDeLaMarca = e.EnLocal(e.baseLocal, "SELECT Clave, Existencia, Marca FROM productos");
+    EXPECT_FALSE(s.SubirCompra(e.Archivo("compra2.txt", doc::ArchivoCompra("R", "121,\"B\"", "C", {a})),
+                               e.compania));
+    EXPECT_NE(s.Error(), "");
+    EXPECT_EQ(e.Cuenta("compras"), "1");
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Clave, Existencia, Marca FROM productos"), antesDeLaMarca);
 }
 
 TEST(SubirCompra, ServerKilledDuringAPurchaseLeavesNoHalfPurchase) {

@@ -166,3 +166,24 @@ TEST(LeerDeEnvio, GarbageAndInvalidTextNeverLeaveHalfAnOrder) {
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='PE-S'"),
               Lista{pedidos.empty() ? "41" : "44"});
 }
+
+TEST(LeerDeEnvio, AnOrderWhoseLocalRecordFailsWaitsAndIsMarkedNextTimeOnce) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    // The order goes to the MATRIZ, but the purchase order here refuses to take its number.
+    e.Local(e.baseLocal,
+            "CREATE TRIGGER sin_pedido BEFORE UPDATE ON ordenes FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='ocupada'");
+    e.Solicitud(1, "OC", 7, ArchivoOrden());
+    EXPECT_EQ(e.Pasa(), Resultado::Incompleto);
+    EXPECT_EQ(e.Solicitudes(), Lista{"1"});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos WHERE Cliente='SUC1'"), Lista{"1"});
+
+    // Next time the order is found sent: it is not sent again, and the purchase order gets its number.
+    e.Local(e.baseLocal, "DROP TRIGGER sin_pedido");
+    EXPECT_EQ(e.Pasa(), Resultado::Completo);
+    EXPECT_EQ(e.Solicitudes(), Lista{});
+    EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos WHERE Cliente='SUC1'"), Lista{"1"});
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT CONCAT_WS('|', Orden, Pedido) FROM ordenes ORDER BY Orden"),
+              (Lista{"7|" + e.EnHub(e.matriz, "SELECT Id FROM pedidos WHERE Cliente='SUC1'").at(0), "8|0"}));
+}

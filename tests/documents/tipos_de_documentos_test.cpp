@@ -7,6 +7,7 @@
 
 #include "apoyo.h"
 #include "components/subir_entradas.h"
+#include "documents/archivos_de_documentos.h"
 #include "receive/cls_pendientes.h"
 
 using namespace cnc;
@@ -92,6 +93,40 @@ TEST(TiposDeArchivoDeDocumentos, APurchaseThatMeetsALockedSeriesStaysQueuedAndGo
     EXPECT_EQ(e.Lee(impaciente), Resultado::Completo);
     EXPECT_EQ(e.Cola(), Lista{});
     EXPECT_EQ(e.Avisos(11), Lista{"Factura 15 subida como la compra 1"});
+}
+
+TEST(TiposDeArchivoDeDocumentos, ATransferThatMeetsALockedProductStaysQueuedAndEntersNextTime) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Local(e.baseLocal, "INSERT INTO productos (Clave, Existencia) VALUES ('A-1', 2)");
+    kvtx8::ArchivoTraspaso t{7, "2026-12-08", "matriz1", "SURTIDO", {{1, "A-1", 4, 12, "Tornillo"}}};
+    e.Fila("TR", 7, kvtx8::EscribeTraspaso(t));
+    // Another client holds the product's stock for longer than this one waits.
+    kvtx8::Conexion otro, impaciente;
+    ASSERT_TRUE(Mod.BDLocal.AbrirBdD(otro, e.baseLocal));
+    ASSERT_TRUE(Mod.BDLocal.AbrirBdD(impaciente, e.baseLocal));
+    ASSERT_TRUE(impaciente.Ejecutar("SET SESSION innodb_lock_wait_timeout=1"));
+    ASSERT_TRUE(otro.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otro.Escalar("SELECT Existencia FROM productos WHERE Clave='A-1' FOR UPDATE"));
+    e.Lee(impaciente);
+    EXPECT_EQ(e.Cola(), Lista{"TR|7"});
+    EXPECT_EQ(e.Errores(), Lista{});
+    EXPECT_EQ(e.Cuenta("entradas"), "0");
+
+    otro.Ejecutar("ROLLBACK");
+    EXPECT_EQ(e.Lee(impaciente), Resultado::Completo);
+    EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.Avisos(8), Lista{"Traspaso 7 recibido. Folio de Entrada 1"});
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Existencia FROM productos"), Lista{"6.0000"});
+
+    // A caller's open transaction is joined, not committed behind its back.
+    t.folio = 9;
+    const std::string ruta = e.Archivo("t9.txt", kvtx8::EscribeTraspaso(t));
+    ASSERT_TRUE(otro.Ejecutar("START TRANSACTION"));
+    EXPECT_TRUE(TraspasoDesdeArchivo("9", ruta, otro).hecho);
+    ASSERT_TRUE(otro.Ejecutar("ROLLBACK"));
+    EXPECT_EQ(e.Cuenta("entradas"), "1");
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Existencia FROM productos"), Lista{"6.0000"});
 }
 
 TEST(TiposDeArchivoDeDocumentos, AHubKilledDuringAPurchaseLeavesItWholeAndOnce) {

@@ -123,3 +123,24 @@ TEST(TraspasoDesdeArchivo, ATransferBecomesOneStockEntryOnce) {
     EXPECT_EQ(e.Cuenta("entradasdetalle"), "2");
     EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT SUM(Existencia) FROM productos"), Lista{"14.2500"});
 }
+
+TEST(TraspasoDesdeArchivo, AConceptTooLongForItsColumnNeverLetsATransferEnterTwice) {
+    REQUIERE_SERVIDORES();
+    doc::Escenario e;
+    e.Local(e.baseLocal,
+            "INSERT INTO productos (Clave, Existencia) VALUES ('A-1', 2), ('B''7\\\\', 0);"
+            "ALTER TABLE entradas MODIFY Concepto VARCHAR(12)");
+    const std::string ruta = e.Archivo("t.txt", kvtx8::EscribeTraspaso(Ejemplo()));
+    // Delivered twice: a concept cut to fit would never match the transfer again.
+    for (int vez = 0; vez < 2; ++vez) {
+        const DocumentoRecibido r = TraspasoDesdeArchivo("7", ruta, e.compania);
+        EXPECT_FALSE(r.hecho) << vez;
+        EXPECT_NE(r.error, "") << vez;
+        EXPECT_FALSE(r.pasajero) << vez;
+    }
+    EXPECT_EQ(e.Cuenta("entradas"), "0");
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT Existencia FROM productos WHERE Clave = 'A-1'"),
+              Lista{"2.0000"});
+    // The session keeps its own mode afterwards.
+    EXPECT_EQ(e.compania.Escalar("SELECT @@SESSION.sql_mode").value_or(""), "NO_ENGINE_SUBSTITUTION");
+}

@@ -386,6 +386,16 @@ TEST(LeerCambioCosto, AMalformedFileOrAHubOutOfReachChangesNothing) {
     EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Costo, Precio1, Rango1) FROM productos"),
               Lista{"110.0000|1.0000|4.0000"});
     EXPECT_EQ(e.EnEspejo("SELECT CONCAT_WS('|', Costo, Precio1) FROM productos"), Lista{"110.0000|1.0000"});
+
+    // The record of a price change refused by the company undoes the whole change.
+    e.Compania(
+        "CREATE TRIGGER sin_registro BEFORE INSERT ON cambiosdeprecios FOR EACH ROW "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin registro'");
+    const Lista cambiado = e.Huella();
+    EXPECT_FALSE(e.Costo("A1", "120,1\r\n2,\"\",\"\",0,0\r\n" + bien + bien + bien + bien));
+    EXPECT_EQ(e.aux.TextoError, "Nº 1644: sin registro");
+    EXPECT_FALSE(e.aux.ErrorPasajero());
+    EXPECT_EQ(e.Huella(), cambiado);
 }
 
 TEST(LeerKit, TheCostAloneOrWithItsComponentsAndMalformedKits) {
@@ -463,6 +473,14 @@ TEST(LeerOferta, RegisteredOnceWithItsCataloguesAndProducts) {
     EXPECT_TRUE(e.Oferta(oferta));
     EXPECT_EQ(Ofertas(), registrada);
     EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM productosenpromocion"), Lista{"2"});
+    EXPECT_EQ(e.Avisos(9), Lista{"Oferta 1 registrada"});
+
+    // Sent again with a longer list: the products it lacked join the same offer.
+    EXPECT_TRUE(e.Oferta(oferta + "\"C3\"\r\n")) << e.aux.TextoError;
+    EXPECT_EQ(Ofertas(), registrada);
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', IdPromocion, Producto) FROM productosenpromocion ORDER BY "
+                           "Id"),
+              (Lista{"1|A1", "1|B'2", "1|C3"}));
     EXPECT_EQ(e.Avisos(9), Lista{"Oferta 1 registrada"});
 
     // No names: any line, sub-line and brand; dates as quoted texts; no products.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "core/shared_routines.h"
 #include "support/escenario.h"
 
@@ -177,6 +180,45 @@ TEST(ProductoCambiado, MissingProductsComeFromTheMatrizOrAreReported) {
     EXPECT_TRUE(e.Cambiado("M1", "\"DescripCorta\",\"\",\"Corta\"\r\n")) << e.aux.TextoError;
     EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Descrip, DescripCorta, Precio1, Rango1) FROM productos"),
               Lista{"De matriz|Corta|20.0000|4.0000"});
+}
+
+TEST(ProductoNuevo, ARefusedDependentRowIsSkippedAndALostMatrizLeavesTheChangeWaiting) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    // This company keeps its alternate keys unique across products: one of the new product's is taken.
+    e.Compania(
+        "ALTER TABLE clavesalternas ADD UNIQUE KEY unica (ClaveAlterna);"
+        "INSERT INTO productos (Clave) VALUES ('OTRO');"
+        "INSERT INTO clavesalternas (ClaveProducto, ClaveAlterna) VALUES ('OTRO', '7501')");
+    e.Matriz(
+        "INSERT INTO productos (Clave, Descrip) VALUES ('N1', 'Nuevo'), ('N2', 'Otro nuevo');"
+        "INSERT INTO clavesalternas (ClaveProducto, ClaveAlterna) VALUES ('N1', '7501'), ('N1', '7502')");
+    EXPECT_TRUE(e.aux.ProductoNuevo(e.matriz, e.compania, "N1", e.servidorLocal)) << e.aux.TextoError;
+    EXPECT_EQ(e.aux.TextoError, "");
+    EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', ClaveAlterna, ClaveProducto) FROM clavesalternas "
+                           "ORDER BY ClaveAlterna"),
+              (Lista{"7501|OTRO", "7502|N1"}));
+    EXPECT_EQ(e.EnCompania("SELECT Descrip FROM productos WHERE Clave = 'N1'"), Lista{"Nuevo"});
+    EXPECT_EQ(e.Avisos(4), Lista{"Nuevo producto: \"N1\""});
+    EXPECT_NE(e.m.carpeta.Lee("ErrorAlLeer.txt").find("Nº 1062"), std::string::npos)
+        << e.m.carpeta.Lee("ErrorAlLeer.txt");
+
+    // The MATRIZ connection dies while the header is written: nothing stays, and the error passes.
+    e.Compania(
+        "CREATE TRIGGER lento BEFORE INSERT ON productos FOR EACH ROW "
+        "IF NEW.Clave = 'N2' THEN DO SLEEP(2); END IF");
+    std::thread asesino([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        for (const auto& id : e.EnHub("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '" +
+                                      e.matriz + "' AND ID <> CONNECTION_ID()"))
+            e.Hub("KILL CONNECTION " + id);
+    });
+    e.aux.Limpia();
+    EXPECT_FALSE(e.aux.ProductoNuevo(e.matriz, e.compania, "N2", e.servidorLocal));
+    asesino.join();
+    EXPECT_TRUE(e.aux.ErrorPasajero()) << e.aux.TextoError;
+    EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM productos WHERE Clave = 'N2'"), Lista{"0"});
+    EXPECT_EQ(e.Avisos(4), Lista{"Nuevo producto: \"N1\""});
 }
 
 TEST(ProductoCambiado, RangesFollowTheCompanysNumberOfPricesAndTheEspejoGetsPricesAndAnnex) {

@@ -268,3 +268,42 @@ TEST(LeerDeArchivos, AChangeMetByALockWaitsForTheNextCycleUnrecorded) {
     EXPECT_EQ(e.EnCompania("SELECT Texto1 FROM anexoproductos"), Lista{"de matriz"});
     EXPECT_EQ(e.Avisos(22), Lista{"Anexos del producto: \"A1\""});
 }
+
+TEST(LeerDeArchivos, ARowIsConsumedOnlyWhenItsOutcomeIsKeptAndNeverAppliedTwice) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Compania("INSERT INTO productos (Clave, Descrip) VALUES ('B2', 'Pinza')");
+    e.Espejo("INSERT INTO productos (Clave, Descrip) VALUES ('B2', 'Pinza')");
+
+    // The change commits here, then the ESPEJO is held by another writer: the change is not queued
+    // again (a second pass would tell it twice and overwrite what was edited meanwhile).
+    e.Fila("PC", "B2", "\"Descrip\",\"Pinza\",\"Tenaza\"\r\n");
+    e.EsperasCortas();
+    Conexion otra = e.OtraAlEspejo();
+    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+    ASSERT_TRUE(otra.Ejecutar("UPDATE productos SET Descrip = 'ocupado'"));
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Incompleto);
+    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+    EXPECT_EQ(e.Cola(), Lista{});
+    EXPECT_EQ(e.EnCompania("SELECT Descrip FROM productos"), Lista{"Tenaza"});
+    EXPECT_EQ(e.Avisos(9).size(), 1u);
+    e.Compania("UPDATE productos SET Descrip = 'Editada aquí'");
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Completo);
+    EXPECT_EQ(e.EnCompania("SELECT Descrip FROM productos"), Lista{"Editada aquí"});
+    EXPECT_EQ(e.Avisos(9).size(), 1u);
+
+    // A failed change whose error cannot be stored at the hub stays queued rather than vanish.
+    e.Hub("concentradorqmx",
+          "CREATE TRIGGER sin_errores BEFORE INSERT ON erroresdelectura FOR EACH ROW "
+          "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='lleno'");
+    const std::string fila = e.Fila("PC", "B2", "\"NoHay\",\"\",\"x\"\r\n");
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), Lista{"PC|espejo1|0|B2"});
+    e.Hub("concentradorqmx", "DROP TRIGGER sin_errores");
+    EXPECT_EQ(e.Lee(TablaDeTipos({})), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), Lista{});
+    const Lista errores = e.Errores();
+    ASSERT_EQ(errores.size(), 2u);
+    EXPECT_NE(errores[0].find("|Nº 1205: "), std::string::npos) << errores[0];
+    EXPECT_EQ(errores[1].rfind(fila + "|PC|", 0), 0u) << errores[1];
+}

@@ -177,6 +177,38 @@ TEST(CopiaProducto, FranchiseBranchTakesItsConfiguredPricesAndCost) {
     EXPECT_EQ(e.EnDestino("SELECT Costo FROM productos"), Lista{"10.0000"});
 }
 
+TEST(CopiaProducto, APriceThatCannotBeReadOrWrittenStaysAsItWasWithoutARecord) {
+    REQUIERE_SERVIDORES();
+    DeMatriz e;
+    e.Matriz("INSERT INTO productos (Clave, Costo, Precio1) VALUES ('F1', 10, 11)");
+    e.Destino("INSERT INTO productos (Clave, Costo, Precio1, Precio2) VALUES ('F1', 1, 1, 2)");
+    // A franchise whose cost and second price come from the MATRIZ's list 7, which cannot be read.
+    Mod.TipoSucursal = 1;
+    Mod.CostoEnFran = 7;
+    Mod.PrecioEnFran[1] = "1";
+    Mod.PrecioEnFran[2] = "7";
+    e.Matriz("RENAME TABLE productosmasprecios TO otrosprecios");
+    e.Copia("F1", false);
+    EXPECT_EQ(e.EnDestino("SELECT CONCAT_WS('|', Costo, Precio1, Precio2) FROM productos"),
+              Lista{"1.0000|11.0000|2.0000"});
+    EXPECT_EQ(e.EnDestino("SELECT CONCAT_WS('|', Numero, PrecioAnterior, PrecioNuevo) FROM cambiosdeprecios"),
+              Lista{"1|1.0000|11.0000"});
+
+    // An ordinary branch whose price 6 the company refuses to change: no record of a change not made.
+    e.Matriz(
+        "RENAME TABLE otrosprecios TO productosmasprecios;"
+        "INSERT INTO productosmasprecios (Producto, NumeroDePrecio, Precio) VALUES ('F1', 6, 66)");
+    e.Destino(
+        "INSERT INTO productosmasprecios (Producto, NumeroDePrecio, Precio) VALUES ('F1', 6, 60);"
+        "CREATE TRIGGER sin_cambio BEFORE UPDATE ON productosmasprecios FOR EACH ROW "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='no'");
+    Mod.TipoSucursal = 0;
+    Mod.EnviarPrecio[6] = true;
+    e.Copia("F1", false);
+    EXPECT_EQ(e.EnDestino("SELECT Precio FROM productosmasprecios"), Lista{"60.0000"});
+    EXPECT_EQ(e.EnDestino("SELECT COUNT(*) FROM cambiosdeprecios WHERE Numero = 6"), Lista{"0"});
+}
+
 TEST(CopiaProducto, DependentRowsAreAddedNeverChangedOrDeleted) {
     REQUIERE_SERVIDORES();
     DeMatriz e;
