@@ -8,15 +8,10 @@ namespace kvtx8 {
 
 class ModoEstricto {
   public:
-    explicit ModoEstricto(Conexion& cn) : cn_(cn) {
-        modo_ = cn.Escalar("SELECT @@SESSION.sql_mode");
-        activo_ = modo_.has_value() &&
-                  cn.Ejecutar("SET SESSION sql_mode='STRICT_ALL_TABLES,NO_ENGINE_SUBSTITUTION'");
-    }
-    // The mode the session had comes back.
-    ~ModoEstricto() {
-        if (activo_ && cn_.Abierta()) cn_.Ejecutar("SET SESSION sql_mode=" + cn_.Literal(modo_));
-    }
+    explicit ModoEstricto(Conexion& cn);
+    // The mode the session had comes back; the error that ended the unit stays the connection's, for the
+    // caller to judge.
+    ~ModoEstricto();
     ModoEstricto(const ModoEstricto&) = delete;
     ModoEstricto& operator=(const ModoEstricto&) = delete;
     bool Activo() const { return activo_; }

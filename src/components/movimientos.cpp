@@ -35,7 +35,12 @@ std::string NumeroParaSQL(double n) {
 }
 
 bool Movimientos::PreparaFolios(Conexion& cn) {
-    return cn.Ejecutar(kCreaFolios);
+    // A CREATE commits whatever transaction the caller holds open, even when the table is there: it
+    // runs only when the table is missing.
+    if (cn.Escalar("SELECT 1 FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
+                   "TABLE_NAME = 'folios'"))
+        return true;
+    return cn.Abierta() && cn.Ejecutar(kCreaFolios);
 }
 
 long long Movimientos::Foliar(Conexion& cn, const std::string& serie, const NombreTabla& tabla,
