@@ -563,8 +563,10 @@ struct LadoEspejo {
     std::map<size_t, int64_t> suyos;  // row of the block -> Id of the ESPEJO row it rewrites
     std::set<int64_t> tomadas;         // Ids held, as far as the block's new rows need to know
     int64_t contador = 0;              // the ESPEJO's next number
-    std::vector<std::string> inserciones, cambios;
-    std::string abierta;  // the open multi-row insert
+    std::vector<std::string> inserciones;
+    std::string cambios, actualiza;  // the rows rewritten, as one statement and its ending
+    std::string abierta;             // the open multi-row insert
+    size_t largo = 0;                // of all the statements
     bool abiertaConId = false;
 };
 
@@ -630,14 +632,27 @@ bool AgregaRenglon(Conexion& espejo, LadoEspejo& lado, size_t fila, const Regist
                    const std::vector<std::string>& campos) {
     auto it = lado.suyos.find(fila);
     if (it != lado.suyos.end()) {
-        std::string set;
+        // Rewritten on its ESPEJO Id. All of them go in one INSERT ... ON DUPLICATE KEY UPDATE, which ends
+        // as their UPDATEs: the Id exists, so the primary key meets first and that row takes the values.
+        std::string tupla = "(" + std::to_string(it->second);
+        std::string lista = "Id", asigna;
         for (const auto& c : campos) {
             if (kvtx8::IgualSinMayusculas(c, "Id") || !mio.TieneCampo(c)) continue;
-            set += (set.empty() ? "" : ",") + kvtx8::Identificador(c) + "=" + espejo.Literal(SinNulo(mio, c));
+            tupla += "," + espejo.Literal(SinNulo(mio, c));
+            if (!lado.cambios.empty()) continue;
+            lista += "," + kvtx8::Identificador(c);
+            asigna += (asigna.empty() ? "" : ",") + kvtx8::Identificador(c) + "=VALUES(" +
+                      kvtx8::Identificador(c) + ")";
         }
-        if (!set.empty())
-            lado.cambios.push_back("UPDATE " + kvtx8::Identificador(lado.tabla) + " SET " + set +
-                                   " WHERE Id = " + std::to_string(it->second));
+        tupla += ")";
+        if (asigna.empty() && lado.cambios.empty()) return true;
+        if (lado.cambios.empty()) {
+            lado.cambios = "INSERT INTO " + kvtx8::Identificador(lado.tabla) + " (" + lista + ") VALUES " + tupla;
+            lado.actualiza = " ON DUPLICATE KEY UPDATE " + asigna;
+        } else {
+            lado.cambios += "," + tupla;
+        }
+        lado.largo += tupla.size();
         return true;
     }
     // The local Id when the ESPEJO has it free at this point of the walk, else the ESPEJO numbers it.
@@ -654,6 +669,7 @@ bool AgregaRenglon(Conexion& espejo, LadoEspejo& lado, size_t fila, const Regist
         tupla += (tupla.empty() ? "(" : ",") + espejo.Literal(mio.Dato(c));
     }
     tupla += ")";
+    lado.largo += tupla.size();
     if (!lado.abierta.empty() && lado.abiertaConId == conId) {
         lado.abierta += "," + tupla;
         return true;
@@ -667,6 +683,7 @@ bool AgregaRenglon(Conexion& espejo, LadoEspejo& lado, size_t fila, const Regist
         lista += (lista.empty() ? "" : ",") + kvtx8::Identificador(c);
     }
     lado.abierta = "INSERT INTO " + kvtx8::Identificador(lado.tabla) + " (" + lista + ") VALUES " + tupla;
+    lado.largo += lado.abierta.size();
     lado.abiertaConId = conId;
     return true;
 }
@@ -717,7 +734,7 @@ clsCopiaMaestra::BloqueProductos clsCopiaMaestra::EnviaBloqueProductos(Conexion&
         !AsientaLado(espejo, anexo, claves, conAnexo, idsAnexo))
         return productos.IrA(inicio), b;
 
-    size_t j = 0, largo = 0;
+    size_t j = 0;
     for (; j < claves.size(); ++j) {
         productos.IrA(inicio + j);
         Ventana().TablaActual(kvtx8::CambXXX("Producto 'XXX'", claves[j]) + "\n" +
@@ -734,16 +751,17 @@ clsCopiaMaestra::BloqueProductos clsCopiaMaestra::EnviaBloqueProductos(Conexion&
             ++j;
             break;
         }
-        largo += prod.abierta.size() + anexo.abierta.size();
-        if (largo > kTextoMaximoProductos) return productos.IrA(inicio), b;
+        if (prod.largo + anexo.largo > kTextoMaximoProductos) return productos.IrA(inicio), b;
     }
     // As the walk checks both sides before each product: one gone away sends nothing of the block.
     if (!AbreBaseLocal(local) || !AbreBaseEspejo(espejo)) return productos.IrA(inicio), b;
     CierraInsercion(prod);
     CierraInsercion(anexo);
     std::string texto;
-    for (const auto* lista : {&prod.inserciones, &prod.cambios, &anexo.inserciones, &anexo.cambios})
-        for (const auto& sql : *lista) texto += sql + ";";
+    for (auto* lado : {&prod, &anexo}) {
+        for (const auto& sql : lado->inserciones) texto += sql + ";";
+        if (!lado->cambios.empty()) texto += lado->cambios + lado->actualiza + ";";
+    }
     if ((!texto.empty() && !espejo.EjecutarVarias(texto)) || !tx.Confirma()) {
         // Refused or lost: the block goes product by product, which says which and why.
         tx.Deshace();
