@@ -1,5 +1,6 @@
 // Whole-catalogue speed against the two test servers, side by side in one run:
-//   EnviarProductos (local company -> ESPEJO) into an empty and into a full ESPEJO, PasarProductos (MATRIZ ->
+//   EnviarProductos (local company -> ESPEJO) into an empty and into a full ESPEJO, product by product and by
+//   blocks, through a relay that counts the requests to the hub, PasarProductos (MATRIZ ->
 //   local company) into an empty and into a full company, and a bulk copy of the same products (mysqldump
 //   --no-create-info piped into mysql) as the baseline. Statements are counted on both servers.
 // Usage: scripts/test-servers start DIR && source DIR/env && build/bench/productos_bench [products]
@@ -10,8 +11,10 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "core/shared_routines.h"
+#include "proxy_latencia.h"
 #include "send/cls_copia_maestra.h"
 
 using namespace cnc;
@@ -129,6 +132,7 @@ struct Medida {
     long long productos = 0;
     long long local = 0, hub = 0;  // statements each server received
     std::string resultado;
+    long long peticiones = -1;  // requests to the hub counted at the relay (-1: not through it)
 };
 
 template <typename F>
@@ -193,13 +197,34 @@ int main(int argc, char** argv) {
     if (!Llena(compania, productos, 0) || !Llena(matriz, productos, 1000)) return 1;
 
     const int bitacora = AbreArchivo("/tmp/bench_BitacoraProductos.txt", ModoArchivo::Salida);
-    auto enviar = [&] {
+    // Lives until the process ends: its connections' threads may outlast main.
+    auto* proxy = new ProxyLatencia(std::atoi(puertoHub.c_str()), std::chrono::milliseconds(0));
+    int bloques = 0;
+    auto enviar = [&](bool porRenglon) {
         ContextoCiclo ctx;
         ctx.bitacora = bitacora;
         Mod.BDLocal.cMiBase = kCompania;
+        Mod.BDRemota.cPuerto = std::to_string(proxy->Puerto());
         AbreBaseLocal(ctx.local);
         AbreBaseEspejo(ctx.espejo);
-        return std::string(Texto(clsCopiaMaestra().EnviarProductos(ctx)));
+        clsCopiaMaestra copia;
+        copia.SoloPorRenglon = porRenglon;
+        const Resultado r = copia.EnviarProductos(ctx);
+        bloques = copia.BloquesProductos();
+        Mod.BDRemota.cPuerto = puertoHub;
+        return std::string(Texto(r));
+    };
+    auto envio = [&](const std::string& nombre, bool porRenglon) {
+        proxy->ReiniciaCuenta();
+        Medida m = Mide(nombre, productos, eLocal, eHub, [&] { return enviar(porRenglon); });
+        m.peticiones = static_cast<long long>(proxy->Peticiones());
+        return m;
+    };
+    // The ESPEJO as both paths leave it, keys and numbering included.
+    auto huellaEspejo = [&] {
+        return Cuenta(espejo, "SELECT CONCAT(SUM(CRC32(CONCAT_WS('|',Id,Clave,Descrip,Costo,Precio1,Precio5,"
+                              "FechaCambios))),'/',(SELECT SUM(CRC32(CONCAT_WS('|',Id,Producto,Texto,Numerico))) "
+                              "FROM anexoproductos)) FROM productos");
     };
     auto pasar = [&] {
         ContextoCiclo ctx;
@@ -210,8 +235,16 @@ int main(int argc, char** argv) {
         Conexion m;
         return std::string(Texto(clsCopiaMaestra().PasarProductos(ctx, m)));
     };
-    Medida envioVacia = Mide("EnviarProductos, ESPEJO vacía", productos, eLocal, eHub, enviar);
-    Medida envioLlena = Mide("EnviarProductos, ESPEJO llena", productos, eLocal, eHub, enviar);
+    Medida renglonVacia = envio("EnviarProductos 1 a 1, vacía", true);
+    Medida renglonLlena = envio("EnviarProductos 1 a 1, llena", true);
+    const std::string huellaRenglon = huellaEspejo();
+    for (const char* sql : {"DELETE FROM productos", "DELETE FROM anexoproductos",
+                            "ALTER TABLE productos AUTO_INCREMENT = 1", "ALTER TABLE anexoproductos AUTO_INCREMENT = 1"})
+        Ejecuta(espejo, sql);
+    Medida envioVacia = envio("EnviarProductos bloques, vacía", false);
+    Medida envioLlena = envio("EnviarProductos bloques, llena", false);
+    const int bloquesLlena = bloques;
+    const bool igualPorBloques = huellaEspejo() == huellaRenglon;
     Medida pasoVacia = Mide("PasarProductos, empresa vacía", productos, eLocal, eHub, pasar);
     Medida pasoLlena = Mide("PasarProductos, empresa llena", productos, eLocal, eHub, pasar);
     CierraArchivo(bitacora);
@@ -240,18 +273,37 @@ int main(int argc, char** argv) {
         Cuenta(recibe, "SELECT COUNT(*) FROM clavesalternas").c_str(),
         Cuenta(recibe, "SELECT COUNT(*) FROM cambiosdeprecios").c_str(),
         Cuenta(volcado, "SELECT COUNT(*) FROM productos").c_str());
-    std::printf("Productos por bloque: %d\n\n", Mod.RegistrosATomar);
-    std::printf("%-32s %9s %12s %10s %12s %12s %12s  %s\n", "", "segundos", "productos/s", "vs. base",
-                "sent/p local", "sent/p hub", "sent/p total", "resultado");
-    for (const Medida* m : {&envioVacia, &envioLlena, &pasoVacia, &pasoLlena, &base}) {
+    std::printf("Productos por bloque: %d; bloques enviados enteros en la ESPEJO llena: %d; ESPEJO por bloques "
+                "igual que 1 a 1 (Id y numeración incluidos): %s\n\n",
+                Mod.RegistrosATomar, bloquesLlena, igualPorBloques ? "sí" : "NO");
+    std::printf("%-32s %9s %12s %10s %12s %12s %12s %12s  %s\n", "", "segundos", "productos/s", "vs. base",
+                "sent/p local", "sent/p hub", "sent/p total", "pet/p relevo", "resultado");
+    for (const Medida* m : {&renglonVacia, &renglonLlena, &envioVacia, &envioLlena, &pasoVacia, &pasoLlena, &base}) {
         const double p = static_cast<double>(m->productos);
-        std::printf("%-32s %9.2f %12.0f %9.1fx %12.2f %12.2f %12.2f  %s\n", m->nombre.c_str(), m->segundos,
+        char peticiones[32] = "-";
+        if (m->peticiones >= 0) std::snprintf(peticiones, sizeof peticiones, "%.4f", m->peticiones / p);
+        std::printf("%-32s %9.2f %12.0f %9.1fx %12.2f %12.2f %12.2f %12s  %s\n", m->nombre.c_str(), m->segundos,
                     p / m->segundos, m->segundos / base.segundos, m->local / p, m->hub / p,
-                    (m->local + m->hub) / p, m->resultado.c_str());
+                    (m->local + m->hub) / p, peticiones, m->resultado.c_str());
     }
     std::printf(
         "\n(\"vs. base\": veces el tiempo de la copia masiva; sent/p: sentencias que recibió cada servidor "
-        "por producto)\n");
+        "por producto; pet/p relevo: peticiones al hub por producto, contadas en el relevo)\n\n");
+    const double baseFs = productos / base.segundos;
+    std::printf("%-48s %12s %12s %10s\n", "cifra", "por bloques", "1 a 1", "meta");
+    for (auto [nombre, b, r] : {std::tuple<const char*, Medida*, Medida*>{"EnviarProductos productos/s ÷ base, vacía",
+                                                                          &envioVacia, &renglonVacia},
+                                {"EnviarProductos productos/s ÷ base, llena", &envioLlena, &renglonLlena}}) {
+        const double cb = productos / b->segundos / baseFs, cr = productos / r->segundos / baseFs;
+        std::printf("%-48s %12.2f %12.2f %10s  %s\n", nombre, cb, cr, ">= 0.5", cb >= 0.5 ? "cumple" : "NO cumple");
+    }
+    for (auto [nombre, b, r] : {std::tuple<const char*, Medida*, Medida*>{"peticiones al hub por producto, vacía",
+                                                                          &envioVacia, &renglonVacia},
+                                {"peticiones al hub por producto, llena", &envioLlena, &renglonLlena}}) {
+        const double pb = static_cast<double>(b->peticiones) / productos,
+                     pr = static_cast<double>(r->peticiones) / productos;
+        std::printf("%-48s %12.4f %12.4f %10s  %s\n", nombre, pb, pr, "<= 0.02", pb <= 0.02 ? "cumple" : "NO cumple");
+    }
 
     for (const char* b : {kEspejo, kMatriz, kVolcado})
         Ejecuta(eHub, std::string("DROP DATABASE IF EXISTS ") + b);

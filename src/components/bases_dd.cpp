@@ -141,6 +141,7 @@ Conexion& Conexion::operator=(Conexion&& o) noexcept {
         usuario_ = std::move(o.usuario_);
         ca_ = std::move(o.ca_);
         perdida_ = o.perdida_;
+        varias_ = std::exchange(o.varias_, false);
     }
     return *this;
 }
@@ -149,6 +150,7 @@ void Conexion::Cerrar() {
     if (mysql_) mysql_close(mysql_);
     mysql_ = nullptr;
     perdida_ = false;
+    varias_ = false;
 }
 
 bool Conexion::ErrorDeTls() const {
@@ -189,10 +191,13 @@ bool Conexion::EjecutarVarias(std::string_view sql, size_t* hechas) {
         error_ = "sin conexión";
         return false;
     }
-    // Only for this exchange: any other text stays one statement.
-    if (mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_ON) != 0) {
-        AnotaError();
-        return false;
+    // Outside a VariasSentencias only for this exchange: any other text stays one statement.
+    if (!varias_) {
+        if (mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_ON) != 0) {
+            AnotaError();
+            return false;
+        }
+        varias_ = true;
     }
     bool bien = mysql_real_query(mysql_, sql.data(), sql.size()) == 0;
     if (!bien) AnotaError();
@@ -207,15 +212,33 @@ bool Conexion::EjecutarVarias(std::string_view sql, size_t* hechas) {
             bien = false;
         }
     }
-    if (!perdida_ && mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_OFF) != 0 && bien) {
-        AnotaError();
-        bien = false;
+    if (ambitosVarias_ == 0 && !perdida_) {
+        if (mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_OFF) == 0)
+            varias_ = false;
+        else if (bien) {
+            AnotaError();
+            bien = false;
+        }
     }
     if (bien) {
         errno_ = 0;
         error_.clear();
     }
     return bien;
+}
+
+bool Conexion::ApagaVarias() {
+    if (!varias_ || perdida_ || !mysql_) return true;
+    if (mysql_set_server_option(mysql_, MYSQL_OPTION_MULTI_STATEMENTS_OFF) != 0) {
+        AnotaError();
+        return false;
+    }
+    varias_ = false;
+    return true;
+}
+
+Conexion::VariasSentencias::~VariasSentencias() {
+    if (--cn_.ambitosVarias_ == 0) cn_.ApagaVarias();
 }
 
 std::string Conexion::Escapar(std::string_view texto) const {

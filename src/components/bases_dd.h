@@ -110,6 +110,9 @@ class Conexion {
     // the first that fails (false, its error readable; `hechas` tells how many went before it). Only for
     // statements built by the program.
     bool EjecutarVarias(std::string_view sql, size_t* hechas = nullptr);
+    // While a VariasSentencias lives on this connection the server keeps several statements per text
+    // allowed between one EjecutarVarias and the next, which saves switching them on and off each time.
+    class VariasSentencias;
     // Escaped by this connection's rules, without quotes.
     std::string Escapar(std::string_view texto) const;
     // A quoted SQL literal; NULL for std::nullopt.
@@ -131,6 +134,8 @@ class Conexion {
     friend class BasesDD;
     friend class Registros;
     void AnotaError();
+    // Back to one statement per text; false when the server could not be told.
+    bool ApagaVarias();
     MYSQL* mysql_ = nullptr;
     std::string base_;
     std::string servidor_;
@@ -138,10 +143,23 @@ class Conexion {
     std::string usuario_;
     std::string ca_;
     bool perdida_ = false;
+    bool varias_ = false;  // the server allows several statements per text
+    int ambitosVarias_ = 0;
     unsigned errno_ = 0;
     std::string error_;
     uint64_t afectadas_ = 0;
     uint64_t idInsertado_ = 0;
+};
+
+class Conexion::VariasSentencias {
+  public:
+    explicit VariasSentencias(Conexion& cn) : cn_(cn) { ++cn_.ambitosVarias_; }
+    ~VariasSentencias();
+    VariasSentencias(const VariasSentencias&) = delete;
+    VariasSentencias& operator=(const VariasSentencias&) = delete;
+
+  private:
+    Conexion& cn_;
 };
 
 // Forward-only record set held in memory. Rows can be added (AddNew + Poner + Update) or the current

@@ -1,7 +1,9 @@
 #include "send/cls_copia_maestra.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -549,7 +551,229 @@ bool EscribeEnEspejo(Conexion& espejo, const Registros& mio, const Registros& su
                                           "Id = " + std::to_string(suyo.Entero("Id")));
 }
 
+// A block whose statements outgrow this goes product by product (well under the server's packet limit).
+constexpr size_t kTextoMaximoProductos = 4u << 20;
+
+// The ESPEJO side of one table (products or annexes) within a block: which of the local rows it holds, by
+// its own Id, and the statements that bring it level, kept in the order the walk would send them.
+struct LadoEspejo {
+    LadoEspejo(const char* t, const char* c) : tabla(t), columna(c) {}
+    const char* tabla;
+    const char* columna;  // the column the product's Clave is looked up by
+    std::map<size_t, int64_t> suyos;  // row of the block -> Id of the ESPEJO row it rewrites
+    std::set<int64_t> tomadas;         // Ids held, as far as the block's new rows need to know
+    int64_t contador = 0;              // the ESPEJO's next number
+    std::vector<std::string> inserciones;
+    std::string cambios, actualiza;  // the rows rewritten, as one statement and its ending
+    std::string abierta;             // the open multi-row insert
+    size_t largo = 0;                // of all the statements
+    bool abiertaConId = false;
+};
+
+// Whether two Claves could be equal under the server's collation without being equal byte for byte:
+// such a block cannot be followed in memory and goes product by product.
+bool ClavesDudosas(const std::vector<std::string>& claves) {
+    std::set<std::string> vistas;
+    for (const auto& c : claves) {
+        std::string p;
+        for (unsigned char ch : c) {
+            if (ch >= 0x80) return true;
+            p += static_cast<char>(std::tolower(ch));
+        }
+        while (!p.empty() && (p.back() == ' ' || static_cast<unsigned char>(p.back()) < 0x20)) p.pop_back();
+        if (!vistas.insert(p).second) return true;
+    }
+    return false;
+}
+
+// The row of the block each ESPEJO row met stands for, one look-up per row in one request, as the walk
+// would ask it (the first the server returns).
+bool BuscaPorClave(BasesDD& bd, Conexion& cn, const char* tabla, const char* columna, const std::vector<std::string>& claves,
+                   const std::vector<size_t>& filas, const std::string& columnas, Registros& rs) {
+    std::string sql;
+    for (size_t i : filas)
+        sql += std::string(sql.empty() ? "" : " UNION ALL ") + "(SELECT " + columnas + "," + std::to_string(i) +
+               " AS cnc_fila FROM " + kvtx8::Identificador(tabla) + " WHERE " + kvtx8::Identificador(columna) +
+               " = " + cn.Literal(claves[i]) + " LIMIT 1)";
+    if (sql.empty()) return true;
+    return bd.AbrirConsulta(rs, cn, sql);
+}
+
+bool AsientaLado(Conexion& espejo, LadoEspejo& lado, const std::vector<std::string>& claves,
+                 const std::vector<size_t>& filas, const std::vector<int64_t>& idsNuevos) {
+    Registros rs;
+    if (!BuscaPorClave(Mod.BDRemota, espejo, lado.tabla, lado.columna, claves, filas, "Id", rs)) return false;
+    for (; !rs.Eof(); rs.MoveNext()) lado.suyos.emplace(static_cast<size_t>(rs.Entero("cnc_fila")), rs.Entero("Id"));
+    std::string ids;
+    for (int64_t id : idsNuevos) ids += (ids.empty() ? "" : ",") + std::to_string(id);
+    if (!ids.empty()) {
+        if (!Mod.BDRemota.AbrirConsulta(rs, espejo, "SELECT Id FROM " + kvtx8::Identificador(lado.tabla) +
+                                                       " WHERE Id IN (" + ids + ")"))
+            return false;
+        for (; !rs.Eof(); rs.MoveNext()) lado.tomadas.insert(rs.Entero("Id"));
+    }
+    const Valor v = espejo.Escalar(
+        "SELECT COALESCE(AUTO_INCREMENT,0) FROM information_schema.TABLES WHERE TABLE_SCHEMA=DATABASE() AND "
+        "TABLE_NAME=" +
+        espejo.Literal(lado.tabla));
+    if (!v) return false;
+    lado.contador = std::strtoll(v->c_str(), nullptr, 10);
+    return true;
+}
+
+void CierraInsercion(LadoEspejo& lado) {
+    if (!lado.abierta.empty()) lado.inserciones.push_back(std::move(lado.abierta));
+    lado.abierta.clear();
+}
+
+// One local row into the ESPEJO, as EscribeEnEspejo would write it; false when the block cannot tell the
+// outcome (a local Id that is not a plain number).
+bool AgregaRenglon(Conexion& espejo, LadoEspejo& lado, size_t fila, const Registros& mio,
+                   const std::vector<std::string>& campos) {
+    auto it = lado.suyos.find(fila);
+    if (it != lado.suyos.end()) {
+        // Rewritten on its ESPEJO Id. All of them go in one INSERT ... ON DUPLICATE KEY UPDATE, which ends
+        // as their UPDATEs: the Id exists, so the primary key meets first and that row takes the values.
+        std::string tupla = "(" + std::to_string(it->second);
+        std::string lista = "Id", asigna;
+        for (const auto& c : campos) {
+            if (kvtx8::IgualSinMayusculas(c, "Id") || !mio.TieneCampo(c)) continue;
+            tupla += "," + espejo.Literal(SinNulo(mio, c));
+            if (!lado.cambios.empty()) continue;
+            lista += "," + kvtx8::Identificador(c);
+            asigna += (asigna.empty() ? "" : ",") + kvtx8::Identificador(c) + "=VALUES(" +
+                      kvtx8::Identificador(c) + ")";
+        }
+        tupla += ")";
+        if (asigna.empty() && lado.cambios.empty()) return true;
+        if (lado.cambios.empty()) {
+            lado.cambios = "INSERT INTO " + kvtx8::Identificador(lado.tabla) + " (" + lista + ") VALUES " + tupla;
+            lado.actualiza = " ON DUPLICATE KEY UPDATE " + asigna;
+        } else {
+            lado.cambios += "," + tupla;
+        }
+        lado.largo += tupla.size();
+        return true;
+    }
+    // The local Id when the ESPEJO has it free at this point of the walk, else the ESPEJO numbers it.
+    const std::string clave = mio.Texto("Id");
+    const int64_t id = mio.Entero("Id");
+    if (!mio.TieneCampo("Id") || std::to_string(id) != clave) return false;
+    const bool conId = !lado.tomadas.count(id);
+    const int64_t queda = conId ? id : lado.contador;
+    lado.tomadas.insert(queda);
+    lado.contador = std::max(lado.contador, queda + 1);
+    std::string tupla;
+    for (const auto& c : campos) {
+        if ((!conId && kvtx8::IgualSinMayusculas(c, "Id")) || !mio.TieneCampo(c)) continue;
+        tupla += (tupla.empty() ? "(" : ",") + espejo.Literal(mio.Dato(c));
+    }
+    tupla += ")";
+    lado.largo += tupla.size();
+    if (!lado.abierta.empty() && lado.abiertaConId == conId) {
+        lado.abierta += "," + tupla;
+        return true;
+    }
+    // Rows numbered by the ESPEJO and rows keeping their Id never share a statement: mixed, the server
+    // may reserve numbers it does not use.
+    CierraInsercion(lado);
+    std::string lista;
+    for (const auto& c : campos) {
+        if ((!conId && kvtx8::IgualSinMayusculas(c, "Id")) || !mio.TieneCampo(c)) continue;
+        lista += (lista.empty() ? "" : ",") + kvtx8::Identificador(c);
+    }
+    lado.abierta = "INSERT INTO " + kvtx8::Identificador(lado.tabla) + " (" + lista + ") VALUES " + tupla;
+    lado.largo += lado.abierta.size();
+    lado.abiertaConId = conId;
+    return true;
+}
+
 }  // namespace
+
+clsCopiaMaestra::BloqueProductos clsCopiaMaestra::EnviaBloqueProductos(Conexion& local, Conexion& espejo,
+                                                                        Registros& productos,
+                                                                        const kvtx8::CicloSecuencial& ciclo,
+                                                                        const std::vector<std::string>& campos,
+                                                                        const std::vector<std::string>& camposAnexo) {
+    BloqueProductos b;
+    const size_t inicio = productos.Posicion(), fin = productos.RecordCount();
+    // A connection to open again goes product by product, which reports it once.
+    if (inicio >= fin || !local.Abierta() || !espejo.Abierta()) return b;
+    std::vector<std::string> claves;
+    std::vector<size_t> todas;
+    for (size_t i = inicio; i < fin; ++i) {
+        productos.IrA(i);
+        claves.push_back(productos.Texto("Clave"));
+        todas.push_back(i - inicio);
+    }
+    productos.IrA(inicio);
+    if (ClavesDudosas(claves)) return b;
+
+    // The local annexes, each product's first as the walk reads it.
+    Registros anexos;
+    std::map<size_t, size_t> anexoDe;  // row of the block -> row of `anexos`
+    if (!BuscaPorClave(Mod.BDLocal, local, "anexoproductos", "Producto", claves, todas, "anexoproductos.*", anexos))
+        return b;
+    for (size_t k = 0; !anexos.Eof(); anexos.MoveNext(), ++k) anexoDe.emplace(anexos.Entero("cnc_fila"), k);
+
+    LadoEspejo prod("productos", "Clave"), anexo("anexoproductos", "Producto");
+    std::vector<int64_t> idsProd, idsAnexo;
+    for (size_t i = inicio; i < fin; ++i) {
+        productos.IrA(i);
+        idsProd.push_back(productos.Entero("Id"));
+    }
+    productos.IrA(inicio);
+    std::vector<size_t> conAnexo;
+    for (const auto& [fila, k] : anexoDe) {
+        conAnexo.push_back(fila);
+        anexos.IrA(k);
+        idsAnexo.push_back(anexos.Entero("Id"));
+    }
+    kvtx8::Transaccion tx(espejo);
+    if (!tx.Activa() || !AsientaLado(espejo, prod, claves, todas, idsProd) ||
+        !AsientaLado(espejo, anexo, claves, conAnexo, idsAnexo))
+        return productos.IrA(inicio), b;
+
+    size_t j = 0;
+    for (; j < claves.size(); ++j) {
+        productos.IrA(inicio + j);
+        Ventana().TablaActual(kvtx8::CambXXX("Producto 'XXX'", claves[j]) + "\n" +
+                              std::to_string(ciclo.RegistroActual() + static_cast<long long>(j)) + " de " +
+                              std::to_string(ciclo.RegistrosTotales()));
+        Ventana().Ceder();
+        if (!AgregaRenglon(espejo, prod, j, productos, campos)) return productos.IrA(inicio), b;
+        if (auto it = anexoDe.find(j); it != anexoDe.end()) {
+            anexos.IrA(it->second);
+            if (!AgregaRenglon(espejo, anexo, j, anexos, camposAnexo)) return productos.IrA(inicio), b;
+        }
+        // The product on screen goes even when the operator has just asked to stop.
+        if (ContextoCiclo::Detenido()) {
+            ++j;
+            break;
+        }
+        if (prod.largo + anexo.largo > kTextoMaximoProductos) return productos.IrA(inicio), b;
+    }
+    // As the walk checks both sides before each product: one gone away sends nothing of the block.
+    if (!AbreBaseLocal(local) || !AbreBaseEspejo(espejo)) return productos.IrA(inicio), b;
+    CierraInsercion(prod);
+    CierraInsercion(anexo);
+    std::string texto;
+    for (auto* lado : {&prod, &anexo}) {
+        for (const auto& sql : lado->inserciones) texto += sql + ";";
+        if (!lado->cambios.empty()) texto += lado->cambios + lado->actualiza + ";";
+    }
+    if ((!texto.empty() && !espejo.EjecutarVarias(texto)) || !tx.Confirma()) {
+        // Refused or lost: the block goes product by product, which says which and why.
+        tx.Deshace();
+        productos.IrA(inicio);
+        return b;
+    }
+    productos.IrA(inicio);
+    b.hecho = true;
+    b.filas = j;
+    ++bloquesProductos_;
+    return b;
+}
 
 Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
     const int b = ctx.bitacora;
@@ -581,7 +805,20 @@ Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
         Mod.BDRemota.ObtenerEstructura(estructuraAnexo, camposAnexo);
+        // Left on for the whole walk rather than switched at every block.
+        kvtx8::Conexion::VariasSentencias varias(espejo);
+        int porRenglon = 0;  // the block that goes product by product
         while (!ciclo.Eof()) {
+            if (!SoloPorRenglon && ciclo.Bloques() != porRenglon) {
+                const BloqueProductos bloque =
+                    EnviaBloqueProductos(local, espejo, productos, ciclo, campos, camposAnexo);
+                if (bloque.hecho) {
+                    if (ContextoCiclo::Detenido()) break;
+                    for (size_t i = 0; i < bloque.filas; ++i) ciclo.SiguienteRegistro();
+                    continue;
+                }
+                porRenglon = ciclo.Bloques();
+            }
             const std::string clave = productos.Texto("Clave");
             const bool localAbierta = AbreBaseLocal(local);
             if (localAbierta) {

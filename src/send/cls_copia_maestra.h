@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "components/bases_dd.h"
+#include "components/ciclo_secuencial.h"
 #include "send/ciclo.h"
 
 namespace cnc {
@@ -26,6 +27,11 @@ class clsCopiaMaestra {
     // Every MATRIZ product into the local company through the product copy. `matriz` is the connection the
     // caller opened on the MATRIZ database (ctx.matriz), reopened here as the walk needs it.
     Resultado PasarProductos(ContextoCiclo& ctx, kvtx8::Conexion& matriz);
+
+    // Products go one by one, never by blocks (the reference the blocks are checked against).
+    bool SoloPorRenglon = false;
+    // Blocks of products sent whole since construction.
+    int BloquesProductos() const { return bloquesProductos_; }
 
     // Never sent by the autoincrement and last-update stages (lower-case names).
     const std::vector<std::string> TablasExcluidas;
@@ -65,7 +71,19 @@ class clsCopiaMaestra {
     static bool SigueDespuesDeTabla();
     int16_t Limite() const;
 
+    // One block of products from the current one on, in one transaction and one exchange; not done when
+    // the block must go product by product. `filas`: how many went (fewer when the operator stopped).
+    struct BloqueProductos {
+        bool hecho = false;
+        size_t filas = 0;
+    };
+    BloqueProductos EnviaBloqueProductos(kvtx8::Conexion& local, kvtx8::Conexion& espejo,
+                                         kvtx8::Registros& productos, const kvtx8::CicloSecuencial& ciclo,
+                                         const std::vector<std::string>& campos,
+                                         const std::vector<std::string>& camposAnexo);
+
     clsEstandar* estandar_ = nullptr;
+    int bloquesProductos_ = 0;
 };
 
 }  // namespace cnc

@@ -254,6 +254,9 @@ Resultado clsEstandar::ExportarInfo() {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
         // A table with a routine goes row by row: each routine follows its own row.
         const bool porBloques = !SoloPorRenglon && !rutina && AdmiteBloques();
+        // Left on for the whole table rather than switched at every block.
+        std::optional<kvtx8::Conexion::VariasSentencias> varias;
+        if (porBloques) varias.emplace(espejo_);
         int porRenglon = 0;  // the block that goes row by row
         while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
             if (porBloques && ciclo.Bloques() != porRenglon) {

@@ -164,6 +164,9 @@ Resultado clsEstandar::ExportarXFADUA() {
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
         const bool porBloques = !SoloPorRenglon && AdmiteBloques();
+        // Left on for the whole table rather than switched at every block.
+        std::optional<kvtx8::Conexion::VariasSentencias> varias;
+        if (porBloques) varias.emplace(espejo_);
         int porRenglon = 0;  // the block that goes row by row
         for (; !ciclo.Eof() && !ContextoCiclo::Detenido(); ciclo.SiguienteRegistro()) {
             if (porBloques && ciclo.Bloques() != porRenglon) {

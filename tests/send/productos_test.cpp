@@ -1,6 +1,9 @@
 // The whole catalogue at once: every local product to the ESPEJO, every MATRIZ product into the company.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "core/shared_routines.h"
 #include "send/cls_copia_maestra.h"
 #include "support/escenario.h"
@@ -20,6 +23,8 @@ const prueba::Tablas kTablas = {"productos",        "productosmasprecios",
 // The connections as the connection call hands them over, and one activity-log block per run.
 struct Catalogo : prueba::Escenario {
     ContextoCiclo ctx;
+    bool soloPorRenglon = false;
+    int bloques = 0;  // blocks of products the last run sent whole
     Catalogo() : Escenario(kTablas) {
         ApuntaAServidores();
         Mod.TipoSucursal = 0;
@@ -37,7 +42,9 @@ struct Catalogo : prueba::Escenario {
             BloqueDeBitacora bloque(1, true);
             ctx.bitacora = bloque.Numero();
             clsCopiaMaestra copia;
+            copia.SoloPorRenglon = soloPorRenglon;
             r = corrida(copia);
+            bloques = copia.BloquesProductos();
         }
         return {r, Bitacora()};
     }
@@ -121,25 +128,122 @@ TEST(EnviarProductos, ALostEspejoOrAnInterruptionEndsTheWalkAndTheLogSaysSo) {
     e.m.ventana.alMostrarTabla = nullptr;
     Mod.Interrumpir = false;
 
-    // The ESPEJO goes away after the first product: the walk stops and says why.
-    e.m.ventana.alMostrarTabla = [&](const std::string& t) {
-        if (t.rfind("Producto 'B'", 0) == 0) e.EspejoCaido();
-    };
-    e.Espejo("DELETE FROM productos");
-    std::tie(r, log) = e.Enviar();
-    EXPECT_EQ(r, Resultado::SinConexion);
-    EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), Lista{"A"});
-    EXPECT_TRUE(prueba::Linea(log, "NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO"));
-    EXPECT_TRUE(prueba::Linea(log, "Inicia envío de productos"));
-    EXPECT_TRUE(prueba::Linea(log, "Finaliza envío de productos"));
-    EXPECT_FALSE(Mod.Detener);
-    e.m.ventana.alMostrarTabla = nullptr;
-    e.EspejoDeVuelta();
+    EXPECT_EQ(e.bloques, 1);
+
+    // The ESPEJO goes away after the first product: the walk stops and says why. Product by product the
+    // first one stays; by blocks the whole block is undone.
+    for (const bool soloPorRenglon : {true, false}) {
+        SCOPED_TRACE(soloPorRenglon ? "producto por producto" : "por bloques");
+        e.soloPorRenglon = soloPorRenglon;
+        e.m.ventana.alMostrarTabla = [&](const std::string& t) {
+            if (t.rfind("Producto 'B'", 0) == 0) e.EspejoCaido();
+        };
+        e.Espejo("DELETE FROM productos");
+        std::tie(r, log) = e.Enviar();
+        EXPECT_EQ(r, Resultado::SinConexion);
+        EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"),
+                  soloPorRenglon ? Lista{"A"} : Lista{});
+        EXPECT_TRUE(prueba::Linea(log, "NO CONECTÓ A LA EMPRESA ESPEJO. ENVÍO DE INFORMACIÓN INTERRUMPIDO"));
+        EXPECT_TRUE(prueba::Linea(log, "Inicia envío de productos"));
+        EXPECT_TRUE(prueba::Linea(log, "Finaliza envío de productos"));
+        EXPECT_FALSE(Mod.Detener);
+        EXPECT_EQ(e.bloques, 0);
+        e.m.ventana.alMostrarTabla = nullptr;
+        e.EspejoDeVuelta();
+    }
+    e.soloPorRenglon = false;
 
     // The next run starts again from the first product and completes.
     std::tie(r, log) = e.Enviar();
     EXPECT_EQ(r, Resultado::Completo);
     EXPECT_EQ(e.EnEspejo("SELECT Clave FROM productos ORDER BY Clave"), (Lista{"A", "B", "C"}));
+}
+
+// Random products and annexes against an ESPEJO that already holds some of them (under other Ids, with
+// other case), whose Ids are partly taken by other products, above and below its counter: by blocks the
+// ESPEJO ends exactly as product by product, numbering included.
+TEST(EnviarProductos, ByBlocksTheEspejoEndsAsProductByProduct) {
+    REQUIERE_SERVIDORES();
+    Catalogo e;
+    const unsigned semilla = std::random_device{}();
+    SCOPED_TRACE("semilla " + std::to_string(semilla));
+    std::mt19937 azar(semilla);
+    auto de = [&](int n) { return static_cast<int>(azar() % static_cast<unsigned>(n)); };
+    const char* textos[] = {"", "O''Brien", "ruta\\\\dos", "niño", "  espacios  ", "x"};
+    auto texto = [&] { return std::string("'") + textos[de(6)] + "'"; };
+    auto fecha = [&] {
+        return de(3) == 0 ? std::string("NULL") : "'20" + std::to_string(10 + de(15)) + "-0" +
+                                                      std::to_string(1 + de(9)) + "-1" + std::to_string(de(9)) + "'";
+    };
+    std::string local, espejo, anexoLocal, anexoEspejo;
+    std::vector<std::string> claves;
+    const int productos = 340;
+    for (int i = 1; i <= productos; ++i) {
+        const std::string clave = "C" + std::to_string(i * 7 % 1000);
+        claves.push_back(clave);
+        // Some above the ESPEJO's counter, most below.
+        const std::string id = std::to_string(de(4) == 0 ? 5000 + i * 3 : i * 2);
+        local += std::string(local.empty() ? "" : ",") + "(" + id + ",'" + clave + "'," + texto() + "," +
+                 std::to_string(de(1000)) + "." + std::to_string(de(100)) + "," + fecha() + "," + fecha() + ")";
+        // 0: present under another Id, in lower case; 1: present under its own Id; 2: its Id taken by
+        // another product; 3, 4: absent.
+        const int caso = de(5);
+        if (caso <= 2) {
+            const std::string suya = caso == 2 ? "OTRO" + std::to_string(i) : kvtx8::Minusculas(clave);
+            const std::string suId = caso == 0 ? std::to_string(3000 + i) : id;
+            espejo += std::string(espejo.empty() ? "" : ",") + "(" + suId + ",'" + suya +
+                      "','viejo',1,NULL,'2001-01-01')";
+        }
+        if (de(2) == 0)
+            anexoLocal += std::string(anexoLocal.empty() ? "" : ",") + "(" + std::to_string(i * 3 + de(3)) +
+                          ",'" + clave + "'," + texto() + "," + std::to_string(de(50)) + ",'" +
+                          std::to_string(de(24) % 10) + ":00:00')";
+        if (de(3) == 0)
+            anexoEspejo += std::string(anexoEspejo.empty() ? "" : ",") + "(" + std::to_string(i * 3 + de(3)) +
+                           ",'" + (de(2) ? clave : "OTRO" + std::to_string(i)) + "','viejo',9,'01:00:00')";
+    }
+    e.Local("datos1",
+            "INSERT IGNORE INTO productos (Id, Clave, Descrip, Precio1, FechaRegistro, FechaCambios) VALUES " +
+                local + ";INSERT IGNORE INTO anexoproductos (Id, Producto, Texto, Numerico, HoraIni) VALUES " +
+                anexoLocal);
+    const std::string inicial =
+        "DELETE FROM productos; DELETE FROM anexoproductos; ALTER TABLE productos AUTO_INCREMENT = 1;"
+        "ALTER TABLE anexoproductos AUTO_INCREMENT = 1;"
+        "INSERT IGNORE INTO productos (Id, Clave, Descrip, Precio1, FechaRegistro, FechaCambios) VALUES " +
+        espejo + ";INSERT IGNORE INTO anexoproductos (Id, Producto, Texto, Numerico, HoraIni) VALUES " +
+        anexoEspejo;
+    // Every column but FADUA, the last one, which the ESPEJO's own rows take from the clock.
+    auto sinFadua = [](std::string f) { return f.substr(0, f.rfind('|')); };
+    auto estado = [&] {
+        Lista r;
+        for (auto& f : e.EnEspejo("SELECT * FROM productos ORDER BY Id")) r.push_back(sinFadua(f));
+        for (auto& f : e.EnEspejo("SELECT * FROM anexoproductos ORDER BY Id")) r.push_back("anexo " + sinFadua(f));
+        for (auto& f : e.EnEspejo("SELECT TABLE_NAME, AUTO_INCREMENT FROM information_schema.TABLES WHERE "
+                                  "TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN ('productos', "
+                                  "'anexoproductos') ORDER BY 1"))
+            r.push_back("contador " + f);
+        return r;
+    };
+
+    e.Espejo(inicial);
+    e.soloPorRenglon = true;
+    const auto [r1, log1] = e.Enviar();
+    const Lista porRenglon = estado();
+    EXPECT_EQ(e.bloques, 0);
+
+    e.Espejo(inicial);
+    e.soloPorRenglon = false;
+    const auto [r2, log2] = e.Enviar();
+    EXPECT_EQ(r2, r1);
+    EXPECT_EQ(estado(), porRenglon);
+    // Limite is 100: four blocks, every one sent whole.
+    EXPECT_EQ(e.bloques, 4);
+    EXPECT_EQ(r1, Resultado::Completo);
+    std::sort(claves.begin(), claves.end());
+    EXPECT_TRUE(e.VioTabla("Producto '" + claves.front() + "'\n1 de 340"));
+    EXPECT_TRUE(e.VioTabla("Producto '" + claves.back() + "'\n340 de 340"));
+    EXPECT_EQ(e.EnEspejo("SELECT COUNT(*) FROM productos WHERE Descrip = 'viejo' AND Clave LIKE 'C%'"),
+              Lista{"0"});
 }
 
 TEST(PasarProductos, CopiesEveryMatrizProductAndAnUnreachableMatrizChangesNothing) {
