@@ -507,6 +507,18 @@ std::string TituloDeProducto(const std::string& clave, const kvtx8::CicloSecuenc
            std::to_string(ciclo.RegistrosTotales());
 }
 
+// The end of a walk over the products: its result, the screen cleared, the closing log line.
+Resultado TerminaPaseDeProductos(kvtx8::CicloSecuencial& ciclo, Resultado r, int bitacora, const char* linea) {
+    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
+    ciclo.Cierra();
+    Mod.Detener = false;
+    Ventana().TablaActual("");
+    Ventana().Etapa("");
+    Ventana().ProgresoVisible(false);
+    EscribeBitacora(bitacora, linea);
+    return r;
+}
+
 bool EsFechaOHora(int tipo) {
     return tipo == kvtx8::adDate || tipo == kvtx8::adDBDate || tipo == kvtx8::adDBTime ||
            tipo == kvtx8::adDBTimeStamp;
@@ -879,14 +891,7 @@ Resultado clsCopiaMaestra::EnviarProductos(ContextoCiclo& ctx) {
         }
         if (ciclo.Fallo()) r = Peor(r, Resultado::SinConexion);
     }
-    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
-    ciclo.Cierra();
-    Mod.Detener = false;
-    Ventana().TablaActual("");
-    Ventana().Etapa("");
-    Ventana().ProgresoVisible(false);
-    EscribeBitacora(b, "Finaliza envío de productos");
-    return r;
+    return TerminaPaseDeProductos(ciclo, r, b, "Finaliza envío de productos");
 }
 
 Resultado clsCopiaMaestra::PasarProductos(ContextoCiclo& ctx, Conexion& matriz) {
@@ -935,14 +940,7 @@ Resultado clsCopiaMaestra::PasarProductos(ContextoCiclo& ctx, Conexion& matriz) 
         }
         if (ciclo.Fallo()) r = Peor(r, Resultado::SinConexion);
     }
-    if (ContextoCiclo::Interrumpido()) r = Peor(r, Resultado::Interrumpido);
-    ciclo.Cierra();
-    Mod.Detener = false;
-    Ventana().TablaActual("");
-    Ventana().Etapa("");
-    Ventana().ProgresoVisible(false);
-    EscribeBitacora(b, "Finaliza recepción de productos");
-    return r;
+    return TerminaPaseDeProductos(ciclo, r, b, "Finaliza recepción de productos");
 }
 
 }  // namespace cnc

@@ -54,6 +54,8 @@ int EjecutaVentana(int argc, char** argv) {
             form.show();
         else
             puerto.Minimiza();
+        // Without a tray the main window stays in view: the notices read at start-up must not hide under it.
+        puerto.SubeAvisos();
         // Once running, the session ending (SIGTERM) or Ctrl+C unloads the window as "Cerrar el programa"
         // would.
         std::unique_ptr<QSocketNotifier> notificador;

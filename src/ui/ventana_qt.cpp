@@ -291,6 +291,11 @@ bool VentanaQt::FirmaDeUsuario(int modulo, std::string& usuario) {
     return true;
 }
 
+void VentanaQt::SubeAvisos() {
+    for (auto& p : postits_)
+        if (p) p->raise();
+}
+
 void VentanaQt::AbreAviso(const cnc::NotaDeAviso& nota) {
     postits_.removeAll(nullptr);
     auto* v = new frmPostit(nota, static_cast<int>(postits_.size()));

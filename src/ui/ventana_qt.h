@@ -49,6 +49,8 @@ class VentanaQt : public cnc::PuertoVentana {
     bool PideUsuario(int modulo) override;
     bool FirmaDeUsuario(int modulo, std::string& usuario) override;
     void AbreAviso(const cnc::NotaDeAviso& nota) override;
+    // The notice windows over every other window of the program, as the main window comes up after them.
+    void SubeAvisos();
     void CierraAvisos() override;
     int AvisosAbiertos() const override;
     bool ImprimeReporte(const cnc::ReporteDeAvisos& r, const std::string& ruta) override;
