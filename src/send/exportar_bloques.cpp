@@ -28,6 +28,7 @@ struct Renglon {
     int64_t llave = 0;
     std::string condicion;  // unique-key condition; empty when the table has no unique key
     std::string suelta;     // the unique values folded so that equal ones under any collation fold alike
+    std::optional<std::vector<std::string>> unicos;  // the unique values as read, when none is NULL
     bool comodin = false;   // might equal anything (NULL, non-ASCII text, a text in a numeric column)
 };
 
@@ -122,6 +123,10 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
         if (!unicas.empty()) {
             r.condicion = llaves.CadenaLlaveUnica(local, unicas, espejo_);
             r.comodin = !Pliega(local, estructura, unicas, r.suelta);
+            std::vector<std::string> valores;
+            for (const auto& c : unicas)
+                if (const kvtx8::Valor v = local.Dato(c)) valores.push_back(*v);
+            if (valores.size() == unicas.size()) r.unicos = std::move(valores);
         }
         renglones.push_back(std::move(r));
     }
@@ -150,6 +155,24 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     std::vector<size_t> porVerificar;  // rows added through their unique key that must be found by it
     bool nuevosPorLlave = false;
 
+    // The unique columns as a select list and as the left side of an IN.
+    std::string columnasUnicas, tuplaUnica;
+    for (const auto& c : unicas) {
+        columnasUnicas += "," + kvtx8::Identificador(c);
+        tuplaUnica += (tuplaUnica.empty() ? "" : ",") + kvtx8::Identificador(c);
+    }
+    if (unicas.size() > 1) tuplaUnica = "(" + tuplaUnica + ")";
+    // Approximate numbers read back as text may not compare equal to that text.
+    bool mismosValores = true;
+    for (const auto& c : unicas) {
+        const int tipo = estructura.Tipo(c);
+        if (tipo == kvtx8::adSingle || tipo == kvtx8::adDouble) mismosValores = false;
+    }
+    auto tupla = [&](const std::vector<std::string>& valores) {
+        std::string r;
+        for (const auto& v : valores) r += (r.empty() ? "" : ",") + espejo_.Literal(v);
+        return valores.size() > 1 ? "(" + r + ")" : r;
+    };
     auto consulta = [&](size_t desde) {
         t = Tramo();
         std::string claves;
@@ -157,14 +180,46 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
             claves += (claves.empty() ? "" : ",") + std::to_string(renglones[i].llave);
         Registros rs;
         if (!Mod.BDRemota.AbrirConsulta(rs, espejo_,
-                                        "SELECT " + LlaveSQL() + " FROM " + TablaSQL() + " WHERE " +
-                                            LlaveSQL() + " IN (" + claves + ")"))
+                                        "SELECT " + LlaveSQL() + columnasUnicas + " FROM " + TablaSQL() +
+                                            " WHERE " + LlaveSQL() + " IN (" + claves + ")"))
             return false;
-        for (; !rs.Eof(); rs.MoveNext()) t.tomadas.insert(rs.Entero(Llave));
+        std::map<int64_t, std::vector<std::string>> suyos;  // key -> its unique values, none NULL
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const int64_t k = rs.Entero(Llave);
+            t.tomadas.insert(k);
+            std::vector<std::string> valores;
+            for (const auto& c : unicas)
+                if (const kvtx8::Valor v = rs.Dato(c)) valores.push_back(*v);
+            if (!unicas.empty() && valores.size() == unicas.size()) suyos.emplace(k, std::move(valores));
+        }
         if (unicas.empty()) return true;
+        // A row whose own key holds the very same unique values meets that row: the unique index lets no
+        // other hold values equal to them. The rest ask, first all at once whether any meets anything.
+        std::vector<size_t> dudosos;
+        std::string lista;
+        bool conNulo = false;
+        for (size_t i = desde; i < renglones.size(); ++i) {
+            const Renglon& r = renglones[i];
+            const auto s = suyos.find(r.llave);
+            if (mismosValores && r.unicos && s != suyos.end() && s->second == *r.unicos) {
+                t.porUnica.emplace(i, r.llave);
+                continue;
+            }
+            dudosos.push_back(i);
+            if (r.unicos)
+                lista += (lista.empty() ? "" : ",") + tupla(*r.unicos);
+            else
+                conNulo = true;
+        }
+        if (dudosos.empty()) return true;
+        if (!conNulo) {
+            const kvtx8::Valor alguno = espejo_.Escalar("SELECT 1 FROM " + TablaSQL() + " WHERE " + tuplaUnica +
+                                                        " IN (" + lista + ") LIMIT 1");
+            if (!alguno) return espejo_.UltimoError() == 0;
+        }
         // Each row's own look-up, all in one request; a row keeps the first ESPEJO row it meets.
         std::string sql;
-        for (size_t i = desde; i < renglones.size(); ++i)
+        for (size_t i : dudosos)
             sql += std::string(sql.empty() ? "" : " UNION ALL ") + "SELECT " + std::to_string(i) + " AS n," +
                    LlaveSQL() + " AS k FROM " + TablaSQL() + " WHERE " + renglones[i].condicion;
         if (!Mod.BDRemota.AbrirConsulta(rs, espejo_, sql)) return false;
