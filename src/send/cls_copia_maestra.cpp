@@ -611,11 +611,77 @@ bool BuscaPorClave(BasesDD& bd, Conexion& cn, const char* tabla, const char* col
     return bd.AbrirConsulta(rs, cn, sql);
 }
 
+// The ESPEJO row each row of the block meets by its Clave, as BuscaPorClave finds it, asked first all at
+// once: a Clave the ESPEJO holds once, byte for byte, meets that row, since the block's Claves differ under
+// the collation (ClavesDudosas); the rows left ask one by one, and only when some ESPEJO row met by the
+// block is not yet accounted for.
+bool IdsPorClave(Conexion& espejo, const char* tabla, const char* columna, const std::vector<std::string>& claves,
+                 const std::vector<size_t>& filas, std::map<size_t, int64_t>& suyos) {
+    if (filas.empty()) return true;
+    std::string lista;
+    std::map<std::string, size_t> porClave;
+    for (size_t i : filas) {
+        lista += (lista.empty() ? "" : ",") + espejo.Literal(claves[i]);
+        porClave.emplace(claves[i], i);
+    }
+    const std::string col = kvtx8::Identificador(columna);
+    Registros rs;
+    if (!Mod.BDRemota.AbrirConsulta(rs, espejo,
+                                    "SELECT " + col + " AS cnc_clave, MIN(Id) AS cnc_id, COUNT(*) AS cnc_cuantos FROM " +
+                                        kvtx8::Identificador(tabla) + " WHERE " + col + " IN (" + lista +
+                                        ") GROUP BY " + col))
+        return false;
+    bool sueltos = false;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const auto it = porClave.find(rs.Texto("cnc_clave"));
+        if (it == porClave.end() || rs.Entero("cnc_cuantos") != 1) {
+            sueltos = true;
+            continue;
+        }
+        suyos.emplace(it->second, rs.Entero("cnc_id"));
+    }
+    if (!sueltos) return true;
+    std::vector<size_t> resto;
+    for (size_t i : filas)
+        if (!suyos.count(i)) resto.push_back(i);
+    if (!BuscaPorClave(Mod.BDRemota, espejo, tabla, columna, claves, resto, "Id", rs)) return false;
+    for (; !rs.Eof(); rs.MoveNext()) suyos.emplace(static_cast<size_t>(rs.Entero("cnc_fila")), rs.Entero("Id"));
+    return true;
+}
+
+// The local annex of each product of the block, as BuscaPorClave finds it, asked first all at once: when
+// every annex met names one product of the block byte for byte, and no product has two, each is its
+// product's; anything else asks product by product.
+bool AnexosPorClave(Conexion& local, const std::vector<std::string>& claves, Registros& anexos,
+                    std::map<size_t, size_t>& anexoDe) {
+    std::string lista;
+    std::map<std::string, size_t> porClave;
+    for (size_t i = 0; i < claves.size(); ++i) {
+        lista += (lista.empty() ? "" : ",") + local.Literal(claves[i]);
+        porClave.emplace(claves[i], i);
+    }
+    if (!Mod.BDLocal.AbrirConsulta(anexos, local,
+                                   "SELECT anexoproductos.* FROM anexoproductos WHERE Producto IN (" + lista + ")"))
+        return false;
+    bool claras = true;
+    for (size_t k = 0; claras && !anexos.Eof(); anexos.MoveNext(), ++k) {
+        const auto it = porClave.find(anexos.Texto("Producto"));
+        claras = it != porClave.end() && anexoDe.emplace(it->second, k).second;
+    }
+    if (claras) return true;
+    anexoDe.clear();
+    std::vector<size_t> todas(claves.size());
+    for (size_t i = 0; i < todas.size(); ++i) todas[i] = i;
+    if (!BuscaPorClave(Mod.BDLocal, local, "anexoproductos", "Producto", claves, todas, "anexoproductos.*", anexos))
+        return false;
+    for (size_t k = 0; !anexos.Eof(); anexos.MoveNext(), ++k) anexoDe.emplace(anexos.Entero("cnc_fila"), k);
+    return true;
+}
+
 bool AsientaLado(Conexion& espejo, LadoEspejo& lado, const std::vector<std::string>& claves,
                  const std::vector<size_t>& filas, const std::vector<int64_t>& idsNuevos) {
     Registros rs;
-    if (!BuscaPorClave(Mod.BDRemota, espejo, lado.tabla, lado.columna, claves, filas, "Id", rs)) return false;
-    for (; !rs.Eof(); rs.MoveNext()) lado.suyos.emplace(static_cast<size_t>(rs.Entero("cnc_fila")), rs.Entero("Id"));
+    if (!IdsPorClave(espejo, lado.tabla, lado.columna, claves, filas, lado.suyos)) return false;
     std::string ids;
     for (int64_t id : idsNuevos) ids += (ids.empty() ? "" : ",") + std::to_string(id);
     if (!ids.empty()) {
@@ -724,9 +790,7 @@ clsCopiaMaestra::BloqueProductos clsCopiaMaestra::EnviaBloqueProductos(Conexion&
     // The local annexes, each product's first as the walk reads it.
     Registros anexos;
     std::map<size_t, size_t> anexoDe;  // row of the block -> row of `anexos`
-    if (!BuscaPorClave(Mod.BDLocal, local, "anexoproductos", "Producto", claves, todas, "anexoproductos.*", anexos))
-        return b;
-    for (size_t k = 0; !anexos.Eof(); anexos.MoveNext(), ++k) anexoDe.emplace(anexos.Entero("cnc_fila"), k);
+    if (!AnexosPorClave(local, claves, anexos, anexoDe)) return b;
 
     LadoEspejo prod("productos", "Clave"), anexo("anexoproductos", "Producto");
     std::vector<int64_t> idsProd, idsAnexo;

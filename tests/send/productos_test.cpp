@@ -198,6 +198,10 @@ TEST(EnviarProductos, ByBlocksTheEspejoEndsAsProductByProduct) {
             anexoLocal += std::string(anexoLocal.empty() ? "" : ",") + "(" + std::to_string(i * 3 + de(3)) +
                           ",'" + clave + "'," + texto() + "," + std::to_string(de(50)) + ",'" +
                           std::to_string(de(24) % 10) + ":00:00')";
+        // Now and then a second local annex: the walk sends the first the server returns.
+        if (de(6) == 0)
+            anexoLocal += std::string(anexoLocal.empty() ? "" : ",") + "(" + std::to_string(2000 + i) + ",'" +
+                          clave + "'," + texto() + ",7,'02:00:00')";
         if (de(3) == 0)
             anexoEspejo += std::string(anexoEspejo.empty() ? "" : ",") + "(" + std::to_string(i * 3 + de(3)) +
                            ",'" + (de(2) ? clave : "OTRO" + std::to_string(i)) + "','viejo',9,'01:00:00')";
