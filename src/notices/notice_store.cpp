@@ -165,14 +165,4 @@ bool GuardaLugarDeAviso(Conexion& cn, long long id, int x, int y, int w, int h, 
     return ok;
 }
 
-bool DescifraAvisosParaReporte(Conexion& cn) {
-    return Abre(cn) && cn.Ejecutar(
-                           "UPDATE concentradorqmx.avisos SET TextoAviso=Decode(Aviso,Metodo),"
-                           "TextoUsuario=LEFT(Decode(Usuario,Metodo), 10)");
-}
-
-bool LimpiaAvisosDelReporte(Conexion& cn) {
-    return Abre(cn) && cn.Ejecutar("UPDATE concentradorqmx.avisos SET TextoAviso='',TextoUsuario=''");
-}
-
 }  // namespace cnc

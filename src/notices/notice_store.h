@@ -46,9 +46,6 @@ bool FirmaAviso(kvtx8::Conexion& servidorLocal, long long id, const std::string&
 // Keeps the place, size (twips) and colour of the notice's window; false when the row is missing.
 bool GuardaLugarDeAviso(kvtx8::Conexion& servidorLocal, long long id, int x, int y, int w, int h,
                         long long color);
-// Fills TextoAviso and TextoUsuario with the plain texts for the report, and clears them afterwards.
-bool DescifraAvisosParaReporte(kvtx8::Conexion& servidorLocal);
-bool LimpiaAvisosDelReporte(kvtx8::Conexion& servidorLocal);
 
 // Characters (not bytes) of a UTF-8 text.
 size_t LargoEnCaracteres(const std::string& texto);

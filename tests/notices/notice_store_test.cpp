@@ -159,17 +159,6 @@ TEST(AvisosGuardados, UnreadOrderPlaceSignatureAndReport) {
     ASSERT_TRUE(LeeAvisosNoLeidos(cn, 10, v));
     EXPECT_EQ(v.size(), 4u);
 
-    // The report's plain columns are filled and emptied again.
-    ASSERT_TRUE(DescifraAvisosParaReporte(cn));
-    EXPECT_EQ(a.EnLocal("concentradorqmx", "SELECT TextoAviso,TextoUsuario FROM avisos WHERE TipoAviso=4"),
-              std::vector<std::string>{"tipo 4|CONCENTRAD"});
-    EXPECT_EQ(a.EnLocal("concentradorqmx", "SELECT TextoUsuario FROM avisos WHERE Id=" + std::to_string(id)),
-              std::vector<std::string>{"O'Neil"});
-    ASSERT_TRUE(LimpiaAvisosDelReporte(cn));
-    EXPECT_EQ(
-        a.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM avisos WHERE TextoAviso<>'' OR TextoUsuario<>''"),
-        std::vector<std::string>{"0"});
-
     ASSERT_TRUE(MarcaAvisosLeidos(cn));
     ASSERT_TRUE(LeeAvisosNoLeidos(cn, 10, v));
     EXPECT_TRUE(v.empty());
