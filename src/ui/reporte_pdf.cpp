@@ -47,8 +47,8 @@ bool EscribeReportePdf(const cnc::ReporteDeAvisos& r, const QString& ruta) {
     // widest value needs and the user the rest.
     html +=
         "<thead><tr style='background-color: #d9d9d9;'><th align='right' width='8%'>Folio</th>"
-        "<th width='15%'>Fecha</th><th width='13%'>Hora</th><th align='right' width='7%'>Tipo</th>"
-        "<th width='8%'>Leído</th><th width='15%'>Fecha leído</th><th width='13%'>Hora leído</th>"
+        "<th width='15%'>Fecha</th><th width='12%'>Hora</th><th align='right' width='7%'>Tipo</th>"
+        "<th width='10%'>Leído</th><th width='15%'>Fecha leído</th><th width='12%'>Hora leído</th>"
         "<th>Usuario</th></tr></thead>";
     for (size_t i = 0; i < r.renglones.size(); ++i) {
         const auto& x = r.renglones[i];
