@@ -18,6 +18,9 @@ std::string CambXXXSQL(std::string_view plantilla, std::string_view valor, const
 
 // Basic Val: the leading number of a text (blanks ignored, &H hex, &O octal), else 0.
 double kvVal(std::string_view texto);
+// A number's whole part; nothing when it is not finite or a long long cannot hold it (the cast would be
+// undefined, and a file or a row may carry any number).
+std::optional<long long> ParteEntera(double v);
 // Whether the whole text (trimmed) is a number.
 bool EsNumerico(std::string_view texto);
 // A checked whole number for SQL: the text when it is an integer, otherwise "0".

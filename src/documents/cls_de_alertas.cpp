@@ -72,7 +72,9 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
     bool referencias = false;
     while (!l.Eof()) {
         RenglonPedido r;
-        r.partida = static_cast<long long>(l.Numero());
+        const auto partida = kvtx8::ParteEntera(l.Numero());
+        if (!partida) return false;
+        r.partida = *partida;
         r.producto = l.Linea();
         r.descrip = l.Linea();
         r.cantidad = Sencillo(l.Numero());
@@ -92,7 +94,9 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
     }
     while (referencias && !l.Eof()) {
         ReferenciaPedido r;
-        r.partida = static_cast<long long>(l.Numero());
+        const auto partida = kvtx8::ParteEntera(l.Numero());
+        if (!partida) return false;
+        r.partida = *partida;
         r.producto = l.Linea();
         r.referencia = l.Linea();
         r.cantidad = Sencillo(l.Numero());
@@ -143,7 +147,7 @@ void clsDeAlertas::EnviarAlerta(int b, const kvtx8::Registros& alerta, kvtx8::Co
     const std::string contenido = pendiente.Texto("Contenido");
     const long long pedido = pendiente.Entero("Folio");
     const std::string espejo = bd.cMiBase;
-    const long long empresa = static_cast<long long>(kvVal(espejo.size() > 5 ? espejo.substr(5) : ""));
+    const long long empresa = kvtx8::ParteEntera(kvVal(espejo.size() > 5 ? espejo.substr(5) : "")).value_or(0);
 
     kvtx8::Conexion cn;
     if (!AbreBaseRemota(cn, matriz)) {
@@ -206,7 +210,7 @@ clsDeAlertas::Generado clsDeAlertas::GenerarTraspaso(kvtx8::Conexion& cn, const 
     } while (cn.Escalar("SELECT Id FROM traspasos WHERE Traspaso=" + std::to_string(folio)));
     BasesDD& bd = Mod.BDRemota;
     cn.Escalar("SELECT Contenido FROM sistema WHERE Dato = 'TR-' FOR UPDATE");
-    long long numero = static_cast<long long>(kvVal(bd.LeeDato("TR-", cn, "sistema"))) + 1;
+    long long numero = kvtx8::ParteEntera(kvVal(bd.LeeDato("TR-", cn, "sistema"))).value_or(0) + 1;
     while (cn.Escalar("SELECT Id FROM traspasos WHERE Serie='' AND NumTraspaso=" + std::to_string(numero) +
                       " LIMIT 1"))
         ++numero;

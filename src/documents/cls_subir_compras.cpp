@@ -57,7 +57,9 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d) {
     l.Item();
     d.tipo = l.Item();
     l.Item();
-    d.folio = static_cast<long long>(l.Numero());
+    const auto folio = kvtx8::ParteEntera(l.Numero());
+    if (!folio) return false;
+    d.folio = *folio;
     d.serie = l.Item();
     d.vence = l.Linea();
     d.descuento = l.Linea();
@@ -238,7 +240,7 @@ bool Escritor::Producto(const Renglon& r, double cantidad) {
 }
 
 bool Escritor::Referencia(const Renglon& r, const Etiqueta& e) {
-    const long long partida = static_cast<long long>(kvVal(r.partida));
+    const long long partida = kvtx8::ParteEntera(kvVal(r.partida)).value_or(0);
     const std::string caducidad = FechaONull(e.caducidad);
     if (!Inserta(cn, "referenciaexterna",
                  {{"TipoMovimiento", "'CO'"},
@@ -366,7 +368,7 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
                        {"IVA", Num(kvVal(d.iva))},
                        {"ImpuestoAd", Num(kvVal(d.impuestoAd))},
                        {"Saldo", Num(kvVal(d.saldo))},
-                       {"NumPagos", Num(static_cast<long long>(kvVal(d.numPagos)))},
+                       {"NumPagos", Num(kvtx8::ParteEntera(kvVal(d.numPagos)).value_or(0))},
                        {"Pago", local.Literal(d.pago)}});
     if (!Inserta(local, "compras", c) ||
         !local.Ejecutar("DELETE FROM comprasdetalle WHERE Compra=" + Num(e.compra)))

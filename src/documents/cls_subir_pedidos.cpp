@@ -74,7 +74,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     const std::string dato = "PE-" + serie;
     // The counter row locked for the transaction: two clients never take the same number.
     cn.Escalar("SELECT Contenido FROM sistema WHERE Dato = " + cn.Literal(dato) + " FOR UPDATE");
-    long long numero = static_cast<long long>(kvVal(bd.LeeDato(dato, cn, "sistema"))) + 1;
+    long long numero = kvtx8::ParteEntera(kvVal(bd.LeeDato(dato, cn, "sistema"))).value_or(0) + 1;
     while (cn.Escalar("SELECT Id FROM pedidos WHERE Factura=" + Num(numero) +
                       " AND Serie=" + cn.Literal(serie) + " LIMIT 1"))
         ++numero;
@@ -124,7 +124,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     for (size_t i = kLineasDeEncabezado; i + kLineasDeRenglon <= lineas.size(); i += kLineasDeRenglon) {
         const float cantidad = static_cast<float>(kvVal(lineas[i + 4]));
         Columnas r = {{"Id", Num(id)},
-                      {"Partida", Num(static_cast<long long>(kvVal(lineas[i + 1])))},
+                      {"Partida", Num(kvtx8::ParteEntera(kvVal(lineas[i + 1])).value_or(0))},
                       {"Producto", T(lineas[i + 2])},
                       {"Descripcion", T(lineas[i + 3])},
                       {"Cantidad", Num(cantidad)},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "components/de_acceso.h"
 #include "components/del_registro.h"
@@ -16,6 +17,17 @@ TEST(Utilerias, NumbersVersionsAndTemplates) {
     EXPECT_EQ(kvVal("abc"), 0);
     EXPECT_EQ(kvVal(""), 0);
     EXPECT_EQ(kvVal("&HFF"), 255);
+    // Digits past what a long long holds give no number rather than an overflow.
+    EXPECT_EQ(kvVal("&H7FFFFFFFFFFFFFFF"), 9223372036854775807.0);
+    EXPECT_EQ(kvVal("&HFFFFFFFFFFFFFFFFFFFF"), 0);
+    EXPECT_EQ(kvVal("&O7777777777777777777777777"), 0);
+    EXPECT_EQ(ParteEntera(-3.9), -3);
+    EXPECT_EQ(ParteEntera(-9223372036854775808.0), std::numeric_limits<long long>::min());
+    EXPECT_EQ(ParteEntera(9223372036854775808.0), std::nullopt);
+    EXPECT_EQ(ParteEntera(1e300), std::nullopt);
+    EXPECT_EQ(ParteEntera(-1e300), std::nullopt);
+    EXPECT_EQ(ParteEntera(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_EQ(ParteEntera(std::numeric_limits<double>::infinity()), std::nullopt);
     EXPECT_EQ(NumeroSQL(" 42 "), "42");
     EXPECT_EQ(NumeroSQL("1; DROP TABLE x"), "0");
     EXPECT_LT(VersionVB("5.19.1"), VersionVB("6.3.0"));

@@ -195,10 +195,15 @@ TEST(EnviarAlerta, GarbageOrdersAreArchivedWithoutATransfer) {
     e.Alerta(2, 2);
     e.Pendiente(3, 902, "");
     e.Alerta(3, 3);
+    // A line number no whole number holds.
+    std::string grande = ArchivoPedido();
+    grande.replace(grande.find("\r\n1\r\nA-1\r\n"), 5, "\r\n1e300\r\n");
+    e.Pendiente(4, 903, grande);
+    e.Alerta(4, 4);
     e.Envia();
     EXPECT_EQ(e.Alertas(), Lista{});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasos"), Lista{"1"});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasosdetalle"), Lista{"0"});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='TR-'"), Lista{"99"});
-    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"3"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"4"});
 }
