@@ -109,6 +109,14 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
 
 }  // namespace
 
+bool clsDeAlertas::LeeArchivoDePedido(const std::string& contenido, size_t& renglones, size_t& referencias) {
+    Pedido p;
+    if (!LeePedido(contenido, p)) return false;
+    renglones = p.renglones.size();
+    referencias = p.referencias.size();
+    return true;
+}
+
 bool clsDeAlertas::Archivar(const kvtx8::Registros& alerta, kvtx8::Conexion& cn) {
     const kvtx8::FechaHora ahora = Ahora();
     auto valorOnull = [&](const char* campo) {

@@ -323,6 +323,14 @@ std::string clsSubirCompras::NumeroDeDocumento(long long folio, const std::strin
     return f;
 }
 
+bool clsSubirCompras::LeeArchivo(std::string_view texto, size_t& renglones) {
+    LectorSecuencial l(texto);
+    Documento d;
+    if (!LeeDocumento(l, d)) return false;
+    renglones = d.renglones.size();
+    return true;
+}
+
 bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& local) {
     Compra = 0;
     error_.clear();
