@@ -1,0 +1,85 @@
+// Values meant to break what reads them: quoting, escaping, wildcards, bytes that are not text, sizes and
+// numbers or dates a careless reader takes for something else.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace prueba {
+
+inline std::vector<std::string> Hostiles() {
+    using namespace std::string_literals;
+    return {
+        "'",
+        "''",
+        "\"",
+        "\"\"",
+        "\\",
+        "\\\\",
+        "\\'",
+        "\\\"",
+        "'; DROP TABLE centinela; --",
+        "x'; DROP TABLE centinela; #",
+        "\"; DROP TABLE centinela; --",
+        "' OR '1'='1",
+        "' OR 1=1 -- ",
+        "1; DELETE FROM centinela",
+        "') OR ('a'='a",
+        "\\'; DROP TABLE centinela; --",
+        "%",
+        "_",
+        "%_%",
+        "a%b_c",
+        "*",
+        "`",
+        "`centinela`",
+        "/*",
+        "*/",
+        "-- ",
+        "#",
+        ";",
+        "a\0b"s,
+        "\0"s,
+        "\xff\xfe",
+        "\xc3",
+        "\xed\xa0\x80",
+        "\xc0\xaf",
+        "caf\xe9",
+        "\xf0\x9f\x98\x80",
+        "\xe2\x80\xae" "atset",
+        std::string(65536, 'x'),
+        std::string(65536, '\''),
+        std::string(300, '\\'),
+        "1e309",
+        "-1e309",
+        "-0",
+        "+0",
+        "0x10",
+        "0b1",
+        "12,50",
+        "1.2.3",
+        "NaN",
+        "inf",
+        "-",
+        "",
+        " ",
+        "\t",
+        "99999999999999999999999999",
+        "-9223372036854775809",
+        "2024-02-30",
+        "0000-00-00",
+        "now()",
+        "CURRENT_DATE",
+        "NULL",
+        "null",
+        "\\N",
+        "${HOME}",
+        "$(rm -rf /)",
+        "%s%s%s%n",
+        "<script>alert(1)</script>",
+        "\x1a",
+        "\b\x7f",
+    };
+}
+
+}  // namespace prueba
