@@ -10,21 +10,9 @@ using prueba::Lista;
 
 namespace {
 
-std::string Hex(const std::string& s) {
-    static const char* d = "0123456789ABCDEF";
-    std::string r;
-    for (unsigned char c : s) r += {d[c >> 4], d[c & 15]};
-    return r;
-}
-
-std::string Muestra(const std::string& s) {
-    return Hex(s.substr(0, 40)) + (s.size() > 40 ? "... (" + std::to_string(s.size()) + ")" : "");
-}
-
-// Line-based files cannot carry a line end inside a value.
-bool CabeEnUnaLinea(const std::string& s) {
-    return s.find('\n') == std::string::npos && s.find('\r') == std::string::npos;
-}
+using prueba::CabeEnUnaLinea;
+using prueba::Hex;
+using prueba::Muestra;
 
 struct Escenario : prueba::Escenario {
     Escenario() : prueba::Escenario(prueba::Tablas{"productos", "configura", "kits", "kitskardex"}) {

@@ -82,4 +82,29 @@ inline std::vector<std::string> Hostiles() {
     };
 }
 
+// Bytes as hex digits, to compare values that are not text, and back; and a short form for a failure's
+// trace.
+inline std::string Hex(const std::string& s) {
+    static const char* d = "0123456789ABCDEF";
+    std::string r;
+    for (unsigned char c : s) r += {d[c >> 4], d[c & 15]};
+    return r;
+}
+
+inline std::string Bytes(const std::string& hex) {
+    std::string r;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        r += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return r;
+}
+
+inline std::string Muestra(const std::string& s) {
+    return Hex(s.substr(0, 40)) + (s.size() > 40 ? "... (" + std::to_string(s.size()) + ")" : "");
+}
+
+// Line-based files cannot carry a line end inside a value.
+inline bool CabeEnUnaLinea(const std::string& s) {
+    return s.find('\n') == std::string::npos && s.find('\r') == std::string::npos;
+}
+
 }  // namespace prueba
