@@ -43,6 +43,16 @@ TEST(ArchivoDeTraspaso, WhatIsWrittenReadsBackTheSameWithEitherLineEnd) {
         EXPECT_EQ(leido.renglones[1].cantidad, 3.25);
         EXPECT_EQ(leido.renglones[1].descrip, "Tuerca | hexagonal");
     }
+    // Numbers of any size travel whole, never cut to the first digits.
+    ArchivoTraspaso grande = Ejemplo();
+    grande.renglones[0].costo = 5.5555555555555555e92;
+    grande.renglones[0].cantidad = -1.7e308;
+    grande.renglones[1].costo = 1234567.25;
+    ArchivoTraspaso leido;
+    ASSERT_EQ(kvtx8::LeeTraspaso(kvtx8::EscribeTraspaso(grande), leido), kvtx8::kTraspasoValido);
+    EXPECT_EQ(leido.renglones[0].costo, 5.5555555555555555e92);
+    EXPECT_EQ(leido.renglones[0].cantidad, -1.7e308);
+    EXPECT_EQ(leido.renglones[1].costo, 1234567.25);
 }
 
 TEST(ArchivoDeTraspaso, MalformedFilesAreRefusedWithTheirFault) {
