@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "components/modo_estricto.h"
 #include "components/movimientos.h"
 #include "components/transaccion.h"
 #include "core/reglas.h"
@@ -352,6 +353,9 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
     Factura = NumeroDeDocumento(d.folio, d.serie, d.tipo);
 
     if (!kvtx8::Movimientos::PreparaFolios(local)) return fallaSql();
+    // A text too long for its column is refused, not stored cut short.
+    kvtx8::ModoEstricto estricto(local);
+    if (!estricto.Activo()) return fallaSql();
     kvtx8::Transaccion t(local);
     if (!t.Activa()) return fallaSql();
     // A supplier's document is a purchase once; the locking read keeps a second client out meanwhile.
