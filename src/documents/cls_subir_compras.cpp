@@ -1,5 +1,6 @@
 #include "documents/cls_subir_compras.h"
 
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -52,49 +53,79 @@ bool SoloBlancos(LectorSecuencial l) {
     return true;
 }
 
-// The whole file read before anything is written: a file cut short is refused whole.
-bool LeeDocumento(LectorSecuencial& l, Documento& d) {
+// A number of the file: blank (the writer leaves unused ones so) or a finite plain number. Anything else
+// is refused rather than read as its leading digits ("12,50" is not 12, "0x10" is not 0).
+bool EsNumeroDeArchivo(const std::string& texto) {
+    const std::string t = kvtx8::Recorta(texto);
+    if (t.empty()) return true;
+    if (!kvtx8::EsNumerico(t)) return false;
+    double v = 0;
+    const char* fin = t.data() + t.size();
+    const auto [p, e] = std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), fin, v);
+    return e == std::errc() && p == fin && std::isfinite(v);
+}
+
+// The whole file read before anything is written: a file cut short or with a number that is none is
+// refused whole, with the reason.
+bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
+    bool bien = true;
+    // Each number checked as it is read; the first one refused is the one reported.
+    auto numero = [&](std::string texto) {
+        if (bien && !EsNumeroDeArchivo(texto)) {
+            bien = false;
+            error = "Número no válido en el archivo de la compra: '" + texto.substr(0, 60) + "'";
+        }
+        return texto;
+    };
+    auto cortado = [&] {
+        error = "El archivo de la compra está incompleto";
+        return false;
+    };
     d.proveedor = l.Item();
     l.Item();
     d.tipo = l.Item();
     l.Item();
-    const auto folio = kvtx8::ParteEntera(l.Numero());
-    if (!folio) return false;
+    const std::string textoFolio = numero(l.Item());
+    const auto folio = kvtx8::ParteEntera(kvVal(textoFolio));
+    if (!folio) {
+        error = "Folio no válido en el archivo de la compra: '" + textoFolio.substr(0, 60) + "'";
+        return false;
+    }
     d.folio = *folio;
     d.serie = l.Item();
     d.vence = l.Linea();
-    d.descuento = l.Linea();
-    for (auto& x : d.desc) x = l.Linea();
+    d.descuento = numero(l.Linea());
+    for (auto& x : d.desc) x = numero(l.Linea());
     for (auto& x : d.notas) x = l.Linea();
-    d.subTotal = l.Linea();
-    d.iva = l.Linea();
-    d.impuestoAd = l.Linea();
-    d.saldo = l.Linea();
-    d.numPagos = l.Linea();
+    d.subTotal = numero(l.Linea());
+    d.iva = numero(l.Linea());
+    d.impuestoAd = numero(l.Linea());
+    d.saldo = numero(l.Linea());
+    d.numPagos = numero(l.Linea());
     d.pago = l.Linea();
     l.Linea();  // separator
-    if (l.PasoDelFinal()) return false;
+    if (l.PasoDelFinal()) return cortado();
     while (!l.Eof() && !SoloBlancos(l)) {
         Renglon r;
-        r.partida = l.Linea();
+        r.partida = numero(l.Linea());
         r.producto = l.Linea();
         r.descrip = l.Linea();
-        r.cantidad = l.Linea();
-        r.costoNeto = l.Linea();
-        r.costoBruto = l.Linea();
+        r.cantidad = numero(l.Linea());
+        r.costoNeto = numero(l.Linea());
+        r.costoBruto = numero(l.Linea());
         r.nota = l.Linea();
-        for (auto& x : r.desc) x = Sencillo(kvVal(l.Linea()));
-        r.costoProm = l.Linea();
-        r.precio1 = l.Linea();
-        r.iva = l.Linea();
-        r.impuestoAd = l.Linea();
+        for (auto& x : r.desc) x = Sencillo(kvVal(numero(l.Linea())));
+        r.costoProm = numero(l.Linea());
+        r.precio1 = numero(l.Linea());
+        r.iva = numero(l.Linea());
+        r.impuestoAd = numero(l.Linea());
         r.linea = l.Linea();
         r.subLinea = l.Linea();
         r.marca = l.Linea();
         r.medida = l.Linea();
-        r.costo = Sencillo(l.Numero());
-        for (auto& x : r.precios) x = Sencillo(l.Numero());
-        if (l.PasoDelFinal()) return false;
+        r.costo = Sencillo(kvVal(numero(l.Item())));
+        for (auto& x : r.precios) x = Sencillo(kvVal(numero(l.Item())));
+        if (l.PasoDelFinal()) return cortado();
         while (!l.Eof()) {
             const std::string tag = kvtx8::Recorta(l.Linea());
             if (tag == "D") break;
@@ -102,7 +133,7 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d) {
                 Etiqueta e;
                 e.tipo = 'R';
                 e.referencia = l.Item();
-                e.cantidad = l.Numero();
+                e.cantidad = kvVal(numero(l.Item()));
                 e.caducidad = l.Item();
                 r.etiquetas.push_back(e);
             } else if (tag == "T") {
@@ -111,11 +142,11 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d) {
                 e.referencia = l.Linea();
                 r.etiquetas.push_back(e);
             }
-            if (l.PasoDelFinal()) return false;
+            if (l.PasoDelFinal()) return cortado();
         }
         d.renglones.push_back(std::move(r));
     }
-    return true;
+    return bien;
 }
 
 std::string Pad(long long n, size_t largo) {
@@ -327,7 +358,8 @@ std::string clsSubirCompras::NumeroDeDocumento(long long folio, const std::strin
 bool clsSubirCompras::LeeArchivo(std::string_view texto, size_t& renglones) {
     LectorSecuencial l(texto);
     Documento d;
-    if (!LeeDocumento(l, d)) return false;
+    std::string error;
+    if (!LeeDocumento(l, d, error)) return false;
     renglones = d.renglones.size();
     return true;
 }
@@ -347,7 +379,7 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
     LectorSecuencial l("");
     if (!l.Abre(ruta)) return falla("No se pudo leer el archivo de la compra", false);
     Documento d;
-    if (!LeeDocumento(l, d)) return falla("El archivo de la compra está incompleto", false);
+    if (std::string error; !LeeDocumento(l, d, error)) return falla(error, false);
     Proveedor = d.proveedor;
     TipoDocumento = d.tipo;
     Factura = NumeroDeDocumento(d.folio, d.serie, d.tipo);
