@@ -1,6 +1,5 @@
 #include "documents/cls_subir_compras.h"
 
-#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -53,18 +52,6 @@ bool SoloBlancos(LectorSecuencial l) {
     return true;
 }
 
-// A number of the file: blank (the writer leaves unused ones so) or a finite plain number. Anything else
-// is refused rather than read as its leading digits ("12,50" is not 12, "0x10" is not 0).
-bool EsNumeroDeArchivo(const std::string& texto) {
-    const std::string t = kvtx8::Recorta(texto);
-    if (t.empty()) return true;
-    if (!kvtx8::EsNumerico(t)) return false;
-    double v = 0;
-    const char* fin = t.data() + t.size();
-    const auto [p, e] = std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), fin, v);
-    return e == std::errc() && p == fin && std::isfinite(v);
-}
-
 // The whole file read before anything is written: a file cut short or with a number that is none is
 // refused whole, with the reason.
 bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
@@ -76,6 +63,15 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
             error = "Número no válido en el archivo de la compra: '" + texto.substr(0, 60) + "'";
         }
         return texto;
+    };
+    // Kept in single precision: a number past its range is none either.
+    auto sencillo = [&](std::string texto) {
+        const double v = Sencillo(kvVal(numero(texto)));
+        if (bien && !std::isfinite(v)) {
+            bien = false;
+            error = "Número fuera de rango en el archivo de la compra: '" + texto.substr(0, 60) + "'";
+        }
+        return v;
     };
     auto cortado = [&] {
         error = "El archivo de la compra está incompleto";
@@ -114,7 +110,7 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
         r.costoNeto = numero(l.Linea());
         r.costoBruto = numero(l.Linea());
         r.nota = l.Linea();
-        for (auto& x : r.desc) x = Sencillo(kvVal(numero(l.Linea())));
+        for (auto& x : r.desc) x = sencillo(l.Linea());
         r.costoProm = numero(l.Linea());
         r.precio1 = numero(l.Linea());
         r.iva = numero(l.Linea());
@@ -123,8 +119,8 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
         r.subLinea = l.Linea();
         r.marca = l.Linea();
         r.medida = l.Linea();
-        r.costo = Sencillo(kvVal(numero(l.Item())));
-        for (auto& x : r.precios) x = Sencillo(kvVal(numero(l.Item())));
+        r.costo = sencillo(l.Item());
+        for (auto& x : r.precios) x = sencillo(l.Item());
         if (l.PasoDelFinal()) return cortado();
         while (!l.Eof()) {
             const std::string tag = kvtx8::Recorta(l.Linea());
