@@ -90,6 +90,9 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
         if (!partida) return false;
         r.partida = *partida;
         r.producto = l.Linea();
+        // The branch's transfer file separates fields with '|': a key holding one would be read as another
+        // product and quantity there, and a line without a key is no line to it.
+        bien = bien && !r.producto.empty() && r.producto.find('|') == std::string::npos;
         r.descrip = l.Linea();
         r.cantidad = sencillo(l.Item());
         r.precio = sencillo(l.Item());

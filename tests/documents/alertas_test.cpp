@@ -265,13 +265,23 @@ TEST(DatosHostiles, OrderFilesBecomeTransfersAsTheyStandOrAreRefusedAndSaidSo) {
         std::string pedido = ArchivoPedido();
         pedido.replace(pedido.find("A-1\r\nTornillo"), 13, h + "\r\n" + h);
         const Lista linea = envia(pedido);
-        if (!linea.empty())
+        if (!linea.empty()) {
             EXPECT_EQ(linea, Lista{prueba::Hex(lineas.at(4)) + "|" + prueba::Hex(lineas.at(5)) + "|10.0000"});
+            // The branch's file carries the same line.
+            const Lista archivo = e.EnHub("concentradorqmx", "SELECT HEX(Contenido) FROM archivosasubir WHERE "
+                                                             "Tipo = 'TR' ORDER BY Id DESC LIMIT 1");
+            kvtx8::ArchivoTraspaso t;
+            ASSERT_EQ(kvtx8::LeeTraspaso(prueba::Bytes(archivo.at(0)), t), kvtx8::kTraspasoValido);
+            EXPECT_EQ(t.renglones.at(0).producto, lineas.at(4));
+            EXPECT_EQ(t.renglones.at(0).cantidad, 10);
+        }
         // The quantity is an item: a number, or the order is refused.
         if (h.find(',') != std::string::npos || h.find('"') != std::string::npos) continue;
         pedido = ArchivoPedido();
         pedido.replace(pedido.find("10,2.5"), 2, h);
-        if (!envia(pedido).empty()) EXPECT_TRUE(kvtx8::Recorta(h).empty() || kvtx8::EsNumerico(h));
+        if (!envia(pedido).empty()) {
+            EXPECT_TRUE(kvtx8::Recorta(h).empty() || kvtx8::EsNumerico(h));
+        }
     }
     EXPECT_GT(guardados, 40);
     EXPECT_GT(rehusados, 0);

@@ -38,6 +38,8 @@ inline std::vector<std::string> Hostiles() {
         "-- ",
         "#",
         ";",
+        "A|5",
+        "|",
         "a\0b"s,
         "\0"s,
         "\xff\xfe",
