@@ -83,12 +83,15 @@ TEST(DatosHostiles, PurchaseFilesStoreEachValueAsItStandsOrRefuseItAndSayWhy) {
         l.cantidad = "10";
         l.costo = h;
         l.producto = "N" + std::to_string(folio + 1);
-        if (sube(l)) EXPECT_TRUE(kvtx8::Recorta(h).empty() || kvtx8::EsNumerico(h));
+        if (sube(l)) {
+            EXPECT_TRUE(kvtx8::Recorta(h).empty() || kvtx8::EsNumerico(h));
+        }
         // The supplier, from the first line.
-        if (h.find('"') == std::string::npos && h.find(',') == std::string::npos && sube(LineaCompra(), h))
+        if (h.find('"') == std::string::npos && h.find(',') == std::string::npos && sube(LineaCompra(), h)) {
             EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT HEX(Proveedor) FROM compras WHERE Factura = " +
                                                  e.compania.Literal(factura)),
                       Lista{Hex(h)});
+        }
     }
     EXPECT_GT(guardados, 60);
     EXPECT_GT(rehusados, 0);

@@ -626,15 +626,17 @@ TEST(DatosHostiles, OfferAndCostFilesStoreEachValueAsItStandsOrRefuseItAndSayWhy
         // The offer's numbers and the cost: numbers, or refused.
         if (h.find(',') == std::string::npos) {
             antes = e.Huella();
-            if (e.Oferta("\"N\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\"," + h + ",0,1\r\n1,#TRUE#\r\n"))
+            if (e.Oferta("\"N\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\"," + h + ",0,1\r\n1,#TRUE#\r\n")) {
                 EXPECT_TRUE(kvtx8::EsNumerico(h));
-            else
+            } else {
                 rehusado(antes);
+            }
             antes = e.Huella();
-            if (e.Costo("A1", ArchivoDeCosto(h + ",105", precios)))
+            if (e.Costo("A1", ArchivoDeCosto(h + ",105", precios))) {
                 EXPECT_TRUE(kvtx8::EsNumerico(h));
-            else
+            } else {
                 rehusado(antes);
+            }
         }
         // An alternate key from the cost file: as it stands.
         antes = e.Huella();
