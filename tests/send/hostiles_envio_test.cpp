@@ -20,9 +20,11 @@ TEST(DatosHostiles, LocalRowsReachTheEspejoByteForByteAndNothingElseRuns) {
     long long id = 0;
     for (const std::string& h : prueba::Hostiles()) {
         const std::string v = "X'" + Hex(h) + "'";
-        for (const std::string& valores : {v + ", NULL, 0", "'fecha', " + v + ", 0", "'importe', NULL, " + v})
+        for (const std::string& valores : {v + ", NULL, 0", "'fecha', " + v + ", 0", "'importe', NULL, " + v}) {
+            ++id;
             local.Ejecutar("INSERT INTO gastos (Id, Folio, Concepto, Fecha, Importe) VALUES (" +
-                           std::to_string(++id) + ", " + std::to_string(id) + ", " + valores + ")");
+                           std::to_string(id) + ", " + std::to_string(id) + ", " + valores + ")");
+        }
     }
     const std::string filas = "SELECT CONCAT_WS('|', Id, HEX(Concepto), IFNULL(Fecha, '-'), Importe) FROM gastos "
                               "ORDER BY Id";
