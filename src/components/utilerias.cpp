@@ -188,8 +188,15 @@ bool HayClaveIni(const std::string& seccion, const std::string& clave, const std
     return ini.GetValue(seccion.c_str(), clave.c_str(), nullptr) != nullptr;
 }
 
+bool CabeEnIni(std::string_view texto) {
+    auto blanco = [](char c) { return c == ' ' || c == '\t'; };
+    return texto.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos &&
+           (texto.empty() || (!blanco(texto.front()) && !blanco(texto.back())));
+}
+
 bool EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
                 const std::string& archivo) {
+    if (!CabeEnIni(valor)) return false;
     CSimpleIniA ini;
     ini.SetUnicode(true);
     if (HayArchivo(archivo) && ini.LoadFile(archivo.c_str()) < 0) return false;

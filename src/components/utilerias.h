@@ -39,6 +39,9 @@ std::string Mayusculas(std::string_view s);
 std::string Minusculas(std::string_view s);
 bool IgualSinMayusculas(std::string_view a, std::string_view b);
 
+// Whether a profile file gives the text back as it stands: no NUL, no line break, no blank at either end
+// (the reader trims them). Writing any other text is refused.
+bool CabeEnIni(std::string_view texto);
 // Profile files: the value or ""; writing creates the file and the section.
 std::string LeeIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
 // Whether the key is written in the file, even with an empty value.

@@ -7,6 +7,7 @@
 #include "components/del_registro.h"
 #include "components/utilerias.h"
 #include "support/falsos.h"
+#include "support/hostiles.h"
 
 using namespace kvtx8;
 
@@ -111,4 +112,29 @@ TEST(Registro, StoresValuesAndFindsTheInstallation) {
     EXPECT_NE(malo.Problema().find(c.Archivo("malo.ini")), std::string::npos);
     EXPECT_FALSE(malo.GrabarCadena("Software\\Velnor", "x", "1"));
     EXPECT_EQ(c.Lee("malo.ini"), "[Software\\Velnor]\nesto no es una entrada\n");
+}
+
+TEST(DatosHostiles, SettingsAndRegistryFilesGiveBackWhatWasWrittenOrRefuseIt) {
+    prueba::CarpetaTemporal c;
+    const std::string ini = c.Archivo("concentrador.ini");
+    ASSERT_TRUE(EscribeIni("Configuración", "Otro", "igual", ini));
+    DelRegistro r(c.Archivo("registro.ini"));
+    ASSERT_TRUE(r.GrabarCadena("Software\\Velnor\\Concentradores", "Otro", "igual"));
+    int guardados = 0;
+    for (const std::string& h : prueba::Hostiles()) {
+        SCOPED_TRACE(prueba::Muestra(h));
+        if (EscribeIni("Configuración", "Valor", h, ini)) {
+            ++guardados;
+            EXPECT_EQ(LeeIni("Configuración", "Valor", ini), h);
+        }
+        EXPECT_EQ(LeeIni("Configuración", "Otro", ini), "igual");
+        if (r.GrabarCadena("Software\\Velnor\\Concentradores", "Valor", h)) {
+            ++guardados;
+            EXPECT_EQ(DelRegistro(r.Archivo()).LeerCadena("Software\\Velnor\\Concentradores", "Valor"), h);
+        }
+        const DelRegistro otra(r.Archivo());
+        EXPECT_FALSE(otra.Danado()) << otra.Problema();
+        EXPECT_EQ(otra.LeerCadena("Software\\Velnor\\Concentradores", "Otro"), "igual");
+    }
+    EXPECT_GT(guardados, 100);
 }
