@@ -11,7 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t n) {
     // In memory: the writes sync the file.
-    static const std::string archivo = "/dev/shm/fuzz_registro." + std::to_string(getpid()) + ".ini";
+    static const std::string archivo = [] {
+        std::atexit([] { unlink(("/dev/shm/fuzz_registro." + std::to_string(getpid()) + ".ini").c_str()); });
+        return "/dev/shm/fuzz_registro." + std::to_string(getpid()) + ".ini";
+    }();
     {
         std::ofstream f(archivo, std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(datos), static_cast<std::streamsize>(n));
