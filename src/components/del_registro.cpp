@@ -80,6 +80,8 @@ std::string DelRegistro::LeerCadena(const std::string& llave, const std::string&
 }
 
 bool DelRegistro::GrabarCadena(const std::string& llave, const std::string& valor, const std::string& dato) {
+    // Stored only as it would be read back.
+    if (!CabeEnIni(dato)) return false;
     CSimpleIniA ini;
     if (!Cargar(archivo_, ini, nullptr)) return false;
     ini.SetValue(llave.c_str(), valor.c_str(), dato.c_str());

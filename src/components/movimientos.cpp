@@ -21,7 +21,8 @@ long long Entero(const Valor& v) {
 
 std::string NumeroParaSQL(double n) {
     if (!std::isfinite(n)) return "0";
-    char b[64];
+    // Room for every digit of the largest double in fixed notation: a shorter buffer cut the number.
+    char b[400];
     if (n == std::floor(n) && std::fabs(n) < 1e15) {
         std::snprintf(b, sizeof b, "%.0f", n);
     } else {

@@ -1,5 +1,6 @@
 #include "components/subir_entradas.h"
 
+#include <charconv>
 #include <fstream>
 #include <iterator>
 
@@ -42,6 +43,13 @@ bool EsEntero(const std::string& s) {
     return true;
 }
 
+// Read as a whole number: through a double, 17 and 18 digits came back as another number.
+long long Entero(const std::string& s) {
+    long long v = 0;
+    std::from_chars(s.data(), s.data() + s.size(), v);
+    return v;
+}
+
 bool LeeArchivo(const std::string& ruta, std::string& texto) {
     std::ifstream f(ruta, std::ios::binary);
     if (!f) return false;
@@ -66,13 +74,13 @@ int LeeTraspaso(const std::string& texto, ArchivoTraspaso& t) {
     const std::vector<std::string> l = Lineas(texto);
     if (l.empty() || l[0] != kMarca) return kTraspasoSinMarca;
     if (l.size() < 6) return kTraspasoCortado;
-    if (!EsEntero(l[1]) || kvVal(l[1]) <= 0 || FechaSQL(l[2]).empty() || l[2].size() != 10 || !EsEntero(l[5]))
+    if (!EsEntero(l[1]) || Entero(l[1]) <= 0 || FechaSQL(l[2]).empty() || l[2].size() != 10 || !EsEntero(l[5]))
         return kTraspasoEncabezado;
-    t.folio = static_cast<long long>(kvVal(l[1]));
+    t.folio = Entero(l[1]);
     t.fecha = l[2];
     t.origen = l[3];
     t.concepto = l[4];
-    const long long n = static_cast<long long>(kvVal(l[5]));
+    const long long n = Entero(l[5]);
     // Each announced line needs one line of the file: a huge count is a cut file, not a reservation.
     if (n > static_cast<long long>(l.size())) return kTraspasoCortado;
     for (long long i = 0; i < n; ++i) {
@@ -89,7 +97,7 @@ int LeeTraspaso(const std::string& texto, ArchivoTraspaso& t) {
         campos[4] = l[k].substr(desde);
         if (!EsEntero(campos[0]) || campos[1].empty() || !EsNumerico(campos[2]) || !EsNumerico(campos[3]))
             return kTraspasoRenglon;
-        t.renglones.push_back({static_cast<long long>(kvVal(campos[0])), campos[1], kvVal(campos[2]),
+        t.renglones.push_back({Entero(campos[0]), campos[1], kvVal(campos[2]),
                                kvVal(campos[3]), campos[4]});
     }
     const size_t fin = 6 + static_cast<size_t>(n);

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <thread>
 
@@ -86,6 +87,8 @@ double kvVal(std::string_view t) {
                         ? std::tolower(static_cast<unsigned char>(s[i])) - 'a' + 10
                         : -1;
             if (d < 0 || d >= base) break;
+            // Too many digits for a long long: no number it can hold.
+            if (v > (std::numeric_limits<long long>::max() - d) / base) return 0;
             v = v * base + d;
         }
         return static_cast<double>(v);
@@ -100,6 +103,12 @@ double kvVal(std::string_view t) {
     double v = 0;
     auto [p, error] = std::from_chars(ini, s.data() + fin, v);
     return error == std::errc() && p == s.data() + fin && std::isfinite(v) ? v : 0;
+}
+
+std::optional<long long> ParteEntera(double v) {
+    // -2^63 converts; 2^63 does not.
+    if (!std::isfinite(v) || v >= 9223372036854775808.0 || v < -9223372036854775808.0) return std::nullopt;
+    return static_cast<long long>(v);
 }
 
 bool EsNumerico(std::string_view texto) {
@@ -179,8 +188,15 @@ bool HayClaveIni(const std::string& seccion, const std::string& clave, const std
     return ini.GetValue(seccion.c_str(), clave.c_str(), nullptr) != nullptr;
 }
 
+bool CabeEnIni(std::string_view texto) {
+    auto blanco = [](char c) { return c == ' ' || c == '\t'; };
+    return texto.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos &&
+           (texto.empty() || (!blanco(texto.front()) && !blanco(texto.back())));
+}
+
 bool EscribeIni(const std::string& seccion, const std::string& clave, const std::string& valor,
                 const std::string& archivo) {
+    if (!CabeEnIni(valor)) return false;
     CSimpleIniA ini;
     ini.SetUnicode(true);
     if (HayArchivo(archivo) && ini.LoadFile(archivo.c_str()) < 0) return false;

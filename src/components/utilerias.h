@@ -18,6 +18,9 @@ std::string CambXXXSQL(std::string_view plantilla, std::string_view valor, const
 
 // Basic Val: the leading number of a text (blanks ignored, &H hex, &O octal), else 0.
 double kvVal(std::string_view texto);
+// A number's whole part; nothing when it is not finite or a long long cannot hold it (the cast would be
+// undefined, and a file or a row may carry any number).
+std::optional<long long> ParteEntera(double v);
 // Whether the whole text (trimmed) is a number.
 bool EsNumerico(std::string_view texto);
 // A checked whole number for SQL: the text when it is an integer, otherwise "0".
@@ -36,6 +39,9 @@ std::string Mayusculas(std::string_view s);
 std::string Minusculas(std::string_view s);
 bool IgualSinMayusculas(std::string_view a, std::string_view b);
 
+// Whether a profile file gives the text back as it stands: no NUL, no line break, no blank at either end
+// (the reader trims them). Writing any other text is refused.
+bool CabeEnIni(std::string_view texto);
 // Profile files: the value or ""; writing creates the file and the section.
 std::string LeeIni(const std::string& seccion, const std::string& clave, const std::string& archivo);
 // Whether the key is written in the file, even with an empty value.

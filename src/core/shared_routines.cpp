@@ -205,7 +205,8 @@ void AnotaError(const std::string& texto) {
 }
 
 void GrabaRegistro(const std::string& nombre, const std::string& dato) {
-    Mod.Registro.GrabarCadena(kLlaveRegistro, nombre, dato);
+    // Its values are read trimmed: stored so, as the file refuses blanks at the ends.
+    Mod.Registro.GrabarCadena(kLlaveRegistro, nombre, kvtx8::Recorta(dato));
 }
 
 std::string LeeRegistro(const std::string& nombre) {

@@ -1,7 +1,9 @@
 #include "documents/cls_de_alertas.h"
 
+#include <cmath>
 #include <vector>
 
+#include "components/modo_estricto.h"
 #include "components/movimientos.h"
 #include "components/subir_entradas.h"
 #include "components/transaccion.h"
@@ -62,9 +64,21 @@ double Sencillo(double n) {
     return static_cast<double>(static_cast<float>(n));
 }
 
-// The whole order file before anything is written; false when it ends inside a line or a reference.
+// The whole order file before anything is written; false when it ends inside a line or a reference, or
+// when a number in it is none.
 bool LeePedido(const std::string& contenido, Pedido& p) {
     LectorSecuencial l(contenido);
+    bool bien = true;
+    auto numero = [&](const std::string& texto) {
+        bien = bien && EsNumeroDeArchivo(texto);
+        return kvVal(texto);
+    };
+    // Kept in single precision: a number past its range is none either.
+    auto sencillo = [&](const std::string& texto) {
+        const double v = Sencillo(numero(texto));
+        bien = bien && std::isfinite(v);
+        return v;
+    };
     p.usuario = l.Linea();
     l.Linea();
     p.concepto = Primeros(l.Linea(), 50);
@@ -72,16 +86,21 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
     bool referencias = false;
     while (!l.Eof()) {
         RenglonPedido r;
-        r.partida = static_cast<long long>(l.Numero());
+        const auto partida = kvtx8::ParteEntera(numero(l.Item()));
+        if (!partida) return false;
+        r.partida = *partida;
         r.producto = l.Linea();
+        // The branch's transfer file separates fields with '|': a key holding one would be read as another
+        // product and quantity there, and a line without a key is no line to it.
+        bien = bien && !r.producto.empty() && r.producto.find('|') == std::string::npos;
         r.descrip = l.Linea();
-        r.cantidad = Sencillo(l.Numero());
-        r.precio = Sencillo(l.Numero());
-        r.costales = Sencillo(l.Numero());
+        r.cantidad = sencillo(l.Item());
+        r.precio = sencillo(l.Item());
+        r.costales = sencillo(l.Item());
         l.Item();
         r.idExterna = l.Linea();
         r.nota = l.Linea();
-        if (l.PasoDelFinal()) return false;
+        if (l.PasoDelFinal() || !bien) return false;
         p.renglones.push_back(std::move(r));
         const std::string tag = l.Linea();
         if (EsEtiqueta(tag, kEtiquetaRE)) {
@@ -92,11 +111,13 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
     }
     while (referencias && !l.Eof()) {
         ReferenciaPedido r;
-        r.partida = static_cast<long long>(l.Numero());
+        const auto partida = kvtx8::ParteEntera(numero(l.Item()));
+        if (!partida) return false;
+        r.partida = *partida;
         r.producto = l.Linea();
         r.referencia = l.Linea();
-        r.cantidad = Sencillo(l.Numero());
-        if (l.PasoDelFinal()) return false;
+        r.cantidad = sencillo(l.Item());
+        if (l.PasoDelFinal() || !bien) return false;
         p.referencias.push_back(std::move(r));
         if (EsEtiqueta(l.Linea(), kEtiquetaFIN)) break;
     }
@@ -104,6 +125,14 @@ bool LeePedido(const std::string& contenido, Pedido& p) {
 }
 
 }  // namespace
+
+bool clsDeAlertas::LeeArchivoDePedido(const std::string& contenido, size_t& renglones, size_t& referencias) {
+    Pedido p;
+    if (!LeePedido(contenido, p)) return false;
+    renglones = p.renglones.size();
+    referencias = p.referencias.size();
+    return true;
+}
 
 bool clsDeAlertas::Archivar(const kvtx8::Registros& alerta, kvtx8::Conexion& cn) {
     const kvtx8::FechaHora ahora = Ahora();
@@ -143,7 +172,7 @@ void clsDeAlertas::EnviarAlerta(int b, const kvtx8::Registros& alerta, kvtx8::Co
     const std::string contenido = pendiente.Texto("Contenido");
     const long long pedido = pendiente.Entero("Folio");
     const std::string espejo = bd.cMiBase;
-    const long long empresa = static_cast<long long>(kvVal(espejo.size() > 5 ? espejo.substr(5) : ""));
+    const long long empresa = kvtx8::ParteEntera(kvVal(espejo.size() > 5 ? espejo.substr(5) : "")).value_or(0);
 
     kvtx8::Conexion cn;
     if (!AbreBaseRemota(cn, matriz)) {
@@ -198,6 +227,9 @@ clsDeAlertas::Generado clsDeAlertas::GenerarTraspaso(kvtx8::Conexion& cn, const 
     Pedido p;
     if (!LeePedido(contenido, p)) return Generado::Ilegible;
     if (!kvtx8::Movimientos::PreparaFolios(cn)) return Generado::Fallo;
+    // A key too long for its column or a text that is not UTF-8 is refused, not stored cut or replaced.
+    kvtx8::ModoEstricto estricto(cn);
+    if (!estricto.Activo()) return Generado::Fallo;
     kvtx8::Transaccion t(cn);
     if (!t.Activa()) return Generado::Fallo;
     // Locked: a second alert for the same order waits for this one and then finds its transfer.
@@ -216,7 +248,7 @@ clsDeAlertas::Generado clsDeAlertas::GenerarTraspaso(kvtx8::Conexion& cn, const 
     } while (cn.Escalar("SELECT Id FROM traspasos WHERE Traspaso=" + std::to_string(folio)));
     BasesDD& bd = Mod.BDRemota;
     cn.Escalar("SELECT Contenido FROM sistema WHERE Dato = 'TR-' FOR UPDATE");
-    long long numero = static_cast<long long>(kvVal(bd.LeeDato("TR-", cn, "sistema"))) + 1;
+    long long numero = kvtx8::ParteEntera(kvVal(bd.LeeDato("TR-", cn, "sistema"))).value_or(0) + 1;
     while (cn.Escalar("SELECT Id FROM traspasos WHERE Serie='' AND NumTraspaso=" + std::to_string(numero) +
                       " LIMIT 1"))
         ++numero;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "components/modo_estricto.h"
 #include "components/movimientos.h"
 #include "components/transaccion.h"
 #include "core/reglas.h"
@@ -51,47 +52,76 @@ bool SoloBlancos(LectorSecuencial l) {
     return true;
 }
 
-// The whole file read before anything is written: a file cut short is refused whole.
-bool LeeDocumento(LectorSecuencial& l, Documento& d) {
+// The whole file read before anything is written: a file cut short or with a number that is none is
+// refused whole, with the reason.
+bool LeeDocumento(LectorSecuencial& l, Documento& d, std::string& error) {
+    bool bien = true;
+    // Each number checked as it is read; the first one refused is the one reported.
+    auto numero = [&](std::string texto) {
+        if (bien && !EsNumeroDeArchivo(texto)) {
+            bien = false;
+            error = "Número no válido en el archivo de la compra: '" + texto.substr(0, 60) + "'";
+        }
+        return texto;
+    };
+    // Kept in single precision: a number past its range is none either.
+    auto sencillo = [&](std::string texto) {
+        const double v = Sencillo(kvVal(numero(texto)));
+        if (bien && !std::isfinite(v)) {
+            bien = false;
+            error = "Número fuera de rango en el archivo de la compra: '" + texto.substr(0, 60) + "'";
+        }
+        return v;
+    };
+    auto cortado = [&] {
+        error = "El archivo de la compra está incompleto";
+        return false;
+    };
     d.proveedor = l.Item();
     l.Item();
     d.tipo = l.Item();
     l.Item();
-    d.folio = static_cast<long long>(l.Numero());
+    const std::string textoFolio = numero(l.Item());
+    const auto folio = kvtx8::ParteEntera(kvVal(textoFolio));
+    if (!folio) {
+        error = "Folio no válido en el archivo de la compra: '" + textoFolio.substr(0, 60) + "'";
+        return false;
+    }
+    d.folio = *folio;
     d.serie = l.Item();
     d.vence = l.Linea();
-    d.descuento = l.Linea();
-    for (auto& x : d.desc) x = l.Linea();
+    d.descuento = numero(l.Linea());
+    for (auto& x : d.desc) x = numero(l.Linea());
     for (auto& x : d.notas) x = l.Linea();
-    d.subTotal = l.Linea();
-    d.iva = l.Linea();
-    d.impuestoAd = l.Linea();
-    d.saldo = l.Linea();
-    d.numPagos = l.Linea();
+    d.subTotal = numero(l.Linea());
+    d.iva = numero(l.Linea());
+    d.impuestoAd = numero(l.Linea());
+    d.saldo = numero(l.Linea());
+    d.numPagos = numero(l.Linea());
     d.pago = l.Linea();
     l.Linea();  // separator
-    if (l.PasoDelFinal()) return false;
+    if (l.PasoDelFinal()) return cortado();
     while (!l.Eof() && !SoloBlancos(l)) {
         Renglon r;
-        r.partida = l.Linea();
+        r.partida = numero(l.Linea());
         r.producto = l.Linea();
         r.descrip = l.Linea();
-        r.cantidad = l.Linea();
-        r.costoNeto = l.Linea();
-        r.costoBruto = l.Linea();
+        r.cantidad = numero(l.Linea());
+        r.costoNeto = numero(l.Linea());
+        r.costoBruto = numero(l.Linea());
         r.nota = l.Linea();
-        for (auto& x : r.desc) x = Sencillo(kvVal(l.Linea()));
-        r.costoProm = l.Linea();
-        r.precio1 = l.Linea();
-        r.iva = l.Linea();
-        r.impuestoAd = l.Linea();
+        for (auto& x : r.desc) x = sencillo(l.Linea());
+        r.costoProm = numero(l.Linea());
+        r.precio1 = numero(l.Linea());
+        r.iva = numero(l.Linea());
+        r.impuestoAd = numero(l.Linea());
         r.linea = l.Linea();
         r.subLinea = l.Linea();
         r.marca = l.Linea();
         r.medida = l.Linea();
-        r.costo = Sencillo(l.Numero());
-        for (auto& x : r.precios) x = Sencillo(l.Numero());
-        if (l.PasoDelFinal()) return false;
+        r.costo = sencillo(l.Item());
+        for (auto& x : r.precios) x = sencillo(l.Item());
+        if (l.PasoDelFinal()) return cortado();
         while (!l.Eof()) {
             const std::string tag = kvtx8::Recorta(l.Linea());
             if (tag == "D") break;
@@ -99,7 +129,7 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d) {
                 Etiqueta e;
                 e.tipo = 'R';
                 e.referencia = l.Item();
-                e.cantidad = l.Numero();
+                e.cantidad = kvVal(numero(l.Item()));
                 e.caducidad = l.Item();
                 r.etiquetas.push_back(e);
             } else if (tag == "T") {
@@ -108,11 +138,11 @@ bool LeeDocumento(LectorSecuencial& l, Documento& d) {
                 e.referencia = l.Linea();
                 r.etiquetas.push_back(e);
             }
-            if (l.PasoDelFinal()) return false;
+            if (l.PasoDelFinal()) return cortado();
         }
         d.renglones.push_back(std::move(r));
     }
-    return true;
+    return bien;
 }
 
 std::string Pad(long long n, size_t largo) {
@@ -245,7 +275,7 @@ bool Escritor::Producto(const Renglon& r, double cantidad) {
 }
 
 bool Escritor::Referencia(const Renglon& r, const Etiqueta& e) {
-    const long long partida = static_cast<long long>(kvVal(r.partida));
+    const long long partida = kvtx8::ParteEntera(kvVal(r.partida)).value_or(0);
     const std::string caducidad = FechaONull(e.caducidad);
     if (!Inserta(cn, "referenciaexterna",
                  {{"TipoMovimiento", "'CO'"},
@@ -328,6 +358,15 @@ std::string clsSubirCompras::NumeroDeDocumento(long long folio, const std::strin
     return f;
 }
 
+bool clsSubirCompras::LeeArchivo(std::string_view texto, size_t& renglones) {
+    LectorSecuencial l(texto);
+    Documento d;
+    std::string error;
+    if (!LeeDocumento(l, d, error)) return false;
+    renglones = d.renglones.size();
+    return true;
+}
+
 bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& local) {
     Compra = 0;
     error_.clear();
@@ -343,12 +382,15 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
     LectorSecuencial l("");
     if (!l.Abre(ruta)) return falla("No se pudo leer el archivo de la compra", false);
     Documento d;
-    if (!LeeDocumento(l, d)) return falla("El archivo de la compra está incompleto", false);
+    if (std::string error; !LeeDocumento(l, d, error)) return falla(error, false);
     Proveedor = d.proveedor;
     TipoDocumento = d.tipo;
     Factura = NumeroDeDocumento(d.folio, d.serie, d.tipo);
 
     if (!kvtx8::Movimientos::PreparaFolios(local)) return fallaSql();
+    // A text too long for its column is refused, not stored cut short.
+    kvtx8::ModoEstricto estricto(local);
+    if (!estricto.Activo()) return fallaSql();
     kvtx8::Transaccion t(local);
     if (!t.Activa()) return fallaSql();
     // A supplier's document is a purchase once; the locking read keeps a second client out meanwhile.
@@ -373,7 +415,7 @@ bool clsSubirCompras::SubirCompra(const std::string& ruta, kvtx8::Conexion& loca
                        {"IVA", Num(kvVal(d.iva))},
                        {"ImpuestoAd", Num(kvVal(d.impuestoAd))},
                        {"Saldo", Num(kvVal(d.saldo))},
-                       {"NumPagos", Num(static_cast<long long>(kvVal(d.numPagos)))},
+                       {"NumPagos", Num(kvtx8::ParteEntera(kvVal(d.numPagos)).value_or(0))},
                        {"Pago", local.Literal(d.pago)}});
     if (!Inserta(local, "compras", c) ||
         !local.Ejecutar("DELETE FROM comprasdetalle WHERE Compra=" + Num(e.compra)))

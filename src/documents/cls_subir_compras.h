@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "components/bases_dd.h"
 
@@ -26,6 +27,8 @@ class clsSubirCompras {
     bool Pasajero() const { return pasajero_; }
 
     static std::string NumeroDeDocumento(long long folio, const std::string& serie, const std::string& tipo);
+    // Reads a purchase file without writing anything: false when it is cut short; else its line count.
+    static bool LeeArchivo(std::string_view texto, size_t& renglones);
 
   private:
     std::string error_;

@@ -1,5 +1,10 @@
 #include "documents/cls_subir_pedidos.h"
 
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "components/modo_estricto.h"
 #include "components/transaccion.h"
 #include "core/archivo_de_trabajo.h"
 #include "core/reglas.h"
@@ -69,8 +74,25 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
         return sale(true);
     }
 
+    // Every number a number, before anything is written: "12,50" is not 12 nor "abc" 0.
+    std::vector<size_t> numeros = {1, 2, 3, 4, 6, 7, 8};
+    for (size_t i = kLineasDeEncabezado; i + kLineasDeRenglon <= lineas.size(); i += kLineasDeRenglon)
+        for (size_t k : {1, 4, 5, 6, 7}) numeros.push_back(i + k);
+    for (size_t n : numeros)
+        if (!EsNumeroDeArchivo(lineas[n]) || std::fabs(kvVal(lineas[n])) > std::numeric_limits<float>::max()) {
+            error_ = "El archivo de la orden de compra " + std::to_string(folio) +
+                     " trae un número no válido en la línea " + std::to_string(n + 1) + ": '" +
+                     lineas[n].substr(0, 60) + "'";
+            return sale(true);
+        }
+
     // From here the request is done unless the failure may go away by itself: an order the MATRIZ refuses
-    // would be refused every cycle.
+    // would be refused every cycle. A text too long for its column is refused, not stored cut short.
+    kvtx8::ModoEstricto estricto(cn);
+    if (!estricto.Activo()) {
+        error_ = "La orden de compra " + std::to_string(folio) + " no se envió: " + TextoDeError(cn);
+        return sale(false);
+    }
     auto fallaSql = [&]() {
         error_ = "La orden de compra " + std::to_string(folio) + " no se envió: " + TextoDeError(cn);
         return sale(!ErrorPasajero(cn) && cn.Abierta());
@@ -81,7 +103,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     const std::string dato = "PE-" + serie;
     // The counter row locked for the transaction: two clients never take the same number.
     cn.Escalar("SELECT Contenido FROM sistema WHERE Dato = " + cn.Literal(dato) + " FOR UPDATE");
-    long long numero = static_cast<long long>(kvVal(bd.LeeDato(dato, cn, "sistema"))) + 1;
+    long long numero = kvtx8::ParteEntera(kvVal(bd.LeeDato(dato, cn, "sistema"))).value_or(0) + 1;
     while (cn.Escalar("SELECT Id FROM pedidos WHERE Factura=" + Num(numero) +
                       " AND Serie=" + cn.Literal(serie) + " LIMIT 1"))
         ++numero;
@@ -131,7 +153,7 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     for (size_t i = kLineasDeEncabezado; i + kLineasDeRenglon <= lineas.size(); i += kLineasDeRenglon) {
         const float cantidad = static_cast<float>(kvVal(lineas[i + 4]));
         Columnas r = {{"Id", Num(id)},
-                      {"Partida", Num(static_cast<long long>(kvVal(lineas[i + 1])))},
+                      {"Partida", Num(kvtx8::ParteEntera(kvVal(lineas[i + 1])).value_or(0))},
                       {"Producto", T(lineas[i + 2])},
                       {"Descripcion", T(lineas[i + 3])},
                       {"Cantidad", Num(cantidad)},

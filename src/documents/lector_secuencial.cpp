@@ -1,5 +1,8 @@
 #include "documents/lector_secuencial.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "core/archivo_de_trabajo.h"
 #include "core/reglas.h"
 
@@ -68,6 +71,16 @@ std::string LectorSecuencial::Item() {
 
 double LectorSecuencial::Numero() {
     return kvVal(Item());
+}
+
+bool EsNumeroDeArchivo(const std::string& texto) {
+    const std::string t = kvtx8::Recorta(texto);
+    if (t.empty()) return true;
+    if (!kvtx8::EsNumerico(t)) return false;
+    double v = 0;
+    const char* fin = t.data() + t.size();
+    const auto [p, e] = std::from_chars(t.data() + (t[0] == '+' ? 1 : 0), fin, v);
+    return e == std::errc() && p == fin && std::isfinite(v);
 }
 
 }  // namespace cnc

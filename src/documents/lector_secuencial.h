@@ -31,4 +31,8 @@ class LectorSecuencial {
     bool paso_ = false;
 };
 
+// A number of a document file: blank (writers leave unused ones so) or a finite plain number. Anything
+// else is refused rather than read as its leading digits ("12,50" is not 12, "0x10" is not 0).
+bool EsNumeroDeArchivo(const std::string& texto);
+
 }  // namespace cnc

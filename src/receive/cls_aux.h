@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/bases_dd.h"
@@ -78,6 +79,18 @@ class clsAux {
         TextoError.clear();
         pasajero_ = false;
     }
+
+    // The work files read whole before anything is written; false with the reason when malformed.
+    // "KT": the cost line, then four lines per component.
+    static bool LeeKit(const std::string& contenido, std::vector<std::string>& lineas, std::string& error);
+    // "OF": the offer's two records and its product keys.
+    static bool LeeOferta(const std::string& contenido, std::vector<std::string>& r1, std::vector<std::string>& r2,
+                          std::vector<std::string>& productos, std::string& error);
+    // "CN": the pairs Dato, Contenido, backslashes undoubled.
+    static bool LeeConfigura(const std::string& contenido,
+                             std::vector<std::pair<std::string, std::string>>& datos, std::string& error);
+    // "CC": whether the cost file reads whole.
+    static bool CostoLegible(const std::string& contenido, std::string& error);
 
     // A change line "campo","anterior","nuevo" (or "campo","nuevo"); false when it has no quote-comma pair.
     static bool SepararLinea(const std::string& linea, std::string& campo, std::string& anterior,

@@ -215,6 +215,11 @@ bool LeeArchivoDeCosto(const std::string& contenido, ArchivoDeCosto& a, std::str
 
 }  // namespace
 
+bool clsAux::CostoLegible(const std::string& contenido, std::string& error) {
+    ArchivoDeCosto a;
+    return LeeArchivoDeCosto(contenido, a, error);
+}
+
 // --- "CC" ---
 //
 // What the hub leaves to this program, decided here:
@@ -406,26 +411,10 @@ bool clsAux::LeerKit(const std::string& clave, Conexion& local, const std::strin
         TomarElError(0, "No se pudo leer el archivo de trabajo");
         return false;
     }
-    // One value per line, as it stands (a key may hold a comma); blank lines at the end are not records.
-    kvtx8::LecturaSecuencial f(contenido);
     std::vector<std::string> lineas;
-    for (std::string l; f.Linea(l);) lineas.push_back(l);
-    while (!lineas.empty() && kvtx8::Recorta(lineas.back()).empty()) lineas.pop_back();
-    auto malo = [&](const std::string& texto) {
-        TomarElError(0, "Archivo de kit mal formado: " + texto);
+    if (std::string error; !LeeKit(contenido, lineas, error)) {
+        TomarElError(0, "Archivo de kit mal formado: " + error);
         return false;
-    };
-    if (lineas.empty()) return malo("no trae el costo");
-    if (!kvtx8::EsNumerico(lineas[0])) return malo("costo que no es número " + Recorte(lineas[0]));
-    if ((lineas.size() - 1) % 4 != 0)
-        return malo("componentes de cuatro líneas incompletos (" + std::to_string(lineas.size()) +
-                    " líneas)");
-    for (size_t i = 1; i < lineas.size(); i += 4) {
-        const std::string linea = " en la línea " + std::to_string(i + 1);
-        if (!EsEntero(lineas[i])) return malo("partida que no es número entero" + linea);
-        if (lineas[i + 1].empty()) return malo("componente sin clave" + linea);
-        if (!kvtx8::EsNumerico(lineas[i + 2]) || !kvtx8::EsNumerico(lineas[i + 3]))
-            return malo("cantidad o costo que no es número" + linea);
     }
 
     auto falla = [&]() {
@@ -460,6 +449,31 @@ bool clsAux::LeerKit(const std::string& clave, Conexion& local, const std::strin
     return true;
 }
 
+bool clsAux::LeeKit(const std::string& contenido, std::vector<std::string>& lineas, std::string& error) {
+    // One value per line, as it stands (a key may hold a comma); blank lines at the end are not records.
+    kvtx8::LecturaSecuencial f(contenido);
+    lineas.clear();
+    for (std::string l; f.Linea(l);) lineas.push_back(l);
+    while (!lineas.empty() && kvtx8::Recorta(lineas.back()).empty()) lineas.pop_back();
+    auto malo = [&](const std::string& texto) {
+        error = texto;
+        return false;
+    };
+    if (lineas.empty()) return malo("no trae el costo");
+    if (!kvtx8::EsNumerico(lineas[0])) return malo("costo que no es número " + Recorte(lineas[0]));
+    if ((lineas.size() - 1) % 4 != 0)
+        return malo("componentes de cuatro líneas incompletos (" + std::to_string(lineas.size()) +
+                    " líneas)");
+    for (size_t i = 1; i < lineas.size(); i += 4) {
+        const std::string linea = " en la línea " + std::to_string(i + 1);
+        if (!EsEntero(lineas[i])) return malo("partida que no es número entero" + linea);
+        if (lineas[i + 1].empty()) return malo("componente sin clave" + linea);
+        if (!kvtx8::EsNumerico(lineas[i + 2]) || !kvtx8::EsNumerico(lineas[i + 3]))
+            return malo("cantidad o costo que no es número" + linea);
+    }
+    return true;
+}
+
 // --- "OF" ---
 
 bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ruta, Conexion& servidorLocal) {
@@ -468,27 +482,13 @@ bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ru
         TomarElError(0, "No se pudo leer el archivo de trabajo");
         return false;
     }
-    auto malo = [&](const std::string& texto) {
-        TomarElError(0, "Archivo de oferta mal formado, " + texto);
+    std::vector<std::string> r1, r2, productos;
+    if (std::string error; !LeeOferta(contenido, r1, r2, productos, error)) {
+        TomarElError(0, "Archivo de oferta mal formado, " + error);
         return false;
-    };
-    kvtx8::LecturaSecuencial f(contenido);
-    std::vector<std::string> r1, r2, v;
-    if (!f.Registro(r1, 9)) return malo(f.Error());
-    if (!f.Registro(r2, 2)) return malo(f.Error());
-    const auto inicio = kvtx8::LeeFecha(r1[1]), final_ = kvtx8::LeeFecha(r1[2]);
-    if (!inicio || !final_) return malo("fecha no válida: " + Recorte(inicio ? r1[2] : r1[1]));
-    for (int i : {6, 7, 8})
-        if (!kvtx8::EsNumerico(r1[i])) return malo("Paga, Lleva o Descuento que no es número");
-    const auto exacto = Bandera(r2[1]);
-    if (!EsEntero(r2[0]) || !exacto) return malo("ManeraDeAplicar o ProductoExacto que no es número");
-    std::vector<std::string> productos;
-    while (!f.Fin()) {
-        if (!f.Registro(v, 1)) return malo(f.Error());
-        if (v[0].empty()) return malo("producto sin clave en la línea " + std::to_string(f.NumeroDeLinea()));
-        productos.push_back(v[0]);
     }
-
+    const auto inicio = kvtx8::LeeFecha(r1[1]), final_ = kvtx8::LeeFecha(r1[2]);
+    const auto exacto = Bandera(r2[1]);
     auto falla = [&]() {
         TomarElError(local);
         return false;
@@ -551,28 +551,39 @@ bool clsAux::LeerOferta(const Registros&, Conexion& local, const std::string& ru
     return true;
 }
 
+bool clsAux::LeeOferta(const std::string& contenido, std::vector<std::string>& r1, std::vector<std::string>& r2,
+                       std::vector<std::string>& productos, std::string& error) {
+    auto malo = [&](const std::string& texto) {
+        error = texto;
+        return false;
+    };
+    kvtx8::LecturaSecuencial f(contenido);
+    std::vector<std::string> v;
+    productos.clear();
+    if (!f.Registro(r1, 9)) return malo(f.Error());
+    if (!f.Registro(r2, 2)) return malo(f.Error());
+    const auto inicio = kvtx8::LeeFecha(r1[1]), final_ = kvtx8::LeeFecha(r1[2]);
+    if (!inicio || !final_) return malo("fecha no válida: " + Recorte(inicio ? r1[2] : r1[1]));
+    for (int i : {6, 7, 8})
+        if (!kvtx8::EsNumerico(r1[i])) return malo("Paga, Lleva o Descuento que no es número");
+    const auto exacto = Bandera(r2[1]);
+    if (!EsEntero(r2[0]) || !exacto) return malo("ManeraDeAplicar o ProductoExacto que no es número");
+    while (!f.Fin()) {
+        if (!f.Registro(v, 1)) return malo(f.Error());
+        if (v[0].empty()) return malo("producto sin clave en la línea " + std::to_string(f.NumeroDeLinea()));
+        productos.push_back(v[0]);
+    }
+    return true;
+}
+
 // --- "CN" ---
 
 void clsAux::LeerDeConfigura(Conexion& local, const std::string& ruta) {
     std::string contenido;
     if (!LeeArchivoCompleto(ruta, contenido)) return TomarElError(0, "No se pudo leer el archivo de trabajo");
     // The whole file is read before anything is written: a file cut short changes nothing.
-    kvtx8::LecturaSecuencial f(contenido);
     std::vector<std::pair<std::string, std::string>> datos;
-    for (std::vector<std::string> v; !f.Fin();) {
-        if (!f.Registro(v, 2)) return TomarElError(0, "Archivo de configuración mal formado, " + f.Error());
-        if (v[0].empty())
-            return TomarElError(
-                0, "Configuración sin nombre de dato en la línea " + std::to_string(f.NumeroDeLinea()));
-        // The sender doubles backslashes; the value is stored with single ones, and otherwise as it
-        // stands (apostrophes too: the value is escaped, not re-quoted).
-        std::string valor;
-        for (size_t i = 0; i < v[1].size(); ++i) {
-            valor += v[1][i];
-            if (v[1][i] == '\\' && i + 1 < v[1].size() && v[1][i + 1] == '\\') ++i;
-        }
-        datos.emplace_back(v[0], valor);
-    }
+    if (std::string error; !LeeConfigura(contenido, datos, error)) return TomarElError(0, error);
     if (datos.empty()) return;
     if (!AbreBaseLocal(local)) return TomarElError(local);
     Unidad t(local);
@@ -582,6 +593,27 @@ void clsAux::LeerDeConfigura(Conexion& local, const std::string& ruta) {
                             kvtx8::CambXXXSQL(" WHERE Dato = 'XXX'", dato, local)))
             return TomarElError(local);
     if (!t.Confirma()) TomarElError(local);
+}
+
+bool clsAux::LeeConfigura(const std::string& contenido, std::vector<std::pair<std::string, std::string>>& datos,
+                          std::string& error) {
+    kvtx8::LecturaSecuencial f(contenido);
+    datos.clear();
+    for (std::vector<std::string> v; !f.Fin();) {
+        if (!f.Registro(v, 2)) return error = "Archivo de configuración mal formado, " + f.Error(), false;
+        if (v[0].empty())
+            return error = "Configuración sin nombre de dato en la línea " + std::to_string(f.NumeroDeLinea()),
+                   false;
+        // The sender doubles backslashes; the value is stored with single ones, and otherwise as it
+        // stands (apostrophes too: the value is escaped, not re-quoted).
+        std::string valor;
+        for (size_t i = 0; i < v[1].size(); ++i) {
+            valor += v[1][i];
+            if (v[1][i] == '\\' && i + 1 < v[1].size() && v[1][i + 1] == '\\') ++i;
+        }
+        datos.emplace_back(v[0], valor);
+    }
+    return true;
 }
 
 }  // namespace cnc

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "components/de_acceso.h"
 #include "components/del_registro.h"
 #include "components/utilerias.h"
 #include "support/falsos.h"
+#include "support/hostiles.h"
 
 using namespace kvtx8;
 
@@ -16,6 +18,17 @@ TEST(Utilerias, NumbersVersionsAndTemplates) {
     EXPECT_EQ(kvVal("abc"), 0);
     EXPECT_EQ(kvVal(""), 0);
     EXPECT_EQ(kvVal("&HFF"), 255);
+    // Digits past what a long long holds give no number rather than an overflow.
+    EXPECT_EQ(kvVal("&H7FFFFFFFFFFFFFFF"), 9223372036854775807.0);
+    EXPECT_EQ(kvVal("&HFFFFFFFFFFFFFFFFFFFF"), 0);
+    EXPECT_EQ(kvVal("&O7777777777777777777777777"), 0);
+    EXPECT_EQ(ParteEntera(-3.9), -3);
+    EXPECT_EQ(ParteEntera(-9223372036854775808.0), std::numeric_limits<long long>::min());
+    EXPECT_EQ(ParteEntera(9223372036854775808.0), std::nullopt);
+    EXPECT_EQ(ParteEntera(1e300), std::nullopt);
+    EXPECT_EQ(ParteEntera(-1e300), std::nullopt);
+    EXPECT_EQ(ParteEntera(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_EQ(ParteEntera(std::numeric_limits<double>::infinity()), std::nullopt);
     EXPECT_EQ(NumeroSQL(" 42 "), "42");
     EXPECT_EQ(NumeroSQL("1; DROP TABLE x"), "0");
     EXPECT_LT(VersionVB("5.19.1"), VersionVB("6.3.0"));
@@ -99,4 +112,29 @@ TEST(Registro, StoresValuesAndFindsTheInstallation) {
     EXPECT_NE(malo.Problema().find(c.Archivo("malo.ini")), std::string::npos);
     EXPECT_FALSE(malo.GrabarCadena("Software\\Velnor", "x", "1"));
     EXPECT_EQ(c.Lee("malo.ini"), "[Software\\Velnor]\nesto no es una entrada\n");
+}
+
+TEST(DatosHostiles, SettingsAndRegistryFilesGiveBackWhatWasWrittenOrRefuseIt) {
+    prueba::CarpetaTemporal c;
+    const std::string ini = c.Archivo("concentrador.ini");
+    ASSERT_TRUE(EscribeIni("Configuración", "Otro", "igual", ini));
+    DelRegistro r(c.Archivo("registro.ini"));
+    ASSERT_TRUE(r.GrabarCadena("Software\\Velnor\\Concentradores", "Otro", "igual"));
+    int guardados = 0;
+    for (const std::string& h : prueba::Hostiles()) {
+        SCOPED_TRACE(prueba::Muestra(h));
+        if (EscribeIni("Configuración", "Valor", h, ini)) {
+            ++guardados;
+            EXPECT_EQ(LeeIni("Configuración", "Valor", ini), h);
+        }
+        EXPECT_EQ(LeeIni("Configuración", "Otro", ini), "igual");
+        if (r.GrabarCadena("Software\\Velnor\\Concentradores", "Valor", h)) {
+            ++guardados;
+            EXPECT_EQ(DelRegistro(r.Archivo()).LeerCadena("Software\\Velnor\\Concentradores", "Valor"), h);
+        }
+        const DelRegistro otra(r.Archivo());
+        EXPECT_FALSE(otra.Danado()) << otra.Problema();
+        EXPECT_EQ(otra.LeerCadena("Software\\Velnor\\Concentradores", "Otro"), "igual");
+    }
+    EXPECT_GT(guardados, 100);
 }

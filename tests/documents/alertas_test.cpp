@@ -4,6 +4,7 @@
 #include "components/subir_entradas.h"
 #include "documents/archivos_de_documentos.h"
 #include "documents/cls_de_alertas.h"
+#include "support/hostiles.h"
 
 using namespace cnc;
 using doc::Lista;
@@ -195,12 +196,95 @@ TEST(EnviarAlerta, GarbageOrdersAreArchivedWithoutATransfer) {
     e.Alerta(2, 2);
     e.Pendiente(3, 902, "");
     e.Alerta(3, 3);
+    // A line number no whole number holds.
+    std::string grande = ArchivoPedido();
+    grande.replace(grande.find("\r\n1\r\nA-1\r\n"), 5, "\r\n1e300\r\n");
+    e.Pendiente(4, 903, grande);
+    e.Alerta(4, 4);
     e.Envia();
     EXPECT_EQ(e.Alertas(), Lista{});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasos"), Lista{"1"});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasosdetalle"), Lista{"0"});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT Contenido FROM sistema WHERE Dato='TR-'"), Lista{"99"});
-    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"3"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM historicoalertas"), Lista{"4"});
+}
+
+TEST(DatosHostiles, OrderFilesBecomeTransfersAsTheyStandOrAreRefusedAndSaidSo) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    const std::string ruta = e.m.carpeta.Archivo("bitacora.txt");
+    int id = 0, guardados = 0, rehusados = 0;
+    // One order through its alert: the transfer's first line, or none and the log saying why. The order
+    // as the local queue holds it (a session that is not strict turns bytes that are not UTF-8 into '?').
+    std::vector<std::string> lineas;
+    auto envia = [&](const std::string& contenido) -> Lista {
+        ++id;
+        e.Pendiente(id, 1000 + id, contenido);
+        e.Alerta(id, id);
+        lineas.clear();
+        const std::string guardado =
+            prueba::Bytes(e.EnLocal("concentradorqmx", "SELECT HEX(Contenido) FROM archivosasubir WHERE Id = " +
+                                                            std::to_string(id))
+                              .at(0));
+        for (size_t i = 0, j; i <= guardado.size(); i = j + 2) {
+            j = std::min(guardado.find("\r\n", i), guardado.size());
+            lineas.push_back(guardado.substr(i, j - i));
+        }
+        const Lista antes = e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasosdetalle");
+        const size_t bitacora = e.m.carpeta.Lee("bitacora.txt").size();
+        {
+            ArchivoDeTexto b(ruta, ModoArchivo::Agregar);
+            kvtx8::Registros rs;
+            Mod.BDLocal.AbrirTabla(rs, e.alerta, "alertas WHERE Id=" + std::to_string(id));
+            clsDeAlertas().EnviarAlerta(b.Numero(), rs, e.alerta, e.conHub, e.matriz, e.compania);
+        }
+        const Lista linea = e.EnHub(e.matriz, "SELECT CONCAT_WS('|', HEX(d.Producto), HEX(d.Descrip), d.Cantidad) "
+                                              "FROM traspasosdetalle d JOIN traspasos t ON t.Traspaso = d.Traspaso "
+                                              "WHERE t.IdPedido = " +
+                                                  std::to_string(1000 + id) + " AND d.Partida = 1");
+        const std::string dicho = e.m.carpeta.Lee("bitacora.txt").substr(bitacora);
+        if (linea.empty()) {
+            ++rehusados;
+            EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM traspasosdetalle"), antes);
+            // Unreadable: archived; refused by the MATRIZ: waits for the next check. Said either way.
+            if (e.Alertas().empty())
+                EXPECT_NE(dicho.find("no se pudo leer"), std::string::npos) << dicho;
+            else
+                EXPECT_NE(dicho.find("No generó el traspaso"), std::string::npos) << dicho;
+            e.Local("concentradorqmx", "DELETE FROM alertas; DELETE FROM archivosasubir");
+        } else {
+            ++guardados;
+            EXPECT_EQ(e.Alertas(), Lista{});
+        }
+        return linea;
+    };
+    for (const std::string& h : prueba::Hostiles()) {
+        if (!prueba::CabeEnUnaLinea(h)) continue;
+        SCOPED_TRACE(prueba::Muestra(h));
+        // The product's key and description are lines: taken as they stand.
+        std::string pedido = ArchivoPedido();
+        pedido.replace(pedido.find("A-1\r\nTornillo"), 13, h + "\r\n" + h);
+        const Lista linea = envia(pedido);
+        if (!linea.empty()) {
+            EXPECT_EQ(linea, Lista{prueba::Hex(lineas.at(4)) + "|" + prueba::Hex(lineas.at(5)) + "|10.0000"});
+            // The branch's file carries the same line.
+            const Lista archivo = e.EnHub("concentradorqmx", "SELECT HEX(Contenido) FROM archivosasubir WHERE "
+                                                             "Tipo = 'TR' ORDER BY Id DESC LIMIT 1");
+            kvtx8::ArchivoTraspaso t;
+            ASSERT_EQ(kvtx8::LeeTraspaso(prueba::Bytes(archivo.at(0)), t), kvtx8::kTraspasoValido);
+            EXPECT_EQ(t.renglones.at(0).producto, lineas.at(4));
+            EXPECT_EQ(t.renglones.at(0).cantidad, 10);
+        }
+        // The quantity is an item: a number, or the order is refused.
+        if (h.find(',') != std::string::npos || h.find('"') != std::string::npos) continue;
+        pedido = ArchivoPedido();
+        pedido.replace(pedido.find("10,2.5"), 2, h);
+        if (!envia(pedido).empty()) {
+            EXPECT_TRUE(kvtx8::Recorta(h).empty() || kvtx8::EsNumerico(h));
+        }
+    }
+    EXPECT_GT(guardados, 40);
+    EXPECT_GT(rehusados, 0);
 }
 
 TEST(EnviarAlerta, AnAlertWhoseOrderCannotBeMarkedWaitsAndIsMarkedNextTime) {

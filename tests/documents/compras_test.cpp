@@ -166,6 +166,8 @@ TEST(SubirCompra, CutOrGarbageFilesWriteNothing) {
         entero.substr(0, entero.rfind("\"LOTE1\"")),              // ends inside a lot record
         std::string("\x00\xff\xfe garbage\x01\r\n\x80\x81", 17),  // binary
         std::string(1 << 20, 'x'),                                // one line of a megabyte
+        doc::ArchivoCompra("Factura", "1e300,\"\"", "E", {a}),   // a folio no whole number holds
+        doc::ArchivoCompra("Factura", "-1e19,\"\"", "E", {a}),
     };
     for (size_t i = 0; i < malos.size(); ++i) {
         clsSubirCompras s;

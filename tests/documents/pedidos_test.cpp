@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "apoyo.h"
+#include "core/archivo_de_trabajo.h"
 #include "documents/cls_subir_pedidos.h"
+#include "support/hostiles.h"
 
 using namespace cnc;
 using doc::Lista;
@@ -186,4 +188,56 @@ TEST(LeerDeEnvio, AnOrderWhoseLocalRecordFailsWaitsAndIsMarkedNextTimeOnce) {
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos WHERE Cliente='SUC1'"), Lista{"1"});
     EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT CONCAT_WS('|', Orden, Pedido) FROM ordenes ORDER BY Orden"),
               (Lista{"7|" + e.EnHub(e.matriz, "SELECT Id FROM pedidos WHERE Cliente='SUC1'").at(0), "8|0"}));
+}
+
+TEST(DatosHostiles, PurchaseOrdersReachTheMatrizAsTheyStandOrAreRefusedAndSaidSo) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    kvtx8::Conexion cn;
+    ASSERT_TRUE(Mod.BDLocal.AbrirBdD(cn, "concentradorqmx"));
+    const std::string ruta = e.m.carpeta.Archivo("bitacora.txt");
+    int id = 0, guardados = 0, rehusados = 0;
+    // One request: the MATRIZ order's first line as the local queue held it, or none and the log saying why.
+    auto envia = [&](const std::string& producto, const std::string& cantidad) {
+        ++id;
+        const std::string contenido =
+            ArchivoOrden({"1\r\n" + producto + "\r\n" + producto + "\r\n" + cantidad + "\r\n0\r\n0\r\n0\r\nnota"});
+        if (!cn.Ejecutar("INSERT INTO archivosasubir (Id, Tipo, BaseDeDatos, Folio, Contenido) VALUES (" +
+                         std::to_string(id) + ", 'OC', 'datos1', " + std::to_string(100 + id) + ", " +
+                         cn.Literal(contenido) + ")"))
+            return;
+        const std::vector<std::string> lineas = LineasDe(prueba::Bytes(
+            e.EnLocal("concentradorqmx", "SELECT HEX(Contenido) FROM archivosasubir WHERE Id = " + std::to_string(id))
+                .at(0)));
+        const Lista antes = e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidosdetalle");
+        const size_t bitacora = e.m.carpeta.Lee("bitacora.txt").size();
+        {
+            ArchivoDeTexto b(ruta, ModoArchivo::Agregar);
+            LeerDeEnvio(e.servidorLocal, e.conHub, e.compania, e.matriz, e.conEspejo, b.Numero());
+        }
+        EXPECT_EQ(e.Solicitudes(), Lista{});
+        const Lista linea =
+            e.EnHub(e.matriz, "SELECT CONCAT_WS('|', HEX(d.Producto), HEX(d.Descripcion), d.Cantidad) FROM "
+                              "pedidosdetalle d JOIN pedidos p ON p.Id = d.Id WHERE p.Cliente = 'SUC1' AND p.Orden = " +
+                                  std::to_string(100 + id));
+        if (linea.empty()) {
+            ++rehusados;
+            EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidosdetalle"), antes);
+            EXPECT_NE(e.m.carpeta.Lee("bitacora.txt").substr(bitacora).find(std::to_string(100 + id)),
+                      std::string::npos);
+        } else {
+            ++guardados;
+            EXPECT_EQ(linea.at(0).substr(0, linea.at(0).rfind('|')),
+                      prueba::Hex(lineas.at(20)) + "|" + prueba::Hex(lineas.at(21)));
+            EXPECT_TRUE(kvtx8::Recorta(cantidad).empty() || kvtx8::EsNumerico(cantidad));
+        }
+    };
+    for (const std::string& h : prueba::Hostiles()) {
+        if (!prueba::CabeEnUnaLinea(h)) continue;
+        SCOPED_TRACE(prueba::Muestra(h));
+        envia(h, "10");
+        envia("A-1", h);
+    }
+    EXPECT_GT(guardados, 40);
+    EXPECT_GT(rehusados, 0);
 }

@@ -43,6 +43,22 @@ TEST(ArchivoDeTraspaso, WhatIsWrittenReadsBackTheSameWithEitherLineEnd) {
         EXPECT_EQ(leido.renglones[1].cantidad, 3.25);
         EXPECT_EQ(leido.renglones[1].descrip, "Tuerca | hexagonal");
     }
+    // Numbers of any size travel whole, never cut to the first digits.
+    ArchivoTraspaso grande = Ejemplo();
+    grande.renglones[0].costo = 5.5555555555555555e92;
+    grande.renglones[0].cantidad = -1.7e308;
+    grande.renglones[1].costo = 1234567.25;
+    ArchivoTraspaso leido;
+    ASSERT_EQ(kvtx8::LeeTraspaso(kvtx8::EscribeTraspaso(grande), leido), kvtx8::kTraspasoValido);
+    EXPECT_EQ(leido.renglones[0].costo, 5.5555555555555555e92);
+    EXPECT_EQ(leido.renglones[0].cantidad, -1.7e308);
+    EXPECT_EQ(leido.renglones[1].costo, 1234567.25);
+    // Whole numbers of up to 18 digits too, past what a double holds exactly.
+    grande.folio = 123456789012345678;
+    grande.renglones[0].partida = 99999999999999999;
+    ASSERT_EQ(kvtx8::LeeTraspaso(kvtx8::EscribeTraspaso(grande), leido), kvtx8::kTraspasoValido);
+    EXPECT_EQ(leido.folio, 123456789012345678);
+    EXPECT_EQ(leido.renglones[0].partida, 99999999999999999);
 }
 
 TEST(ArchivoDeTraspaso, MalformedFilesAreRefusedWithTheirFault) {

@@ -7,6 +7,7 @@
 #include "receive/de_archivos.h"
 #include "receive/impuestos.h"
 #include "support/escenario.h"
+#include "support/hostiles.h"
 
 using namespace cnc;
 using prueba::Lista;
@@ -608,4 +609,67 @@ TEST(LeerDeArchivos, CostKitOfferAndSettingRowsAreConsumedAsTheirTypesSay) {
     p.LeerDeArchivos(e.servidorLocal, e.conHub, e.compania, e.matriz, e.conEspejo, tipos);
     EXPECT_EQ(e.EnHub("concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"), Lista{"0"});
     EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', Clave, Costo) FROM kits"), Lista{"K1|60.0000"});
+}
+
+TEST(DatosHostiles, OfferAndCostFilesStoreEachValueAsItStandsOrRefuseItAndSayWhy) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Compania("INSERT INTO productos (Clave, Costo, CostoProm, Precio1) VALUES ('A1', 100, 100, 150)");
+    e.Matriz("INSERT INTO productos (Clave, Rango1) VALUES ('A1', 1)");
+    e.Espejo("INSERT INTO productos (Clave, Costo) VALUES ('A1', 100)");
+    const std::string precios = "160,\"\",\"\",0,0\n0,\"\",\"\",0,0\n0,\"\",\"\",0,0\n0,\"\",\"\",0,0\n0,\"\",\"\",0,0\n";
+    int guardados = 0, rehusados = 0;
+    // Refused: the reason given and nothing of the company changed.
+    auto rehusado = [&](const Lista& antes) {
+        ++rehusados;
+        EXPECT_EQ(e.aux.TextoError.rfind("Nº ", 0), 0u) << e.aux.TextoError;
+        EXPECT_EQ(e.Huella(), antes);
+    };
+    for (const std::string& h : prueba::Hostiles()) {
+        // A quote inside a quoted field, or a line end, is another record to these files.
+        if (!prueba::CabeEnUnaLinea(h) || h.find('"') != std::string::npos) continue;
+        SCOPED_TRACE(prueba::Muestra(h));
+        // The offer's type, line and product: as they stand.
+        Lista antes = e.Huella();
+        if (e.Oferta("\"" + h + "\",#2026-12-01#,#2026-12-31#,\"" + h + "\",\"\",\"\",0,0,1\r\n1,#TRUE#\r\n\"" + h +
+                     "\"\r\n")) {
+            ++guardados;
+            EXPECT_EQ(e.EnCompania("SELECT CONCAT_WS('|', HEX(o.Tipo), HEX(l.Linea), HEX(p.Producto)) FROM "
+                                   "descuentoyoferta o JOIN productosenpromocion p ON p.IdPromocion = o.Id LEFT JOIN "
+                                   "lineas l ON l.Id = o.Linea ORDER BY o.Id DESC LIMIT 1"),
+                      Lista{prueba::Hex(h) + "|" + prueba::Hex(h) + "|" + prueba::Hex(h)});
+        } else {
+            rehusado(antes);
+        }
+        // The offer's numbers and the cost: numbers, or refused.
+        if (h.find(',') == std::string::npos) {
+            antes = e.Huella();
+            if (e.Oferta("\"N\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\"," + h + ",0,1\r\n1,#TRUE#\r\n")) {
+                EXPECT_TRUE(kvtx8::EsNumerico(h));
+            } else {
+                rehusado(antes);
+            }
+            antes = e.Huella();
+            if (e.Costo("A1", ArchivoDeCosto(h + ",105", precios))) {
+                EXPECT_TRUE(kvtx8::EsNumerico(h));
+            } else {
+                rehusado(antes);
+            }
+        }
+        // An alternate key from the cost file: as it stands.
+        antes = e.Huella();
+        if (e.Costo("A1", ArchivoDeCosto("110,105", precios, "\"ClaveAlterna\",\"" + h + "\"\n"))) {
+            ++guardados;
+            EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM clavesalternas WHERE ClaveProducto = 'A1' AND "
+                                   "HEX(ClaveAlterna) = '" + prueba::Hex(h) + "'"),
+                      Lista{h.empty() ? "0" : "1"});
+        } else {
+            rehusado(antes);
+        }
+        // Names equal to a later value by the columns' collation ("NULL" and "null") start afresh.
+        e.Compania("DELETE FROM descuentoyoferta; DELETE FROM productosenpromocion; DELETE FROM clavesalternas; "
+                   "DELETE FROM lineas");
+    }
+    EXPECT_GT(guardados, 40);
+    EXPECT_GT(rehusados, 0);
 }

@@ -7,6 +7,7 @@
 #include "notices/notice_store.h"
 #include "receive/etapas_recepcion.h"
 #include "support/escenario.h"
+#include "support/hostiles.h"
 
 using namespace cnc;
 using Lista = std::vector<std::string>;
@@ -194,4 +195,43 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
     EXPECT_EQ(e.EnHub("SELECT COUNT(*) FROM concentradorqmx.listausuarios WHERE FechaLeidos<FechaCambios"),
               Lista{"0"});
     EXPECT_EQ(e.EnLocal("SELECT Id,AlE FROM usuarios ORDER BY Id"), (Lista{"1|a", "2|b", "3|c"}));
+}
+
+TEST(DatosHostiles, GroupsFromTheHubArriveAsTheHubHoldsThemOrWaitReported) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Local("CREATE TABLE centinela (Id INT PRIMARY KEY, Texto VARCHAR(20));"
+            "INSERT INTO centinela VALUES (1, 'intacta');"
+            "INSERT INTO grupos VALUES ('QUEDA', 'igual')");
+    const std::string resto = "SELECT CONCAT_WS('|', Grupo, Descripcion) FROM grupos WHERE Grupo = 'QUEDA' UNION ALL "
+                              "SELECT CONCAT_WS('|', Id, Texto) FROM centinela";
+    const Lista antes = e.EnLocal(resto);
+    int guardados = 0, esperan = 0;
+    for (const std::string& h : prueba::Hostiles()) {
+        SCOPED_TRACE(prueba::Muestra(h));
+        const std::string x = "X'" + prueba::Hex(h) + "'";
+        // As the hub's columns hold the value (cut, or '?' for bytes that are not UTF-8).
+        e.Hub("DELETE FROM grupos; DELETE FROM concentradorqmx.listagrupos; INSERT INTO grupos VALUES (" + x + ", " +
+              x + "); INSERT INTO concentradorqmx.listagrupos (Grupo, BaseDeDatos) SELECT Grupo, 'espejo1' FROM "
+              "grupos");
+        const Lista enHub = e.EnHub("SELECT CONCAT(HEX(Grupo), '|', HEX(Descripcion)) FROM grupos");
+        const std::string grupo = enHub.at(0).substr(0, enHub.at(0).find('|'));
+        const size_t errores = e.m.carpeta.Lee("ErrorAlLeer.txt").size();
+
+        e.p.LeeGrupos(e.servidorLocal, e.conHub, e.compania);
+
+        const Lista local = e.EnLocal("SELECT CONCAT(HEX(Grupo), '|', HEX(Descripcion)) FROM grupos WHERE HEX(Grupo) "
+                                      "= '" + grupo + "'");
+        if (local == enHub) {
+            ++guardados;
+            EXPECT_TRUE(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos").empty());
+        } else {
+            ++esperan;
+            EXPECT_EQ(e.EnHub("SELECT HEX(Grupo) FROM concentradorqmx.listagrupos"), Lista{grupo});
+            EXPECT_GT(e.m.carpeta.Lee("ErrorAlLeer.txt").size(), errores);
+        }
+        EXPECT_EQ(e.EnLocal(resto), antes);
+        e.Local("DELETE FROM grupos WHERE Grupo <> 'QUEDA'");
+    }
+    EXPECT_GT(guardados, 50);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
+#include "support/hostiles.h"
+
 using namespace cnc;
 
 TEST(ValoresDeCola, NumbersFromTheHubArePlainOrRefused) {
@@ -12,6 +16,16 @@ TEST(ValoresDeCola, NumbersFromTheHubArePlainOrRefused) {
     EXPECT_EQ(EnteroDeCola("42").value_or("no"), "42");
     for (const char* malo : {"4.2", "1e3", "", "9999999999999999999", "0x1"})
         EXPECT_FALSE(EnteroDeCola(malo));
+    // Whatever the hub holds, what goes on into SQL is digits, a sign and a point.
+    const std::regex decimal("[-+]?[0-9]+(\\.[0-9]+)?"), entero("[-+]?[0-9]{1,18}");
+    for (const std::string& h : prueba::Hostiles()) {
+        if (const auto d = DecimalDeCola(h)) {
+            EXPECT_TRUE(std::regex_match(*d, decimal)) << prueba::Muestra(h);
+        }
+        if (const auto n = EnteroDeCola(h)) {
+            EXPECT_TRUE(std::regex_match(*n, entero)) << prueba::Muestra(h);
+        }
+    }
 
     EXPECT_EQ(FormatoMoneda("1234567.5"), "1,234,567.50");
     EXPECT_EQ(FormatoMoneda("1000"), "1,000.00");

@@ -5,6 +5,7 @@
 
 #include "core/shared_routines.h"
 #include "support/escenario.h"
+#include "support/hostiles.h"
 
 using namespace cnc;
 using prueba::Lista;
@@ -300,4 +301,42 @@ TEST(CopiaProducto, AConnectionLostHalfwayLeavesTheProductAsItWas) {
     EXPECT_EQ(e.EnDestino("SELECT p.Descrip, l.Linea FROM productos p JOIN lineas l ON l.Id = p.Linea"),
               Lista{"de la matriz|NUEVA"});
     EXPECT_EQ(e.EnDestino("SELECT COUNT(*) FROM clavesalternas"), Lista{"2"});
+}
+
+TEST(DatosHostiles, ProductsFromTheMatrizArriveByteForByteWithTheirCatalogues) {
+    REQUIERE_SERVIDORES();
+    DeMatriz e;
+    e.Destino("CREATE TABLE centinela (Id INT PRIMARY KEY, Texto VARCHAR(20));"
+              "INSERT INTO centinela VALUES (1, 'intacta');"
+              "INSERT INTO productos (Clave, Descrip) VALUES ('QUEDA', 'igual')");
+    const std::string resto = "SELECT CONCAT_WS('|', 'p', Clave, Descrip) FROM productos WHERE Clave = 'QUEDA' UNION "
+                              "ALL SELECT CONCAT_WS('|', 'c', Id, Texto) FROM centinela UNION ALL SELECT COUNT(*) FROM "
+                              "information_schema.tables WHERE table_schema = 'datos1'";
+    const Lista antes = e.EnDestino(resto);
+    int copiados = 0;
+    for (const std::string& h : prueba::Hostiles()) {
+        SCOPED_TRACE(prueba::Muestra(h));
+        // In the MATRIZ as its columns hold the value (cut or with '?' when the session is not strict).
+        const std::string x = "X'" + prueba::Hex(h) + "'";
+        e.Matriz("DELETE FROM productos; DELETE FROM lineas; INSERT INTO lineas (Id, Linea) VALUES (7, " + x +
+                 "); INSERT INTO productos (Clave, Descrip, DescripCorta, Linea) VALUES (" + x + ", " + x + ", " + x +
+                 ", 7)");
+        const Lista origen = e.EnHub("matriz1", "SELECT CONCAT_WS('|', HEX(p.Clave), HEX(p.Descrip), "
+                                                "HEX(p.DescripCorta), HEX(l.Linea)) FROM productos p JOIN lineas l "
+                                                "ON l.Id = p.Linea");
+        const std::string clave = prueba::Bytes(e.EnHub("matriz1", "SELECT HEX(Clave) FROM productos").at(0));
+        if (e.Copia(clave, true)) {
+            ++copiados;
+            EXPECT_EQ(e.EnDestino("SELECT CONCAT_WS('|', HEX(p.Clave), HEX(p.Descrip), HEX(p.DescripCorta), "
+                                  "HEX(l.Linea)) FROM productos p LEFT JOIN lineas l ON l.Id = p.Linea WHERE "
+                                  "HEX(p.Clave) = '" + prueba::Hex(clave) + "'"),
+                      origen);
+        } else {
+            EXPECT_EQ(e.EnDestino("SELECT COUNT(*) FROM productos WHERE HEX(Clave) = '" + prueba::Hex(clave) + "'"),
+                      Lista{"0"});
+        }
+        EXPECT_EQ(e.EnDestino(resto), antes);
+        e.Destino("DELETE FROM productos WHERE Clave <> 'QUEDA'; DELETE FROM lineas");
+    }
+    EXPECT_GT(copiados, 60);
 }
