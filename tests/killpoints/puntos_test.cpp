@@ -76,27 +76,56 @@ class Contador {
 // Work in every place a run reaches, on top of the demo group: statements of deletion to replay in
 // ESPEJO, a price list, deletions, branches and alerts queued on the hub.
 void Trabajo(prueba::Escenario& e) {
+    const std::string q = "'" + e.espejo + "'";
     e.Local(e.baseLocal,
             "INSERT INTO sqlborrado (Sentencia) VALUES "
-            "('DELETE FROM clientes WHERE Id=121'), ('DELETE FROM marcas WHERE Id=11')");
+            "('DELETE FROM clientes WHERE Id=121'), ('DELETE FROM marcas WHERE Id=11');"
+            "UPDATE clientes SET Nombre=CONCAT(Nombre, ' (cambiado)') WHERE Id % 7 = 0;"
+            "INSERT INTO clavesalternas (ClaveProducto, ClaveAlterna) VALUES ('P0050', '7501'), ('P0051', "
+            "'7502');"
+            "INSERT INTO configura (Dato, Contenido) VALUES ('PROVEEDORMATRIZ', '');"
+            "INSERT INTO ordenes (Orden) VALUES (31)");
     e.Espejo(
         "INSERT INTO clientes (Id, Clave, Nombre) VALUES (121, 'C0121', 'Cliente borrado');"
         "INSERT INTO marcas (Id, Marca) VALUES (11, 'Marca borrada')");
-    e.Local(e.baseLocal, "UPDATE clientes SET Nombre=CONCAT(Nombre, ' (cambiado)') WHERE Id % 7 = 0");
+    e.Hub(
+        e.matriz,
+        "INSERT INTO lineas (Id, Linea) VALUES (4, 'Importados');"
+        "INSERT INTO productos (Clave, Descrip, Linea, Existencia, Precio1, IVA, Precio2) VALUES "
+        "('MZ01', 'Café importado de Colombia, 500 g', 4, 30, 200, 16, 210), "
+        "('P0001', 'Producto de prueba número 1', 0, 0, 0, 16, 99.5);"
+        "INSERT INTO sucursales (Clave, Nombre, Espejo) VALUES ('SUC9', 'Sucursal Nueve', 'sucursal_nueve');"
+        "INSERT INTO proveedores (Clave, Nombre, CopiarAsucursales) VALUES ('PM1', 'Proveedor de matriz', "
+        "1), "
+        "('PM2', 'Solo de matriz', 0);"
+        "INSERT INTO clientes (Clave, Nombre, SeriePedidos, Precio, ClienteSucursal) VALUES "
+        "('SUC-C', 'Sucursal Centro', 'SC', 2, " +
+            q + ")");
     e.Hub("concentradorqmx",
-          "INSERT INTO listaprecios (Id, Producto, lista, Precio) VALUES (1, 'P0001', 1, 55.5), "
-          "(2, 'P0002', 2, 66.25), (3, 'P0003', 1, 77.75);"
-          "INSERT INTO pendientesldp (BaseDeDatos, IdLDP) VALUES ('" +
-              e.espejo + "', 1), ('" + e.espejo + "', 2), ('" + e.espejo +
-              "', 3);"
-              "INSERT INTO aborrar (BaseDeDatos, Tabla, Llave) VALUES ('" +
-              e.espejo +
-              "', 'productos', 'P0300');"
-              "INSERT INTO listasucursales (BaseDeDatos, Sucursal, Quitar) VALUES ('" +
-              e.espejo +
-              "', 'SUR', 0);"
-              "INSERT INTO alertassinarchivo (BaseDeDatos, TipoAlerta) VALUES ('" +
-              e.espejo + "', 2), ('" + e.espejo + "', 3)");
+          "INSERT INTO listaprecios (Id, Producto, lista, Precio) VALUES (1, 'MZ01', 1, 250), "
+          "(2, 'P0001', 2, 99.5), (3, 'P0003', 1, 77.75);"
+          "INSERT INTO pendientesldp (BaseDeDatos, IdLDP) VALUES (" +
+              q + ", 1), (" + q + ", 2), (" + q +
+              ", 3);"
+              "INSERT INTO aborrar (BaseDeDatos, Tabla, Llave) VALUES (" +
+              q + ", 'productos', 'P0050'), (" + q +
+              ", 'productos', 'P0051');"
+              "INSERT INTO archivosasubir (Tipo, BaseDeDatos, clave, Contenido) VALUES ('PV', " +
+              q +
+              ", 'PRV1', 'Proveedor Uno\r\nCalle 1\r\nCentro');"
+              "INSERT INTO listasucursales (BaseDeDatos, Sucursal, FechaCambios) VALUES (" +
+              q +
+              ", 'SUC9', '2026-12-01');"
+              "INSERT INTO alertassinarchivo (BaseDeDatos, TipoAlerta) VALUES (" +
+              q + ", 1), (" + q + ", 2), (" + q + ", 3)");
+    // A purchase order of the branch, to become an order of the MATRIZ.
+    std::string orden =
+        "2026-12-01\r\n0\r\n199\r\n31.84\r\n0\r\n\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"
+        "Urgente\r\nPEDRO\r\n\r\n\r\n";
+    orden += "--------\r\n1\r\nP0001\r\nProducto de prueba número 1\r\n2\r\n0\r\n0\r\n0\r\n\r\n";
+    e.Local("concentradorqmx",
+            "INSERT INTO archivosasubir (Tipo, BaseDeDatos, Folio, Contenido) VALUES ('OC', '" + e.baseLocal +
+                "', 31, '" + orden + "')");
 }
 
 // The databases of the group as they stand before any run, kept beside them as kp_<name> (only the tables
@@ -154,6 +183,7 @@ class Foto {
 
   private:
     struct Base {
+        Base(const Servidor* s, std::string n) : servidor(s), nombre(std::move(n)) {}
         const Servidor* servidor;
         std::string nombre;
         std::map<std::string, std::string> sumas, contadores;
@@ -266,10 +296,21 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
     };
     r["grupos"] = junta(Filas(e.local, "generaltarvena", "SELECT Grupo, Descripcion FROM grupos ORDER BY 1"));
     r["usuarios"] = junta(Filas(e.local, "generaltarvena", "SELECT Id FROM usuarios ORDER BY 1"));
-    r["avisos"] =
-        junta(Filas(e.local, "concentradorqmx",
-                    "SELECT TipoAviso, CAST(DECODE(Aviso, CAST(Metodo AS CHAR)) AS CHAR) t, COUNT(*) "
-                    "FROM avisos GROUP BY 1, 2 ORDER BY 1, 2"));
+    // By line: a run cut short ends its notice there, and the next run's lines start a notice of their own.
+    std::map<std::string, int> lineas;
+    for (const auto& f : Filas(e.local, "concentradorqmx",
+                               "SELECT TipoAviso, CAST(DECODE(Aviso, CAST(Metodo AS CHAR)) AS CHAR) "
+                               "FROM avisos")) {
+        const auto barra = f.find('|');
+        std::string::size_type i = barra + 1;
+        for (auto j = f.find("\r\n", i);; i = j + 2, j = f.find("\r\n", i)) {
+            ++lineas[f.substr(0, barra) + "|" + f.substr(i, j == std::string::npos ? j : j - i)];
+            if (j == std::string::npos) break;
+        }
+    }
+    std::string avisos;
+    for (const auto& [linea, veces] : lineas) avisos += linea + " x" + std::to_string(veces) + ";";
+    r["avisos"] = avisos;
     r["borrarycancelar"] = junta(Filas(e.local, "concentradorqmx", "SELECT COUNT(*) FROM borrarycancelar"));
     for (const char* cola : {"listagrupos", "pendientesldp", "aborrar", "alertassinarchivo"})
         r[std::string("hub ") + cola] = junta(
@@ -285,6 +326,14 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
         junta(Filas(e.hub, e.espejo, "SELECT COUNT(*) - COUNT(DISTINCT Clave) FROM productos"));
     r["espejo sqlborrado"] =
         junta(Filas(e.hub, e.espejo, "SELECT Id, Sentencia FROM sqlborrado ORDER BY Id"));
+    r["hub archivosasubir"] = junta(Filas(e.hub, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"));
+    r["archivosasubir"] = junta(Filas(e.local, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"));
+    r["pedidos"] =
+        junta(Filas(e.hub, e.matriz,
+                    "SELECT p.Id, p.Orden, p.Serie, p.Cliente, d.Producto, d.Cantidad, d.PrecioNeto "
+                    "FROM pedidos p LEFT JOIN pedidosdetalle d ON d.Id=p.Id ORDER BY 1, 5"));
+    r["espejo productos MZ01"] =
+        junta(Filas(e.hub, e.espejo, "SELECT COUNT(*) FROM productos WHERE Clave='MZ01'"));
     r["espejo marcas 11"] = junta(Filas(e.hub, e.espejo, "SELECT COUNT(*) FROM marcas WHERE Id=11"));
     return r;
 }
@@ -314,14 +363,37 @@ bool HastaQueNadaQuede(prueba::Escenario& e, const std::vector<Tabla>& tablas, s
     return false;
 }
 
+// The entries one state has and the other lacks, on one line each way.
+std::string Diferencia(const std::string& obtenido, const std::string& esperado) {
+    auto partes = [](const std::string& s) {
+        std::multiset<std::string> r;
+        std::string::size_type i = 0;
+        for (auto j = s.find(';'); j != std::string::npos; i = j + 1, j = s.find(';', i)) {
+            std::string p = s.substr(i, j - i);
+            for (auto& c : p)
+                if (c == '\n' || c == '\r') c = ' ';
+            r.insert(p.substr(0, 160));
+        }
+        return r;
+    };
+    const auto a = partes(obtenido), b = partes(esperado);
+    std::string sobran, faltan;
+    for (const auto& p : a)
+        if (a.count(p) > b.count(p) && sobran.find(p) == std::string::npos) sobran += " [" + p + "]";
+    for (const auto& p : b)
+        if (b.count(p) > a.count(p) && faltan.find(p) == std::string::npos) faltan += " [" + p + "]";
+    return "de más:" + (sobran.empty() ? std::string(" nada") : sobran) +
+           "; faltan:" + (faltan.empty() ? std::string(" nada") : faltan);
+}
+
 const char* const kVictimas[] = {"hub", "local", "programa"};
 
 struct Resultado {
     bool bien = true;
-    std::string detalle;
+    std::string detalle, tiempos, fallas;
     void Falla(const std::string& s) {
         bien = false;
-        detalle += "  " + s + "\n";
+        fallas += "\n  " + s;
     }
 };
 
@@ -361,7 +433,7 @@ class PuntosDeCaida : public ::testing::Test {
         const int cuenta = victima < 2 ? victima : static_cast<int>(azar() % 2);
         const long long en = static_cast<long long>(azar() % static_cast<uint64_t>(total_[cuenta]));
         r.detalle = std::string("semilla ") + std::to_string(semilla) + ": " + kVictimas[victima] +
-                    " tras la sentencia " + std::to_string(en) + " del " + (cuenta ? "local" : "hub") + "\n";
+                    " tras la sentencia " + std::to_string(en) + " del " + (cuenta ? "local" : "hub");
 
         prueba::Escenario& e = *e_;
         const auto t0 = std::chrono::steady_clock::now();
@@ -427,15 +499,14 @@ class PuntosDeCaida : public ::testing::Test {
         auto ms = [](auto a, auto b) {
             return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count());
         };
-        std::fprintf(stderr, "tiempos: restaura %s, corrida %s, corridas normales %s ms\n",
-                     ms(t0, t1).c_str(), ms(t1, t2).c_str(), ms(t2, t3).c_str());
+        r.tiempos = "restaura " + ms(t0, t1) + " ms, corrida " + ms(t1, t2) + " ms, corridas normales " +
+                    ms(t2, t3) + " ms";
         for (const auto& f : Faltantes(e, tablas_)) r.Falla(f);
         const auto final = Estado(e, tablas_);
         for (const auto& [clave, valor] : referencia_) {
             const auto v = final.find(clave);
             if (v == final.end() || v->second != valor)
-                r.Falla(clave + ": " + (v == final.end() ? "" : v->second.substr(0, 300)) + " en vez de " +
-                        valor.substr(0, 300));
+                r.Falla(clave + ": " + Diferencia(v == final.end() ? "" : v->second, valor));
         }
         return r;
     }
@@ -460,8 +531,8 @@ TEST_F(PuntosDeCaida, NothingLostNothingDoubled) {
         const auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio)
                 .count();
-        std::printf("%s %s(%lld ms)\n", r.bien ? "bien" : "FALLA", r.detalle.c_str(),
-                    static_cast<long long>(ms));
+        std::printf("%s %s (%lld ms: %s)%s\n", r.bien ? "bien" : "FALLA", r.detalle.c_str(),
+                    static_cast<long long>(ms), r.tiempos.c_str(), r.fallas.c_str());
         std::fflush(stdout);
         if (r.bien)
             ++bien;
