@@ -487,7 +487,9 @@ class PuntosDeCaida : public ::testing::Test {
                 r.Falla("la corrida murió (" + std::to_string(estado) + ") en vez de terminar en orden");
         }
         // The cut-off never passes a row that is not in ESPEJO as it stands locally.
-        for (const auto& f : Faltantes(e, tablas_, Fddua(e))) r.Falla("FDDUA " + Fddua(e) + " pasa: " + f);
+        // No cut-off yet (the run died before its first export) promises nothing.
+        if (const std::string corte = Fddua(e); !corte.empty())
+            for (const auto& f : Faltantes(e, tablas_, corte)) r.Falla("FDDUA " + corte + " pasa: " + f);
 
         const auto t2 = std::chrono::steady_clock::now();
         std::string motivo;
