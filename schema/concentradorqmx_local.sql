@@ -45,11 +45,14 @@ CREATE TABLE IF NOT EXISTS rutinaspendientes (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- Hub queue rows applied here whose removal at the hub has not gone through:
--- the next cycle removes them there without applying them again.
+-- the next cycle removes them there without applying them again. Aviso is
+-- the notice of the change while it is still to raise.
 -- The program also creates it (same definition) before every run.
 CREATE TABLE IF NOT EXISTS colasaplicadas (
   Cola  VARCHAR(32)  NOT NULL DEFAULT '',
   Llave VARCHAR(100) NOT NULL DEFAULT '',
+  TipoAviso SMALLINT NOT NULL DEFAULT -1,
+  Aviso TEXT NULL,
   PRIMARY KEY (Cola, Llave)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 

@@ -212,8 +212,7 @@ Resultado clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Con
                 const std::string ale = escrito.Texto("AlE");
                 const std::string usuario = Mod.Acceso.DesEncripta(escrito.Texto("Usuario"), ale);
                 const std::string nombre = Mod.Acceso.DesEncripta(escrito.Texto("Nombre"), ale);
-                const std::string grupo =
-                    kvtx8::Recorta(Mod.Acceso.DesEncripta(escrito.Texto("Grupo"), ale));
+                const std::string grupo = kvtx8::Recorta(Mod.Acceso.DesEncripta(escrito.Texto("Grupo"), ale));
                 std::string texto = std::string("Usuario ") + (existia ? "modificado" : "nuevo") + ": " +
                                     Entrecomillar(usuario) + kCrLf + "Nombre: " + nombre;
                 if (!grupo.empty()) texto += kCrLf + std::string("Grupo: ") + Entrecomillar(grupo);

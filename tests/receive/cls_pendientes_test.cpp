@@ -182,8 +182,7 @@ TEST(Pendientes, AHubLostMidQueueLeavesTheRestForTheNextCycle) {
     EXPECT_TRUE(e.EnHub("SELECT Grupo FROM concentradorqmx.listagrupos").empty());
     EXPECT_EQ(e.EnLocal("SELECT Grupo FROM grupos ORDER BY Grupo"), (Lista{"G1", "G2", "G3"}));
     // G2 was written before its queue row could go: it is neither written nor noticed again.
-    EXPECT_EQ(e.Avisos(0),
-              (Lista{"Grupo nuevo: \"G1\"\r\nGrupo nuevo: \"G2\"", "Grupo nuevo: \"G3\""}));
+    EXPECT_EQ(e.Avisos(0), (Lista{"Grupo nuevo: \"G1\"\r\nGrupo nuevo: \"G2\"", "Grupo nuevo: \"G3\""}));
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
 
     // The same for users: the row in hand when the hub went down stays pending with those after it.

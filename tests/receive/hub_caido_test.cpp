@@ -96,6 +96,10 @@ TEST(Recepcion, AHubStoppedMidQueueLosesNothing) {
     EXPECT_EQ(e.p.PorBorrar(e.servidorLocal, e.conHub, e.compania), Resultado::Completo);
     EXPECT_TRUE(e.EnHub("SELECT Llave FROM concentradorqmx.aborrar").empty());
     EXPECT_TRUE(e.EnLocal("datos1", "SELECT Clave FROM productos WHERE Clave LIKE 'B%'").empty());
+    // B2 was deleted before its queue row could go: told once, never as a product that is not there.
+    EXPECT_EQ(e.Avisos(5), Lista{"Producto borrado: \"B1\"\r\nExistencia actual: 0\r\n"
+                                 "Producto borrado: \"B2\"\r\nExistencia actual: 0\r\n"
+                                 "Producto borrado: \"B3\"\r\nExistencia actual: 0"});
 
     // Suppliers: the same; the file read twice makes no second supplier nor balance.
     cortarEn = v.estados.size() + 2;
