@@ -112,6 +112,7 @@ TEST(Recepcion, AHubStoppedMidQueueLosesNothing) {
               (Lista{"V1|Uno", "V2|Dos", "V3|Tres"}));
     EXPECT_EQ(e.EnLocal("datos1", "SELECT COUNT(*) FROM saldospro"), Lista{"3"});
     EXPECT_EQ(e.ConfiguraLocal("PROVEEDORMATRIZ"), "V3");
+    EXPECT_EQ(e.Avisos(3), Lista{"Proveedor nuevo: V1\r\nProveedor nuevo: V2\r\nProveedor nuevo: V3"});
     EXPECT_FALSE(kvtx8::HayArchivo(e.m.carpeta.Archivo("extraido.txt")));
 
     // Branches show no status line: the hub goes as the second row lets window events run.
