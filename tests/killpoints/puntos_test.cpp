@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <random>
@@ -118,6 +119,29 @@ void Trabajo(prueba::Escenario& e) {
               ", 'SUC9', '2026-12-01');"
               "INSERT INTO alertassinarchivo (BaseDeDatos, TipoAlerta) VALUES (" +
               q + ", 1), (" + q + ", 2), (" + q + ", 3)");
+    // Changes delivered as files: a cost change, a kit, an offer, a new product of the MATRIZ, and one
+    // for a product the MATRIZ no longer has, kept as an error.
+    const std::string precios =
+        "0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n0,\"\",\"\",0,0\r\n";
+    e.Hub(e.matriz,
+          "INSERT INTO productos (Clave, Descrip, Linea, Precio1, Costo) VALUES "
+          "('MZ02', 'Té verde, 20 sobres', 4, 45.5, 20)");
+    e.Hub("concentradorqmx",
+          "INSERT INTO archivosasubir (Tipo, BaseDeDatos, clave, Contenido) VALUES "
+          "('CC', " +
+              q + ", 'P0002', '120,0\r\n" + precios +
+              "'), "
+              "('KT', " +
+              q +
+              ", 'K1', '50\r\n'), "
+              "('OF', " +
+              q +
+              ", '', '\"D\",#2026-12-01#,#2026-12-31#,\"\",\"\",\"\",0,0,5\r\n0,0\r\n'), "
+              "('PR', " +
+              q +
+              ", 'MZ02', 'producto nuevo'), "
+              "('CC', " +
+              q + ", 'NADA', '1,0\r\n" + precios + "')");
     // A purchase order of the branch, to become an order of the MATRIZ.
     std::string orden =
         "2026-12-01\r\n0\r\n199\r\n31.84\r\n0\r\n\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"
@@ -218,41 +242,48 @@ class Foto {
     std::vector<Base> bases_;
 };
 
-// The tables a run sends by key, and the columns both sides compare (never the server's own FADUA).
+// The tables a run sends by key, and the columns both sides compare (never the server's own FADUA); the
+// runs compare among themselves without the times of day the program writes.
 struct Tabla {
-    std::string nombre, llave, columnas;
+    std::string nombre, llave, columnas, sinHoras;
 };
 
 std::vector<Tabla> TablasEnviadas(prueba::Escenario& e) {
     static const std::set<std::string> fuera{"configura", "sistema", "generales", "anexoreportes"};
-    std::map<std::string, std::string> columnas, llaves;
-    for (const auto& f :
-         Filas(e.local, "information_schema",
-               "SELECT TABLE_NAME, COLUMN_NAME FROM COLUMNS WHERE TABLE_SCHEMA='" + e.baseLocal +
-                   "' AND COLUMN_NAME<>'FADUA' AND TABLE_NAME IN (SELECT TABLE_NAME FROM "
-                   "COLUMNS WHERE TABLE_SCHEMA='" +
-                   e.baseLocal +
-                   "' AND EXTRA LIKE '%auto_increment%') ORDER BY TABLE_NAME, "
-                   "ORDINAL_POSITION")) {
-        const auto barra = f.find('|');
-        const std::string tabla = f.substr(0, barra), columna = "`" + f.substr(barra + 1) + "`";
+    std::map<std::string, std::string> columnas, sinHoras, llaves;
+    for (const auto& f : Filas(e.local, "information_schema",
+                               "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE IN ('time', 'datetime', "
+                               "'timestamp') FROM COLUMNS WHERE TABLE_SCHEMA='" +
+                                   e.baseLocal +
+                                   "' AND COLUMN_NAME<>'FADUA' AND TABLE_NAME IN (SELECT TABLE_NAME FROM "
+                                   "COLUMNS WHERE TABLE_SCHEMA='" +
+                                   e.baseLocal +
+                                   "' AND EXTRA LIKE '%auto_increment%') ORDER BY TABLE_NAME, "
+                                   "ORDINAL_POSITION")) {
+        const auto barra = f.find('|'), otra = f.rfind('|');
+        const std::string tabla = f.substr(0, barra),
+                          columna = "`" + f.substr(barra + 1, otra - barra - 1) + "`";
         if (!columnas.count(tabla)) llaves[tabla] = columna;
+        const std::string valor = "IFNULL(" + columna + ", '~')";
         std::string& c = columnas[tabla];
-        c += (c.empty() ? "" : ",") + ("IFNULL(" + columna + ", '~')");
+        c += (c.empty() ? "" : ",") + valor;
+        std::string& h = sinHoras[tabla];
+        if (f.substr(otra + 1) == "0") h += (h.empty() ? "" : ",") + valor;
     }
     std::vector<Tabla> r;
     for (const auto& [tabla, c] : columnas)
-        if (!fuera.count(tabla)) r.push_back({tabla, llaves[tabla], c});
+        if (!fuera.count(tabla)) r.push_back({tabla, llaves[tabla], c, sinHoras[tabla]});
     return r;
 }
 
 // Key and fingerprint of every row; a text's apostrophes as the timestamp export writes them.
 std::map<std::string, std::string> Huellas(const Servidor& s, const std::string& base, const Tabla& t,
-                                           const std::string& donde = "") {
+                                           const std::string& donde = "", bool conHoras = true) {
     std::map<std::string, std::string> r;
     for (const auto& f : Filas(s, base,
                                "SELECT CONCAT_WS('|', " + t.llave + ", MD5(REPLACE(CONCAT_WS('|'," +
-                                   t.columnas + "), \"'\", '\"'))) FROM `" + t.nombre + "`" + donde)) {
+                                   (conHoras ? t.columnas : t.sinHoras) + "), \"'\", '\"'))) FROM `" +
+                                   t.nombre + "`" + donde)) {
         const auto barra = f.rfind('|');
         r[f.substr(0, barra)] = f.substr(barra + 1);
     }
@@ -285,7 +316,7 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
     std::map<std::string, std::string> r;
     for (const auto& t : tablas) {
         std::string todo;
-        for (const auto& [llave, huella] : Huellas(e.local, e.baseLocal, t))
+        for (const auto& [llave, huella] : Huellas(e.local, e.baseLocal, t, "", false))
             todo += llave + ":" + huella + ";";
         r["local " + t.nombre] = todo;
     }
@@ -327,6 +358,13 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
     r["espejo sqlborrado"] =
         junta(Filas(e.hub, e.espejo, "SELECT Id, Sentencia FROM sqlborrado ORDER BY Id"));
     r["hub archivosasubir"] = junta(Filas(e.hub, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"));
+    r["hub erroresdelectura"] = junta(
+        Filas(e.hub, "concentradorqmx", "SELECT Tipo, clave, COUNT(*) FROM erroresdelectura GROUP BY 1, 2"));
+    r["kits"] = junta(Filas(e.local, e.baseLocal, "SELECT Clave, Costo FROM kits ORDER BY 1"));
+    r["ofertas"] = junta(Filas(e.local, e.baseLocal, "SELECT COUNT(*) FROM descuentoyoferta"));
+    r["costo P0002"] = junta(Filas(e.local, e.baseLocal, "SELECT Costo FROM productos WHERE Clave='P0002'"));
+    r["MZ02"] =
+        junta(Filas(e.local, e.baseLocal, "SELECT Descrip, Precio1 FROM productos WHERE Clave='MZ02'"));
     r["archivosasubir"] = junta(Filas(e.local, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"));
     r["pedidos"] =
         junta(Filas(e.hub, e.matriz,
@@ -429,9 +467,16 @@ class PuntosDeCaida : public ::testing::Test {
     Resultado Punto(uint64_t semilla) {
         Resultado r;
         std::mt19937_64 azar(semilla);
-        const int victima = static_cast<int>(azar() % 3);
-        const int cuenta = victima < 2 ? victima : static_cast<int>(azar() % 2);
-        const long long en = static_cast<long long>(azar() % static_cast<uint64_t>(total_[cuenta]));
+        int victima = static_cast<int>(azar() % 3);
+        int cuenta = victima < 2 ? victima : static_cast<int>(azar() % 2);
+        long long en = static_cast<long long>(azar() % static_cast<uint64_t>(total_[cuenta]));
+        // CNC_PUNTO="victim counter statement [step]" (victim 0 hub, 1 local, 2 program; counter 0 hub, 1
+        // local) names the first point, each next one `step` statements later.
+        if (const std::string punto = Var("CNC_PUNTO", ""); !punto.empty()) {
+            long long paso = 0;
+            std::sscanf(punto.c_str(), "%d %d %lld %lld", &victima, &cuenta, &en, &paso);
+            en += paso * static_cast<long long>(semilla - std::stoull(Var("CNC_SEMILLA", "1")));
+        }
         r.detalle = std::string("semilla ") + std::to_string(semilla) + ": " + kVictimas[victima] +
                     " tras la sentencia " + std::to_string(en) + " del " + (cuenta ? "local" : "hub");
 
@@ -536,10 +581,18 @@ TEST_F(PuntosDeCaida, NothingLostNothingDoubled) {
         std::printf("%s %s (%lld ms: %s)%s\n", r.bien ? "bien" : "FALLA", r.detalle.c_str(),
                     static_cast<long long>(ms), r.tiempos.c_str(), r.fallas.c_str());
         std::fflush(stdout);
-        if (r.bien)
+        if (r.bien) {
             ++bien;
-        else
+        } else {
             fallas.push_back(std::to_string(semilla + static_cast<uint64_t>(i)));
+            // The program folder with its logs, to read what the runs did.
+            const auto destino =
+                std::filesystem::path(Var("CNC_FALLAS", "killpoints-fallas")) / ("semilla-" + fallas.back());
+            std::error_code ec;
+            std::filesystem::remove_all(destino, ec);
+            std::filesystem::create_directories(destino, ec);
+            std::filesystem::copy(e_->Carpeta(), destino, std::filesystem::copy_options::recursive, ec);
+        }
     }
     std::printf("%d passed, %d failed\n", bien, n - bien);
     if (!fallas.empty()) {
