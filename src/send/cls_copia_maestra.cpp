@@ -146,8 +146,17 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
         for (const auto& etapa : etapas) {
             if (etapa.mitad != Etapa::Mitad::Envio) continue;
             // An interrupted stage leaves the next ones to end at their first table.
-            CorreEtapa(ctx, etapa);
+            const Resultado r = CorreEtapa(ctx, etapa);
             SigueDespuesDeTabla();
+            // A stage cut by a lost connection leaves the rest of the sending for the next cycle: rows
+            // ESPEJO still holds for deletions not replayed hide local rows from the autoincrement stage,
+            // and rows that stage did not send would be added by the last-update stage under keys of
+            // ESPEJO's own.
+            if (r == Resultado::SinConexion) {
+                EscribeBitacora(ctx.bitacora,
+                                "Envío suspendido hasta el siguiente ciclo: se perdió la conexión");
+                break;
+            }
         }
     }
 
