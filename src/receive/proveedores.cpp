@@ -268,6 +268,7 @@ Resultado clsPendientes::LeerSucursales(Conexion& servidorLocal, Conexion& hub, 
 Resultado clsPendientes::ProveedoresSelect(Conexion& servidorLocal, Conexion& hub, Conexion& local,
                                            const std::string& matriz) {
     static constexpr const char* kRutina = "ProveedoresSelect()";
+    static const std::string kCola = "proveedoresdematriz";
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
 
@@ -293,17 +294,32 @@ Resultado clsPendientes::ProveedoresSelect(Conexion& servidorLocal, Conexion& hu
             falla(local);
             return;
         }
-        if (!enLocal.Eof()) return;  // copied once; never updated from here
-        enLocal.AddNew();
-        for (const char* campo : {"Clave", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado",
-                                  "Telefono1", "RFC", "CURP"})
-            bdLocal.PasaCampo(campo, deMatriz, enLocal);
-        if (!enLocal.Update()) {
-            falla(local);
-            return;
+        // Copied once and never updated from here; the notice of the copy goes with it, and is raised from
+        // its mark, so that a crash in between neither loses it nor tells it twice.
+        if (!enLocal.Eof()) {
+            const auto marcada = colas_aplicadas::Marcada(local, kCola, clave);
+            if (!marcada) {
+                falla(local);
+                return;
+            }
+            if (!*marcada) return;
+        } else {
+            enLocal.AddNew();
+            for (const char* campo : {"Clave", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado",
+                                      "Telefono1", "RFC", "CURP"})
+                bdLocal.PasaCampo(campo, deMatriz, enLocal);
+            if (!EnTransaccion(local, [&] {
+                    return enLocal.Update() && colas_aplicadas::Marca(local, kCola, clave, kAvisoProveedores,
+                                                                      "Proveedor nuevo: " + clave);
+                })) {
+                falla(local);
+                return;
+            }
         }
-        if (!RegistraAviso(servidorLocal, "Proveedor nuevo: " + clave, kAvisoProveedores))
+        if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, clave))
             falla(servidorLocal);
+        else if (!colas_aplicadas::Olvida(local, kCola, clave))
+            falla(local);
     };
 
     for (; !deMatriz.Eof(); deMatriz.MoveNext()) {
