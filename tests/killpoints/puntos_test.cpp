@@ -290,6 +290,33 @@ std::map<std::string, std::string> Huellas(const Servidor& s, const std::string&
     return r;
 }
 
+// Every local row of a table as its values, without the times of day: what a difference is shown from.
+std::map<std::string, std::vector<std::string>> Valores(prueba::Escenario& e, const Tabla& t) {
+    std::map<std::string, std::vector<std::string>> r;
+    for (const auto& f :
+         Filas(e.local, e.baseLocal,
+               "SELECT CONCAT_WS('\x1f', " + t.llave + ", " + t.sinHoras + ") FROM `" + t.nombre + "`")) {
+        std::vector<std::string> v;
+        std::string::size_type i = 0;
+        for (auto j = f.find('\x1f');; i = j + 1, j = f.find('\x1f', i)) {
+            v.push_back(f.substr(i, j == std::string::npos ? j : j - i));
+            if (j == std::string::npos) break;
+        }
+        const std::string llave = v.front();
+        v.erase(v.begin());
+        r[llave] = std::move(v);
+    }
+    return r;
+}
+
+// The columns of a fingerprint list, by name.
+std::vector<std::string> Columnas(const std::string& lista) {
+    std::vector<std::string> r;
+    for (auto i = lista.find('`'); i != std::string::npos; i = lista.find('`', lista.find('`', i + 1) + 1))
+        r.push_back(lista.substr(i + 1, lista.find('`', i + 1) - i - 1));
+    return r;
+}
+
 // Every local row (optionally those before a moment) in ESPEJO once, with the local values.
 std::vector<std::string> Faltantes(prueba::Escenario& e, const std::vector<Tabla>& tablas,
                                    const std::string& antesDe = "") {
@@ -460,6 +487,7 @@ class PuntosDeCaida : public ::testing::Test {
         const auto faltan = Faltantes(e, tablas_);
         ASSERT_TRUE(faltan.empty()) << faltan.front();
         referencia_ = Estado(e, tablas_);
+        for (const auto& t : tablas_) valores_[t.nombre] = Valores(e, t);
         std::printf("referencia: %lld sentencias en el hub, %lld en el servidor local\n", total_[0],
                     total_[1]);
     }
@@ -555,6 +583,22 @@ class PuntosDeCaida : public ::testing::Test {
             if (v == final.end() || v->second != valor)
                 r.Falla(clave + ": " + Diferencia(v == final.end() ? "" : v->second, valor));
         }
+        // The columns that differ in the local rows that differ.
+        for (const auto& t : tablas_) {
+            if (final.at("local " + t.nombre) == referencia_.at("local " + t.nombre)) continue;
+            const auto ahora = Valores(e, t);
+            const auto nombres = Columnas(t.sinHoras);
+            for (const auto& [llave, antes] : valores_[t.nombre]) {
+                const auto a = ahora.find(llave);
+                if (a == ahora.end() || a->second == antes) continue;
+                std::string cuales;
+                for (size_t i = 0; i < antes.size() && i < a->second.size(); ++i)
+                    if (antes[i] != a->second[i])
+                        cuales += " " + (i < nombres.size() ? nombres[i] : std::to_string(i)) + " " +
+                                  a->second[i].substr(0, 60) + " en vez de " + antes[i].substr(0, 60);
+                r.Falla(t.nombre + " " + llave + ":" + cuales);
+            }
+        }
         return r;
     }
 
@@ -563,6 +607,7 @@ class PuntosDeCaida : public ::testing::Test {
     std::vector<Tabla> tablas_;
     long long total_[2] = {0, 0};
     std::map<std::string, std::string> referencia_;
+    std::map<std::string, std::map<std::string, std::vector<std::string>>> valores_;
 };
 
 TEST_F(PuntosDeCaida, NothingLostNothingDoubled) {
