@@ -243,14 +243,16 @@ class Foto {
 };
 
 // The tables a run sends by key, and the columns both sides compare (never the server's own FADUA); the
-// runs compare among themselves without the times of day the program writes.
+// runs compare among themselves without the times of day the program writes, and by Clave where a table
+// has one: rows the runs add in another order take other numbers.
 struct Tabla {
-    std::string nombre, llave, columnas, sinHoras;
+    std::string nombre, llave, columnas, sinHoras, llaveEstado;
 };
 
 std::vector<Tabla> TablasEnviadas(prueba::Escenario& e) {
     static const std::set<std::string> fuera{"configura", "sistema", "generales", "anexoreportes"};
     std::map<std::string, std::string> columnas, sinHoras, llaves;
+    std::set<std::string> conClave;
     for (const auto& f : Filas(e.local, "information_schema",
                                "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE IN ('time', 'datetime', "
                                "'timestamp') FROM COLUMNS WHERE TABLE_SCHEMA='" +
@@ -263,16 +265,24 @@ std::vector<Tabla> TablasEnviadas(prueba::Escenario& e) {
         const auto barra = f.find('|'), otra = f.rfind('|');
         const std::string tabla = f.substr(0, barra),
                           columna = "`" + f.substr(barra + 1, otra - barra - 1) + "`";
-        if (!columnas.count(tabla)) llaves[tabla] = columna;
+        const bool primera = !columnas.count(tabla);
+        if (primera) llaves[tabla] = columna;
+        if (columna == "`Clave`") conClave.insert(tabla);
         const std::string valor = "IFNULL(" + columna + ", '~')";
         std::string& c = columnas[tabla];
         c += (c.empty() ? "" : ",") + valor;
         std::string& h = sinHoras[tabla];
-        if (f.substr(otra + 1) == "0") h += (h.empty() ? "" : ",") + valor;
+        if (f.substr(otra + 1) == "0" && !primera) h += (h.empty() ? "" : ",") + valor;
     }
     std::vector<Tabla> r;
-    for (const auto& [tabla, c] : columnas)
-        if (!fuera.count(tabla)) r.push_back({tabla, llaves[tabla], c, sinHoras[tabla]});
+    for (const auto& [tabla, c] : columnas) {
+        if (fuera.count(tabla)) continue;
+        const std::string& llave = llaves[tabla];
+        const bool clave = conClave.count(tabla) > 0;
+        // Without a Clave the number is what tells the rows apart.
+        r.push_back({tabla, llave, c, clave ? sinHoras[tabla] : llave + "," + sinHoras[tabla],
+                     clave ? "`Clave`" : llave});
+    }
     return r;
 }
 
@@ -281,9 +291,9 @@ std::map<std::string, std::string> Huellas(const Servidor& s, const std::string&
                                            const std::string& donde = "", bool conHoras = true) {
     std::map<std::string, std::string> r;
     for (const auto& f : Filas(s, base,
-                               "SELECT CONCAT_WS('|', " + t.llave + ", MD5(REPLACE(CONCAT_WS('|'," +
-                                   (conHoras ? t.columnas : t.sinHoras) + "), \"'\", '\"'))) FROM `" +
-                                   t.nombre + "`" + donde)) {
+                               "SELECT CONCAT_WS('|', " + (conHoras ? t.llave : t.llaveEstado) +
+                                   ", MD5(REPLACE(CONCAT_WS('|'," + (conHoras ? t.columnas : t.sinHoras) +
+                                   "), \"'\", '\"'))) FROM `" + t.nombre + "`" + donde)) {
         const auto barra = f.rfind('|');
         r[f.substr(0, barra)] = f.substr(barra + 1);
     }
@@ -293,9 +303,9 @@ std::map<std::string, std::string> Huellas(const Servidor& s, const std::string&
 // Every local row of a table as its values, without the times of day: what a difference is shown from.
 std::map<std::string, std::vector<std::string>> Valores(prueba::Escenario& e, const Tabla& t) {
     std::map<std::string, std::vector<std::string>> r;
-    for (const auto& f :
-         Filas(e.local, e.baseLocal,
-               "SELECT CONCAT_WS('\x1f', " + t.llave + ", " + t.sinHoras + ") FROM `" + t.nombre + "`")) {
+    for (const auto& f : Filas(
+             e.local, e.baseLocal,
+             "SELECT CONCAT_WS('\x1f', " + t.llaveEstado + ", " + t.sinHoras + ") FROM `" + t.nombre + "`")) {
         std::vector<std::string> v;
         std::string::size_type i = 0;
         for (auto j = f.find('\x1f');; i = j + 1, j = f.find('\x1f', i)) {
