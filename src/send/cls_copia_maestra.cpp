@@ -142,6 +142,7 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
     std::vector<Etapa> etapas = EtapasDeEnvio();
     etapas.insert(etapas.end(), recepcion.begin(), recepcion.end());
 
+    envioSuspendido_ = false;
     if (!ctx.soloRecibir) {
         for (const auto& etapa : etapas) {
             if (etapa.mitad != Etapa::Mitad::Envio) continue;
@@ -155,6 +156,7 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
             if (r == Resultado::SinConexion) {
                 EscribeBitacora(ctx.bitacora,
                                 "Envío suspendido hasta el siguiente ciclo: se perdió la conexión");
+                envioSuspendido_ = true;
                 break;
             }
         }
@@ -449,6 +451,9 @@ void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
         if (!AbreBase(Mod.BDRemota, hub, "")) continue;
         const std::string tipo = kvtx8::NumeroSQL(rs.Texto("TipoAlerta"));
         if (tipo != "1" && tipo != "2") continue;
+        // The whole catalogue goes after the rows of the sending, as it always does: with the sending
+        // suspended the alert waits for the next cycle.
+        if (tipo == "1" && envioSuspendido_) continue;
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
             EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",

@@ -66,6 +66,8 @@ class clsCopiaMaestra {
     int16_t Limite() const;
 
     clsEstandar* estandar_ = nullptr;
+    // The sending of this cycle stopped at a lost connection: what would go before it waits too.
+    bool envioSuspendido_ = false;
 };
 
 }  // namespace cnc

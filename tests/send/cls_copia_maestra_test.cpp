@@ -403,6 +403,27 @@ TEST(PasarTablasYrecibir, AHubLostDuringTheDeletionsLeavesTheRestOfTheSendingFor
     c.PasarTablasYrecibir();
     EXPECT_EQ(c.EnEspejo("SELECT Id, Marca FROM marcas ORDER BY Id"),
               (std::vector<std::string>{"1|M1", "2|M2", "3|M3"}));
+
+    // Only the ESPEJO connection lost during the deletions: the receiving runs, but the whole catalogue,
+    // which goes after the rows of the sending, waits with them.
+    c.Local("datos1", "INSERT INTO sqlborrado (Sentencia) VALUES ('DELETE FROM marcas WHERE Id=99')");
+    c.Hub("concentradorqmx", "INSERT INTO alertassinarchivo (BaseDeDatos, TipoAlerta) VALUES ('espejo1', 1)");
+    bool cortada = false;
+    c.m.ventana.alMostrarTabla = [&](const std::string&) {
+        if (cortada || c.m.ventana.EtapaActual() != "SQLs borrado...") return;
+        cortada = true;
+        for (const auto& id :
+             Filas(c.hub, "", "SELECT ID FROM information_schema.PROCESSLIST WHERE DB='espejo1'"))
+            prueba::EjecutaSQL(c.hub, "", "KILL CONNECTION " + id);
+    };
+    c.PasarTablasYrecibir();
+    c.m.ventana.alMostrarTabla = nullptr;
+    EXPECT_TRUE(cortada);
+    EXPECT_EQ(c.EnHub("concentradorqmx", "SELECT COUNT(*) FROM alertassinarchivo"),
+              std::vector<std::string>{"1"});
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnHub("concentradorqmx", "SELECT COUNT(*) FROM alertassinarchivo"),
+              std::vector<std::string>{"0"});
 }
 
 TEST(PasarTablasYrecibir, ALocalReadThatFailsMidTableKeepsTheCutOffAndTheNextCycleSendsTheRest) {
