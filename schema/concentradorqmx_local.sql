@@ -44,6 +44,18 @@ CREATE TABLE IF NOT EXISTS rutinaspendientes (
   PRIMARY KEY (Tabla, Clave)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
+-- Hub queue rows applied here whose removal at the hub has not gone through:
+-- the next cycle removes them there without applying them again. Aviso is
+-- the notice of the change while it is still to raise.
+-- The program also creates it (same definition) before every run.
+CREATE TABLE IF NOT EXISTS colasaplicadas (
+  Cola  VARCHAR(32)  NOT NULL DEFAULT '',
+  Llave VARCHAR(100) NOT NULL DEFAULT '',
+  TipoAviso SMALLINT NOT NULL DEFAULT -1,
+  Aviso TEXT NULL,
+  PRIMARY KEY (Cola, Llave)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
+
 -- Notices. Aviso and Usuario hold ENCODE() output (binary) with the row's
 -- pass string Metodo (3..180). A new row is shown unplaced (x = y = 0)
 -- with a 300 x 240 px window (twips) in post-it yellow (&HC0FFFF).

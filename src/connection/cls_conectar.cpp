@@ -6,6 +6,7 @@
 #include "documents/cls_de_alertas.h"
 #include "documents/cls_subir_pedidos.h"
 #include "documents/tipos_de_documentos.h"
+#include "receive/colas_aplicadas.h"
 #include "receive/etapas_recepcion.h"
 #include "send/cls_copia_maestra.h"
 
@@ -137,6 +138,7 @@ void clsConectar::EnvioNormal(uint8_t modo, ContextoCiclo& ctx) {
         "CREATE TABLE IF NOT EXISTS concentradorqmx.productosenkardex (Clave VARCHAR(15) NOT NULL "
         "DEFAULT '', PRIMARY KEY (Clave))");
     ctx.local.Ejecutar(kCreaRutinasPendientes);
+    ctx.local.Ejecutar(colas_aplicadas::kCrea);
     if (modo == 2) {
         Mod.ConexionEntregada = true;
         if (alerta_ && cnAlerta_ && !alerta_->Eof())

@@ -3,6 +3,8 @@
 #include "components/utilerias.h"
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
+#include "receive/colas_aplicadas.h"
+#include "receive/valores_de_cola.h"
 #include "send/ciclo.h"
 
 namespace cnc {
@@ -38,6 +40,7 @@ bool clsPendientes::Sigue(Resultado r) {
 
 Resultado clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conexion&) {
     static constexpr const char* kRutina = "LeeGrupos()";
+    static const std::string kCola = "listagrupos";
     if (!AbreAmbas(servidorLocal, hub)) return Resultado::SinConexion;
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
@@ -58,42 +61,58 @@ Resultado clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conex
             return;
         }
         const std::string grupo = cola.Texto("Grupo");
-        Registros origen;
-        if (!bdHub.AbrirTabla(origen, hub, "grupos WHERE Grupo='" + hub.Escapar(grupo) + "' LIMIT 1")) {
-            falla(hub);
-            return;
-        }
-        if (origen.Eof()) return;  // stays queued for the next cycle
-
-        Ventana().Estado(std::string("GRUPOS") + kCrLf + kvtx8::CambXXX("Grupo 'XXX'", grupo));
-        Ventana().Ceder();
-
-        const std::string fuenteLocal = "grupos WHERE Grupo='" + servidorLocal.Escapar(grupo) + "' LIMIT 1";
-        Registros destino;
-        if (!bdLocal.AbrirTabla(destino, servidorLocal, fuenteLocal)) {
+        const std::string llave = kvtx8::NumeroSQL(cola.Texto("Id"));
+        const auto aplicada = colas_aplicadas::Marcada(servidorLocal, kCola, llave);
+        if (!aplicada) {
             falla(servidorLocal);
             return;
         }
-        const bool existia = !destino.Eof();
-        if (campos.empty()) bdLocal.ObtenerEstructura(origen, destino, campos, false);
-        if (!existia) destino.AddNew();
-        for (const auto& c : campos) bdLocal.PasaCampo(c, origen, destino);
-        // A group not written keeps its queue row, so it is not lost.
-        if (!destino.Update()) {
-            falla(servidorLocal);
-            return;
+        if (!*aplicada) {
+            Registros origen;
+            if (!bdHub.AbrirTabla(origen, hub, "grupos WHERE Grupo='" + hub.Escapar(grupo) + "' LIMIT 1")) {
+                falla(hub);
+                return;
+            }
+            if (origen.Eof()) return;  // stays queued for the next cycle
+
+            Ventana().Estado(std::string("GRUPOS") + kCrLf + kvtx8::CambXXX("Grupo 'XXX'", grupo));
+            Ventana().Ceder();
+
+            const std::string fuenteLocal =
+                "grupos WHERE Grupo='" + servidorLocal.Escapar(grupo) + "' LIMIT 1";
+            Registros destino;
+            if (!bdLocal.AbrirTabla(destino, servidorLocal, fuenteLocal)) {
+                falla(servidorLocal);
+                return;
+            }
+            const bool existia = !destino.Eof();
+            if (campos.empty()) bdLocal.ObtenerEstructura(origen, destino, campos, false);
+            if (!existia) destino.AddNew();
+            for (const auto& c : campos) bdLocal.PasaCampo(c, origen, destino);
+            // The group, its notice and the mark together: a group not written keeps its queue row.
+            const bool hecho = EnTransaccion(servidorLocal, [&] {
+                if (!destino.Update()) return false;
+                Registros escrito;
+                if (!bdLocal.AbrirTabla(escrito, servidorLocal, fuenteLocal)) return false;
+                if (!escrito.Eof()) {
+                    const std::string texto = std::string("Grupo ") + (existia ? "modificado" : "nuevo") +
+                                              ": " + Entrecomillar(escrito.Texto("Grupo"));
+                    if (!RegistraAviso(servidorLocal, texto, kAvisoGrupos)) return false;
+                }
+                return colas_aplicadas::Marca(servidorLocal, kCola, llave);
+            });
+            if (!hecho) {
+                falla(servidorLocal);
+                return;
+            }
         }
 
         if (!hub.Ejecutar("DELETE FROM concentradorqmx.listagrupos WHERE Grupo='" + hub.Escapar(grupo) +
-                          kvtx8::CambXXXSQL("' AND BaseDeDatos='XXX'", base, hub)))
+                          kvtx8::CambXXXSQL("' AND BaseDeDatos='XXX'", base, hub))) {
             falla(hub);
-
-        Registros escrito;
-        if (bdLocal.AbrirTabla(escrito, servidorLocal, fuenteLocal) && !escrito.Eof()) {
-            const std::string texto = std::string("Grupo ") + (existia ? "modificado" : "nuevo") + ": " +
-                                      Entrecomillar(escrito.Texto("Grupo"));
-            if (!RegistraAviso(servidorLocal, texto, kAvisoGrupos)) falla(servidorLocal);
+            return;
         }
+        if (!colas_aplicadas::Olvida(servidorLocal, kCola, llave)) falla(servidorLocal);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {
@@ -105,6 +124,7 @@ Resultado clsPendientes::LeeGrupos(Conexion& servidorLocal, Conexion& hub, Conex
 
 Resultado clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Conexion&) {
     static constexpr const char* kRutina = "LeeUsuarios()";
+    static const std::string kCola = "listausuarios";
     if (!AbreAmbas(servidorLocal, hub)) return Resultado::SinConexion;
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
@@ -126,11 +146,25 @@ Resultado clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Con
         }
         const std::string idUsuario = kvtx8::NumeroSQL(cola.Texto("IdUsuario"));
         auto marcaLeido = [&] {
-            if (!hub.Ejecutar("UPDATE concentradorqmx.listausuarios SET FechaLeidos='" +
-                              kvtx8::FechaSQL(Ahora()) + "' WHERE BaseDeDatos='" + hub.Escapar(base) +
-                              "' AND IdUsuario=" + idUsuario))
-                falla(hub);
+            if (hub.Ejecutar("UPDATE concentradorqmx.listausuarios SET FechaLeidos='" +
+                             kvtx8::FechaSQL(Ahora()) + "' WHERE BaseDeDatos='" + hub.Escapar(base) +
+                             "' AND IdUsuario=" + idUsuario))
+                return true;
+            falla(hub);
+            return false;
         };
+
+        // The row again once the hub changes the user anew: its date of change goes with it.
+        const std::string llave = kvtx8::NumeroSQL(cola.Texto("Id")) + "|" + cola.Texto("FechaCambios");
+        const auto aplicada = colas_aplicadas::Marcada(servidorLocal, kCola, llave);
+        if (!aplicada) {
+            falla(servidorLocal);
+            return;
+        }
+        if (*aplicada) {
+            if (marcaLeido() && !colas_aplicadas::Olvida(servidorLocal, kCola, llave)) falla(servidorLocal);
+            return;
+        }
 
         Registros origen;
         // A failed read is not a missing user: the row stays pending.
@@ -163,30 +197,34 @@ Resultado clsPendientes::LeeUsuarios(Conexion& servidorLocal, Conexion& hub, Con
             return;
         }
 
-        const long long llave =
+        const long long id =
             existia ? destino.Entero("Id") : bdLocal.IdMaximo(servidorLocal, "usuarios", "Id") + 1;
         if (!existia) destino.AddNew();
         for (const auto& c : destino.Campos()) bdLocal.PasaCampo(c.nombre, origen, destino);
-        destino.Poner("Id", std::to_string(llave));
-        // A user not written stays pending instead of being marked read.
-        if (!destino.Update()) {
+        destino.Poner("Id", std::to_string(id));
+        // The user, its notice and the mark together: a user not written stays pending.
+        const bool hecho = EnTransaccion(servidorLocal, [&] {
+            if (!destino.Update()) return false;
+            Registros escrito;
+            if (!bdLocal.AbrirTabla(escrito, servidorLocal, "usuarios WHERE Id=" + std::to_string(id)))
+                return false;
+            if (!escrito.Eof()) {
+                const std::string ale = escrito.Texto("AlE");
+                const std::string usuario = Mod.Acceso.DesEncripta(escrito.Texto("Usuario"), ale);
+                const std::string nombre = Mod.Acceso.DesEncripta(escrito.Texto("Nombre"), ale);
+                const std::string grupo = kvtx8::Recorta(Mod.Acceso.DesEncripta(escrito.Texto("Grupo"), ale));
+                std::string texto = std::string("Usuario ") + (existia ? "modificado" : "nuevo") + ": " +
+                                    Entrecomillar(usuario) + kCrLf + "Nombre: " + nombre;
+                if (!grupo.empty()) texto += kCrLf + std::string("Grupo: ") + Entrecomillar(grupo);
+                if (!RegistraAviso(servidorLocal, texto, kAvisoUsuarios)) return false;
+            }
+            return colas_aplicadas::Marca(servidorLocal, kCola, llave);
+        });
+        if (!hecho) {
             falla(servidorLocal);
             return;
         }
-        marcaLeido();
-
-        Registros escrito;
-        if (bdLocal.AbrirTabla(escrito, servidorLocal, "usuarios WHERE Id=" + std::to_string(llave)) &&
-            !escrito.Eof()) {
-            const std::string ale = escrito.Texto("AlE");
-            const std::string usuario = Mod.Acceso.DesEncripta(escrito.Texto("Usuario"), ale);
-            const std::string nombre = Mod.Acceso.DesEncripta(escrito.Texto("Nombre"), ale);
-            const std::string grupo = kvtx8::Recorta(Mod.Acceso.DesEncripta(escrito.Texto("Grupo"), ale));
-            std::string texto = std::string("Usuario ") + (existia ? "modificado" : "nuevo") + ": " +
-                                Entrecomillar(usuario) + kCrLf + "Nombre: " + nombre;
-            if (!grupo.empty()) texto += kCrLf + std::string("Grupo: ") + Entrecomillar(grupo);
-            if (!RegistraAviso(servidorLocal, texto, kAvisoUsuarios)) falla(servidorLocal);
-        }
+        if (marcaLeido() && !colas_aplicadas::Olvida(servidorLocal, kCola, llave)) falla(servidorLocal);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {

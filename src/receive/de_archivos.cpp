@@ -10,6 +10,8 @@
 #include "notices/notice_store.h"
 #include "receive/cls_aux.h"
 #include "receive/cls_pendientes.h"
+#include "receive/colas_aplicadas.h"
+#include "receive/valores_de_cola.h"
 
 namespace cnc {
 
@@ -131,6 +133,7 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                                         const std::string& matriz, Conexion& espejo,
                                         const std::vector<TipoDeArchivo>& tipos) {
     static const std::string kRutina = "LeerDeArchivos()";
+    static const std::string kCola = "archivosasubir";
     if (!AbreBase(Mod.BDRemota, hub, "")) return Resultado::SinConexion;
     const std::string& base = Mod.BDRemota.cMiBase;
 
@@ -168,9 +171,29 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
         Ventana().Estado(estado);
         Ventana().Ceder();
 
+        // Handled already when the hub lost its removal: only its notice, if still to raise, and the removal.
+        const auto marcada = colas_aplicadas::Marcada(local, kCola, id);
+        if (!marcada) {
+            falla(local);
+            if (!Sigue(r)) break;
+            continue;
+        }
+        if (*marcada) {
+            if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, id)) {
+                falla(servidorLocal);
+            } else if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id)) {
+                falla(hub);
+            } else if (!colas_aplicadas::Olvida(local, kCola, id)) {
+                falla(local);
+            }
+            if (!Sigue(r)) break;
+            continue;
+        }
+
         // Each row starts unhandled, whatever the one before did.
         bool atendido = false;
         bool espera = false;
+        bool marcado = false;
         std::string error;
         {
             ArchivoDeTrabajo archivo(fila.Texto("Contenido"));
@@ -208,9 +231,18 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                     // A change that went is not applied again, whatever failed after it.
                     espera = a.pasajero && !ok;
                 }
-                if (ok && tipo->tipoAviso >= 0 && !a.aviso.empty() &&
-                    !RegistraAviso(servidorLocal, a.aviso, tipo->tipoAviso))
-                    falla(servidorLocal);
+                // Handled: marked at once, with its notice still to raise, so that a hub lost before the
+                // removal does not have it handled and told again.
+                if (atendido && error.empty()) {
+                    const bool conAviso = ok && tipo->tipoAviso >= 0 && !a.aviso.empty();
+                    if (!EnTransaccion(local, [&] {
+                            return colas_aplicadas::Marca(local, kCola, id, conAviso ? tipo->tipoAviso : -1,
+                                                          conAviso ? a.aviso : std::string());
+                        }))
+                        falla(local);
+                    else
+                        marcado = true;
+                }
             }
             paso = " Borrando el pendiente";
         }  // the work file goes here
@@ -226,13 +258,19 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
             continue;
         }
         if (!atendido && error.empty()) continue;
-        if (!error.empty() && !GuardarErrorDeLectura(hub, fila, error)) {
-            // Its error could not be kept: the row stays rather than vanish unexplained.
-            falla(hub);
+        if (marcado && !colas_aplicadas::AvisaPendiente(servidorLocal, kCola, id)) {
+            falla(servidorLocal);
             if (!Sigue(r)) break;
             continue;
         }
-        if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id)) falla(hub);
+        // The error kept and the row removed together, or the next cycle would keep the error twice.
+        if (!EnTransaccion(hub, [&] {
+                return (error.empty() || GuardarErrorDeLectura(hub, fila, error)) &&
+                       hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id = " + id);
+            }))
+            falla(hub);
+        else if (marcado && !colas_aplicadas::Olvida(local, kCola, id))
+            falla(local);
         if (!Sigue(r)) break;
     }
     return ContextoCiclo::Detenido() ? Peor(r, Resultado::Interrumpido) : r;

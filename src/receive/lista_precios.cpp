@@ -2,6 +2,7 @@
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
+#include "receive/colas_aplicadas.h"
 #include "receive/valores_de_cola.h"
 #include "send/cls_estandar.h"
 
@@ -36,6 +37,11 @@ bool CopiaProducto(const Registros& origen, Registros& destino, Conexion& cn, co
     const int64_t subLinea = clsEstandar::ObtenerIdSubLinea(nombres.subLinea, linea, cn);
     const int64_t marca = clsEstandar::ObtenerIdPorNombre(nombres.marca, "marcas", cn, "Marca");
     const int64_t medida = clsEstandar::ObtenerIdPorNombre(nombres.medida, "medidas", cn, "Medida");
+    // A catalogue named but not found nor made (a lost connection) would leave the product without it.
+    if ((!nombres.linea.empty() && linea == 0) ||
+        (!nombres.subLinea.empty() && linea != 0 && subLinea == 0) ||
+        (!nombres.marca.empty() && marca == 0) || (!nombres.medida.empty() && medida == 0))
+        return false;
     destino.AddNew();
     clsEstandar::PasaCampos(origen, destino, campos, "Id");
     destino.Poner("Linea", std::to_string(linea));
@@ -70,6 +76,7 @@ std::string clsPendientes::DescripcionPorId(Conexion& cn, const std::string& tab
 Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub, Conexion& local,
                                          Conexion& espejo, const std::string& nombreMatriz) {
     static constexpr const char* kRutina = "LeeListaPrecios()";
+    static const std::string kCopias = "productosnuevos";
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
     // The MATRIZ connection is this call's own, closed whichever way the call ends.
@@ -183,14 +190,32 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
 
         bool bloqueado = false;
         std::string avisoDeCambio;
+        // A product copied here whose entry was not finished: new, not changed, and told once.
+        const auto copiado = colas_aplicadas::Marcada(local, kCopias, producto);
+        if (!copiado) {
+            falla(local);
+            return;
+        }
+        bool nuevo = false;
         if (enLocal.Eof()) {
-            if (!CopiaProducto(enEspejo, enLocal, local, nombres, camposLocal)) {
+            nuevo = true;
+            // The product, its catalogues and its notice still to raise go together or not at all.
+            if (!EnTransaccion(local, [&] {
+                    if (!CopiaProducto(enEspejo, enLocal, local, nombres, camposLocal)) return false;
+                    const std::string texto =
+                        "Nuevo producto: " + Entrecomillar(enLocal.Texto("Clave")) + kCrLf +
+                        PrimerosCaracteres(enLocal.Texto("Descrip"), kLargoDescripEnAviso);
+                    return colas_aplicadas::Marca(local, kCopias, producto, kAvisoProductos, texto);
+                })) {
                 falla(local);
                 return;
             }
-            const std::string texto = "Nuevo producto: " + Entrecomillar(enLocal.Texto("Clave")) + kCrLf +
-                                      PrimerosCaracteres(enLocal.Texto("Descrip"), kLargoDescripEnAviso);
-            if (!RegistraAviso(servidorLocal, texto, kAvisoProductos)) falla(servidorLocal);
+        }
+        if (*copiado || nuevo) {
+            if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCopias, producto)) {
+                falla(servidorLocal);
+                return;
+            }
         } else if (enLocal.Entero("BloqueadoVsCambioPrecios") == 1) {
             bloqueado = true;
         } else if (const std::string anterior = enLocal.Texto(columna); !MismoNumero(anterior, *precio)) {
@@ -227,8 +252,11 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
         if (!hub.Ejecutar(
                 kvtx8::CambXXXSQL("DELETE FROM concentradorqmx.pendientesldp WHERE BaseDeDatos = 'XXX'", base,
                                   hub) +
-                " AND IdLDP = " + *idLDP))
+                " AND IdLDP = " + *idLDP)) {
             falla(hub);
+            return;
+        }
+        if (!colas_aplicadas::Olvida(local, kCopias, producto)) falla(local);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {

@@ -2,6 +2,7 @@
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
+#include "receive/colas_aplicadas.h"
 #include "receive/valores_de_cola.h"
 
 namespace cnc {
@@ -15,6 +16,7 @@ constexpr int kAvisoGrupoBorrado = 7;
 
 Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conexion& local) {
     static constexpr const char* kRutina = "PorBorrar()";
+    static const std::string kCola = "aborrar";
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
@@ -61,7 +63,20 @@ Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conex
             falla(cn);
         };
 
-        if (tabla == "productos") {
+        // The local change and its notice still to raise go with the mark of the queue row, in one
+        // transaction: a row found marked was applied already, and is only consumed.
+        auto marca = [&](Conexion& cn) { return colas_aplicadas::Marca(cn, kCola, *id, tipo, aviso); };
+        auto soloMarca = [&](Conexion& cn) {
+            if (!EnTransaccion(cn, [&] { return marca(cn); })) fallo(cn);
+        };
+        std::optional<bool> marcada;
+        if (!AbreBase(bdLocal, servidorLocal, "")) {
+            sinConexion();
+        } else if (marcada = colas_aplicadas::Marcada(servidorLocal, kCola, *id); !marcada) {
+            fallo(servidorLocal);
+        } else if (*marcada) {
+            // applied before the hub lost the row's removal
+        } else if (tabla == "productos") {
             tipo = kAvisoProductoBorrado;
             Registros producto;
             if (!AbreBaseLocal(local)) {
@@ -73,11 +88,14 @@ Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conex
             } else if (producto.Eof()) {
                 aviso = "Intento de borrar el producto " + Entrecomillar(llave) +
                         ", que no existe en el catálogo";
+                soloMarca(servidorLocal);
             } else if (!MismoNumero(producto.Texto("Existencia"), "0")) {
                 consumir = false;  // still in stock: waits for a later cycle
             } else {
                 const std::string clave = local.Escapar(llave);
                 bool conExistencia = false;
+                aviso = "Producto borrado: " + Entrecomillar(llave) + kCrLf +
+                        "Existencia actual: " + NumeroCorto(producto.Texto("Existencia"));
                 // The product and its alternate keys go together or not at all; the stock is checked again
                 // in the statement, as a sale may have come in since it was read.
                 const bool borrado = EnTransaccion(local, [&] {
@@ -88,15 +106,14 @@ Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conex
                         conExistencia = true;
                         return false;
                     }
-                    return local.Ejecutar("DELETE FROM clavesalternas WHERE ClaveProducto = '" + clave + "'");
+                    return local.Ejecutar("DELETE FROM clavesalternas WHERE ClaveProducto = '" + clave +
+                                          "'") &&
+                           marca(local);
                 });
                 if (conExistencia) {
                     consumir = false;
                 } else if (!borrado) {
                     fallo(local);
-                } else {
-                    aviso = "Producto borrado: " + Entrecomillar(llave) + kCrLf +
-                            "Existencia actual: " + NumeroCorto(producto.Texto("Existencia"));
                 }
             }
         } else if (tabla == "usuarios") {
@@ -114,11 +131,15 @@ Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conex
                 if (usuarios.Eof()) {
                     aviso = "Intento de borrar el usuario " + Entrecomillar(llave) +
                             ", que no existe en el catálogo";
-                } else if (!servidorLocal.Ejecutar("DELETE FROM usuarios WHERE Id = " +
-                                                   kvtx8::NumeroSQL(usuarios.Texto("Id")))) {
-                    fallo(servidorLocal);
+                    soloMarca(servidorLocal);
                 } else {
                     aviso = "Usuario borrado: " + Entrecomillar(llave);
+                    if (!EnTransaccion(servidorLocal, [&] {
+                            return servidorLocal.Ejecutar("DELETE FROM usuarios WHERE Id = " +
+                                                          kvtx8::NumeroSQL(usuarios.Texto("Id"))) &&
+                                   marca(servidorLocal);
+                        }))
+                        fallo(servidorLocal);
                 }
             }
         } else if (tabla == "grupos") {
@@ -133,16 +154,28 @@ Resultado clsPendientes::PorBorrar(Conexion& servidorLocal, Conexion& hub, Conex
             } else if (grupo.Eof()) {
                 aviso =
                     "Intento de borrar el grupo " + Entrecomillar(llave) + ", que no existe en el catálogo";
-            } else if (!servidorLocal.Ejecutar("DELETE FROM grupos WHERE " + condicion)) {
-                fallo(servidorLocal);
+                soloMarca(servidorLocal);
             } else {
                 aviso = "Grupo borrado: " + Entrecomillar(llave);
+                if (!EnTransaccion(servidorLocal, [&] {
+                        return servidorLocal.Ejecutar("DELETE FROM grupos WHERE " + condicion) &&
+                               marca(servidorLocal);
+                    }))
+                    fallo(servidorLocal);
             }
         }
         // Any other table: consumed without effect.
 
-        if (!aviso.empty() && !RegistraAviso(servidorLocal, aviso, tipo)) falla(servidorLocal);
-        if (consumir && !hub.Ejecutar("DELETE FROM concentradorqmx.aborrar WHERE Id=" + *id)) falla(hub);
+        if (!consumir) return;
+        if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, *id)) {
+            falla(servidorLocal);
+            return;
+        }
+        if (!hub.Ejecutar("DELETE FROM concentradorqmx.aborrar WHERE Id=" + *id)) {
+            falla(hub);
+            return;
+        }
+        if (!colas_aplicadas::Olvida(servidorLocal, kCola, *id)) falla(servidorLocal);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {

@@ -3,6 +3,7 @@
 #include "core/shared_routines.h"
 #include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
+#include "receive/colas_aplicadas.h"
 #include "receive/valores_de_cola.h"
 
 namespace cnc {
@@ -26,6 +27,7 @@ std::string PorClave(const std::string& tabla, const Conexion& cn, const std::st
 
 Resultado clsPendientes::LeerProveedores(Conexion& servidorLocal, Conexion& hub, Conexion& local) {
     static constexpr const char* kRutina = "LeerProveedores()";
+    static const std::string kCola = "archivosasubir";
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
@@ -60,70 +62,86 @@ Resultado clsPendientes::LeerProveedores(Conexion& servidorLocal, Conexion& hub,
             return;
         }
 
-        // The file goes through the work file, which is gone again before anything is written.
-        std::vector<std::string> lineas;
-        {
-            ArchivoDeTrabajo trabajo(cola.Texto("Contenido"));
-            std::string texto;
-            if (!trabajo.Escrito() || !LeeArchivoCompleto(trabajo.Ruta(), texto)) {
-                AnotaError(std::string(kRutina) + " no se pudo escribir ni leer " + trabajo.Ruta());
-                r = Peor(r, Resultado::Incompleto);
-                return;
-            }
-            lineas = LineasDe(texto);
-        }
-
-        // The balance row, the supplier and the head office's supplier setting go together.
-        bool nuevo = false, cortado = false;
-        const bool guardado = EnTransaccion(local, [&] {
-            Registros saldo;
-            if (!bdLocal.AbrirTabla(saldo, local, PorClave("saldospro", local, clave) + " AND IdMoneda=1"))
-                return false;
-            if (saldo.Eof() && !bdLocal.AgregaRegistro(saldo, local, "saldospro",
-                                                       {"Clave", "IdMoneda", "Saldo"}, {clave, "1", "0"}))
-                return false;
-
-            Registros proveedor;
-            if (!bdLocal.AbrirTabla(proveedor, local, PorClave("proveedores", local, clave) + " LIMIT 1"))
-                return false;
-            nuevo = proveedor.Eof();
-            const std::string hoy = kvtx8::FechaSQL(Ahora());
-            if (nuevo) {
-                proveedor.AddNew();
-                proveedor.Poner("Clave", clave);
-                proveedor.Poner("FechaRegistro", hoy);
-            } else {
-                proveedor.Poner("FechaCambios", hoy);
-            }
-            for (size_t i = 0; i < std::size(kCamposDeArchivo); ++i)
-                proveedor.Poner(kCamposDeArchivo[i], i < lineas.size() ? lineas[i] : std::string());
-            if (!proveedor.Update()) return false;
-            // A field longer than its column would be stored cut short: the file waits instead.
-            if (!SinAdvertencias(local)) {
-                cortado = true;
-                return false;
-            }
-
-            return local.Ejecutar("UPDATE configura SET Contenido='" + local.Escapar(clave) +
-                                  "' WHERE Dato='PROVEEDORMATRIZ'");
-        });
-        // Not saved: the row stays queued and is read again next cycle.
-        if (cortado) {
-            AnotaError(std::string(kRutina) + " archivosasubir " + *id + ": el proveedor '" + clave +
-                       "' no cabe en proveedores");
-            r = Peor(r, Resultado::Incompleto);
-            return;
-        }
-        if (!guardado) {
+        // A file saved before the hub lost its row's removal is not read again.
+        const auto marcada = colas_aplicadas::Marcada(local, kCola, *id);
+        if (!marcada) {
             falla(local);
             return;
         }
+        if (!*marcada) {
+            // The file goes through the work file, which is gone again before anything is written.
+            std::vector<std::string> lineas;
+            {
+                ArchivoDeTrabajo trabajo(cola.Texto("Contenido"));
+                std::string texto;
+                if (!trabajo.Escrito() || !LeeArchivoCompleto(trabajo.Ruta(), texto)) {
+                    AnotaError(std::string(kRutina) + " no se pudo escribir ni leer " + trabajo.Ruta());
+                    r = Peor(r, Resultado::Incompleto);
+                    return;
+                }
+                lineas = LineasDe(texto);
+            }
 
-        if (!RegistraAviso(servidorLocal,
-                           kvtx8::CambXXX("Proveedor XXX: ", nuevo ? "nuevo" : "actualizado") + clave,
-                           kAvisoProveedores))
+            // The balance row, the supplier and the head office's supplier setting go together.
+            bool nuevo = false, cortado = false;
+            const bool guardado = EnTransaccion(local, [&] {
+                Registros saldo;
+                if (!bdLocal.AbrirTabla(saldo, local,
+                                        PorClave("saldospro", local, clave) + " AND IdMoneda=1"))
+                    return false;
+                if (saldo.Eof() && !bdLocal.AgregaRegistro(saldo, local, "saldospro",
+                                                           {"Clave", "IdMoneda", "Saldo"}, {clave, "1", "0"}))
+                    return false;
+
+                Registros proveedor;
+                if (!bdLocal.AbrirTabla(proveedor, local, PorClave("proveedores", local, clave) + " LIMIT 1"))
+                    return false;
+                nuevo = proveedor.Eof();
+                const std::string hoy = kvtx8::FechaSQL(Ahora());
+                if (nuevo) {
+                    proveedor.AddNew();
+                    proveedor.Poner("Clave", clave);
+                    proveedor.Poner("FechaRegistro", hoy);
+                } else {
+                    proveedor.Poner("FechaCambios", hoy);
+                }
+                for (size_t i = 0; i < std::size(kCamposDeArchivo); ++i)
+                    proveedor.Poner(kCamposDeArchivo[i], i < lineas.size() ? lineas[i] : std::string());
+                if (!proveedor.Update()) return false;
+                // A field longer than its column would be stored cut short: the file waits instead.
+                if (!SinAdvertencias(local)) {
+                    cortado = true;
+                    return false;
+                }
+
+                return local.Ejecutar("UPDATE configura SET Contenido='" + local.Escapar(clave) +
+                                      "' WHERE Dato='PROVEEDORMATRIZ'") &&
+                       colas_aplicadas::Marca(
+                           local, kCola, *id, kAvisoProveedores,
+                           kvtx8::CambXXX("Proveedor XXX: ", nuevo ? "nuevo" : "actualizado") + clave);
+            });
+            // Not saved: the row stays queued and is read again next cycle.
+            if (cortado) {
+                AnotaError(std::string(kRutina) + " archivosasubir " + *id + ": el proveedor '" + clave +
+                           "' no cabe en proveedores");
+                r = Peor(r, Resultado::Incompleto);
+                return;
+            }
+            if (!guardado) {
+                falla(local);
+                return;
+            }
+        }
+
+        if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, *id)) {
             falla(servidorLocal);
-        if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id=" + *id)) falla(hub);
+            return;
+        }
+        if (!hub.Ejecutar("DELETE FROM concentradorqmx.archivosasubir WHERE Id=" + *id)) {
+            falla(hub);
+            return;
+        }
+        if (!colas_aplicadas::Olvida(local, kCola, *id)) falla(local);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {
@@ -136,6 +154,7 @@ Resultado clsPendientes::LeerProveedores(Conexion& servidorLocal, Conexion& hub,
 Resultado clsPendientes::LeerSucursales(Conexion& servidorLocal, Conexion& hub, Conexion& local, Conexion&,
                                         const std::string& matriz) {
     static constexpr const char* kRutina = "LeerSucursales()";
+    static const std::string kCola = "listasucursales";
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
@@ -145,7 +164,7 @@ Resultado clsPendientes::LeerSucursales(Conexion& servidorLocal, Conexion& hub, 
     if (!bdHub.AbrirTabla(cola, hub,
                           "concentradorqmx.listasucursales WHERE BaseDeDatos='" + hub.Escapar(base) +
                               "' AND FechaLeidos<FechaCambios ORDER BY Sucursal",
-                          "Id,Sucursal,Quitar")) {
+                          "Id,Sucursal,Quitar,FechaCambios")) {
         return Falla(kRutina, hub);
     }
     Resultado r = Resultado::Completo;
@@ -167,58 +186,76 @@ Resultado clsPendientes::LeerSucursales(Conexion& servidorLocal, Conexion& hub, 
         auto marcaLeido = [&] {
             if (!AbreBase(bdHub, hub, "")) {
                 r = Resultado::SinConexion;
-                return;
+                return false;
             }
-            if (!hub.Ejecutar("UPDATE concentradorqmx.listasucursales SET FechaLeidos='" +
-                              kvtx8::FechaSQL(Ahora()) + "' WHERE Id=" + *id))
-                falla(hub);
-        };
-
-        if (cola.Entero("Quitar") == 1) {
-            if (!local.Ejecutar("DELETE FROM " + PorClave("sucursales", local, sucursal))) {
-                falla(local);
-                return;
-            }
-            if (!RegistraAviso(servidorLocal, "Sucursal eliminada: " + sucursal, kAvisoSucursalEliminada))
-                falla(servidorLocal);
-            // Read once done, or it would be removed and announced again at every cycle.
-            marcaLeido();
-            return;
-        }
-
-        if (!AbreBase(bdHub, hub, "")) {
-            r = Resultado::SinConexion;
-            return;
-        }
-        Registros enMatriz;
-        if (!bdHub.AbrirTabla(enMatriz, hub,
-                              kvtx8::Identificador(matriz, "sucursales") + " WHERE Clave='" +
-                                  hub.Escapar(sucursal) + "'")) {
+            if (hub.Ejecutar("UPDATE concentradorqmx.listasucursales SET FechaLeidos='" +
+                             kvtx8::FechaSQL(Ahora()) + "' WHERE Id=" + *id))
+                return true;
             falla(hub);
-            return;
-        }
-        if (enMatriz.Eof()) return;  // stays pending until the MATRIZ has it
-
-        Registros enLocal;
-        if (!bdLocal.AbrirTabla(enLocal, local, PorClave("sucursales", local, sucursal))) {
+            return false;
+        };
+        // A change made before the hub lost its row's reading is not made or told again; the row is
+        // pending anew once the hub changes the branch again.
+        const std::string llave = *id + "|" + cola.Texto("FechaCambios");
+        const auto marcada = colas_aplicadas::Marcada(local, kCola, llave);
+        if (!marcada) {
             falla(local);
             return;
         }
-        // A branch the company has already is left as it is.
-        if (enLocal.Eof()) {
-            enLocal.AddNew();
-            bdLocal.PasaCampo("Clave", enMatriz, enLocal);
-            bdLocal.PasaCampo("Nombre", enMatriz, enLocal);
-            bdLocal.PasaCampo("Espejo", enMatriz, enLocal);
-            enLocal.Poner("Empresa", "0");
-            if (!enLocal.Update()) {
+
+        if (*marcada) {
+            // made already: only told and read
+        } else if (cola.Entero("Quitar") == 1) {
+            if (!EnTransaccion(local, [&] {
+                    return local.Ejecutar("DELETE FROM " + PorClave("sucursales", local, sucursal)) &&
+                           colas_aplicadas::Marca(local, kCola, llave, kAvisoSucursalEliminada,
+                                                  "Sucursal eliminada: " + sucursal);
+                })) {
                 falla(local);
                 return;
             }
-            if (!RegistraAviso(servidorLocal, "Nueva sucursal: " + sucursal, kAvisoSucursalNueva))
-                falla(servidorLocal);
+        } else {
+            if (!AbreBase(bdHub, hub, "")) {
+                r = Resultado::SinConexion;
+                return;
+            }
+            Registros enMatriz;
+            if (!bdHub.AbrirTabla(enMatriz, hub,
+                                  kvtx8::Identificador(matriz, "sucursales") + " WHERE Clave='" +
+                                      hub.Escapar(sucursal) + "'")) {
+                falla(hub);
+                return;
+            }
+            if (enMatriz.Eof()) return;  // stays pending until the MATRIZ has it
+
+            Registros enLocal;
+            if (!bdLocal.AbrirTabla(enLocal, local, PorClave("sucursales", local, sucursal))) {
+                falla(local);
+                return;
+            }
+            // A branch the company has already is left as it is.
+            if (enLocal.Eof()) {
+                enLocal.AddNew();
+                bdLocal.PasaCampo("Clave", enMatriz, enLocal);
+                bdLocal.PasaCampo("Nombre", enMatriz, enLocal);
+                bdLocal.PasaCampo("Espejo", enMatriz, enLocal);
+                enLocal.Poner("Empresa", "0");
+                if (!EnTransaccion(local, [&] {
+                        return enLocal.Update() &&
+                               colas_aplicadas::Marca(local, kCola, llave, kAvisoSucursalNueva,
+                                                      "Nueva sucursal: " + sucursal);
+                    })) {
+                    falla(local);
+                    return;
+                }
+            }
         }
-        marcaLeido();
+        if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, llave)) {
+            falla(servidorLocal);
+            return;
+        }
+        // Read once done, or it would be removed and announced again at every cycle.
+        if (marcaLeido() && !colas_aplicadas::Olvida(local, kCola, llave)) falla(local);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {
@@ -231,6 +268,7 @@ Resultado clsPendientes::LeerSucursales(Conexion& servidorLocal, Conexion& hub, 
 Resultado clsPendientes::ProveedoresSelect(Conexion& servidorLocal, Conexion& hub, Conexion& local,
                                            const std::string& matriz) {
     static constexpr const char* kRutina = "ProveedoresSelect()";
+    static const std::string kCola = "proveedoresdematriz";
     BasesDD& bdLocal = Mod.BDLocal;
     BasesDD& bdHub = Mod.BDRemota;
 
@@ -256,17 +294,32 @@ Resultado clsPendientes::ProveedoresSelect(Conexion& servidorLocal, Conexion& hu
             falla(local);
             return;
         }
-        if (!enLocal.Eof()) return;  // copied once; never updated from here
-        enLocal.AddNew();
-        for (const char* campo : {"Clave", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado",
-                                  "Telefono1", "RFC", "CURP"})
-            bdLocal.PasaCampo(campo, deMatriz, enLocal);
-        if (!enLocal.Update()) {
-            falla(local);
-            return;
+        // Copied once and never updated from here; the notice of the copy goes with it, and is raised from
+        // its mark, so that a crash in between neither loses it nor tells it twice.
+        if (!enLocal.Eof()) {
+            const auto marcada = colas_aplicadas::Marcada(local, kCola, clave);
+            if (!marcada) {
+                falla(local);
+                return;
+            }
+            if (!*marcada) return;
+        } else {
+            enLocal.AddNew();
+            for (const char* campo : {"Clave", "Nombre", "Domicilio", "Colonia", "CP", "Ciudad", "Estado",
+                                      "Telefono1", "RFC", "CURP"})
+                bdLocal.PasaCampo(campo, deMatriz, enLocal);
+            if (!EnTransaccion(local, [&] {
+                    return enLocal.Update() && colas_aplicadas::Marca(local, kCola, clave, kAvisoProveedores,
+                                                                      "Proveedor nuevo: " + clave);
+                })) {
+                falla(local);
+                return;
+            }
         }
-        if (!RegistraAviso(servidorLocal, "Proveedor nuevo: " + clave, kAvisoProveedores))
+        if (!colas_aplicadas::AvisaPendiente(servidorLocal, kCola, clave))
             falla(servidorLocal);
+        else if (!colas_aplicadas::Olvida(local, kCola, clave))
+            falla(local);
     };
 
     for (; !deMatriz.Eof(); deMatriz.MoveNext()) {

@@ -144,12 +144,23 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
     std::vector<Etapa> etapas = EtapasDeEnvio();
     etapas.insert(etapas.end(), recepcion.begin(), recepcion.end());
 
+    envioSuspendido_ = false;
     if (!ctx.soloRecibir) {
         for (const auto& etapa : etapas) {
             if (etapa.mitad != Etapa::Mitad::Envio) continue;
             // An interrupted stage leaves the next ones to end at their first table.
-            CorreEtapa(ctx, etapa);
+            const Resultado r = CorreEtapa(ctx, etapa);
             SigueDespuesDeTabla();
+            // A stage cut by a lost connection leaves the rest of the sending for the next cycle: rows
+            // ESPEJO still holds for deletions not replayed hide local rows from the autoincrement stage,
+            // and rows that stage did not send would be added by the last-update stage under keys of
+            // ESPEJO's own.
+            if (r == Resultado::SinConexion) {
+                EscribeBitacora(ctx.bitacora,
+                                "Envío suspendido hasta el siguiente ciclo: se perdió la conexión");
+                envioSuspendido_ = true;
+                break;
+            }
         }
     }
 
@@ -442,6 +453,9 @@ void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
         if (!AbreBase(Mod.BDRemota, hub, "")) continue;
         const std::string tipo = kvtx8::NumeroSQL(rs.Texto("TipoAlerta"));
         if (tipo != "1" && tipo != "2") continue;
+        // The whole catalogue goes after the rows of the sending, as it always does: with the sending
+        // suspended the alert waits for the next cycle.
+        if (tipo == "1" && envioSuspendido_) continue;
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
             EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",

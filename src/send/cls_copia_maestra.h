@@ -84,6 +84,8 @@ class clsCopiaMaestra {
 
     clsEstandar* estandar_ = nullptr;
     int bloquesProductos_ = 0;
+    // The sending of this cycle stopped at a lost connection: what would go before it waits too.
+    bool envioSuspendido_ = false;
 };
 
 }  // namespace cnc

@@ -17,7 +17,7 @@ TEST(Esquema, LoadsIntoBothServers) {
             s, base, "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA='" + base + "'");
     };
     EXPECT_EQ(tablas(e.local, "generaltarvena"), "4");
-    EXPECT_EQ(tablas(e.local, "concentradorqmx"), "8");
+    EXPECT_EQ(tablas(e.local, "concentradorqmx"), "9");
     EXPECT_EQ(tablas(e.hub, "concentradorqmx"), "10");
     EXPECT_EQ(tablas(e.hub, "plugins_prueba"), "1");
     EXPECT_GE(std::stoi(tablas(e.hub, e.espejo)), 100);

@@ -165,6 +165,32 @@ TEST(LeerDeArchivos, EachRowOfThisCompanyInOrderIsConsumedAsItsTypeSays) {
     std::filesystem::remove_all(e.Carpeta() + kArchivoDeTrabajo);
 }
 
+TEST(LeerDeArchivos, AFileHandledWhenTheHubLostItsRemovalIsNeitherHandledNorToldAgain) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    int veces = 0;
+    std::vector<TipoDeArchivo> tipos = {{"T1", "Uno", ".Uno", false, 5, [&](ArchivoRecibido& a) {
+                                             ++veces;
+                                             a.aviso = "Hecho " + a.Clave();
+                                             return true;
+                                         }}};
+    e.Fila("T1", "k1", "uno");
+    // The hub refuses the removal, as one lost right after the handler would.
+    e.Hub("concentradorqmx",
+          "CREATE TRIGGER noborra BEFORE DELETE ON archivosasubir FOR EACH ROW "
+          "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin hub'");
+    EXPECT_EQ(e.Lee(tipos), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), Lista{"T1|espejo1|0|k1"});
+    EXPECT_EQ(e.Avisos(5), Lista{"Hecho k1"});
+
+    e.Hub("concentradorqmx", "DROP TRIGGER noborra");
+    EXPECT_EQ(e.Lee(tipos), Resultado::Completo);
+    EXPECT_EQ(veces, 1);
+    EXPECT_TRUE(e.Cola().empty());
+    EXPECT_EQ(e.Avisos(5), Lista{"Hecho k1"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
+}
+
 TEST(LeerDeArchivos, TheProductTypesThroughTheCyclesStage) {
     REQUIERE_SERVIDORES();
     Escenario e;

@@ -96,6 +96,10 @@ TEST(Recepcion, AHubStoppedMidQueueLosesNothing) {
     EXPECT_EQ(e.p.PorBorrar(e.servidorLocal, e.conHub, e.compania), Resultado::Completo);
     EXPECT_TRUE(e.EnHub("SELECT Llave FROM concentradorqmx.aborrar").empty());
     EXPECT_TRUE(e.EnLocal("datos1", "SELECT Clave FROM productos WHERE Clave LIKE 'B%'").empty());
+    // B2 was deleted before its queue row could go: told once, never as a product that is not there.
+    EXPECT_EQ(e.Avisos(5), Lista{"Producto borrado: \"B1\"\r\nExistencia actual: 0\r\n"
+                                 "Producto borrado: \"B2\"\r\nExistencia actual: 0\r\n"
+                                 "Producto borrado: \"B3\"\r\nExistencia actual: 0"});
 
     // Suppliers: the same; the file read twice makes no second supplier nor balance.
     cortarEn = v.estados.size() + 2;
@@ -108,6 +112,7 @@ TEST(Recepcion, AHubStoppedMidQueueLosesNothing) {
               (Lista{"V1|Uno", "V2|Dos", "V3|Tres"}));
     EXPECT_EQ(e.EnLocal("datos1", "SELECT COUNT(*) FROM saldospro"), Lista{"3"});
     EXPECT_EQ(e.ConfiguraLocal("PROVEEDORMATRIZ"), "V3");
+    EXPECT_EQ(e.Avisos(3), Lista{"Proveedor nuevo: V1\r\nProveedor nuevo: V2\r\nProveedor nuevo: V3"});
     EXPECT_FALSE(kvtx8::HayArchivo(e.m.carpeta.Archivo("extraido.txt")));
 
     // Branches show no status line: the hub goes as the second row lets window events run.

@@ -145,3 +145,26 @@ TEST(LeeListaPrecios, EntriesThatAreNoPlainPriceStayQueuedAndWrittenDown) {
         EXPECT_NE(errores.find(visto), std::string::npos) << visto << "\n" << errores;
     EXPECT_EQ(e.EnMatriz(), "0");
 }
+
+TEST(LeeListaPrecios, ANewProductWhosePriceDidNotGoInIsToldOnceAsNew) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Espejo("INSERT INTO productos (Clave,Descrip,Precio1) VALUES ('N1','Nuevo uno',5)");
+    e.Hub(
+        "INSERT INTO concentradorqmx.listaprecios (Id,Producto,lista,Precio) VALUES (1,'N1',1,9.5);"
+        "INSERT INTO concentradorqmx.pendientesldp (BaseDeDatos,IdLDP) VALUES ('espejo1',1)");
+    // The product is copied, then its price is refused, as a local server lost in between would.
+    e.Local("datos1",
+            "CREATE TRIGGER sinprecio BEFORE UPDATE ON productos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin precio'");
+    EXPECT_EQ(e.Lee(), Resultado::Incompleto);
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT Precio1 FROM productos WHERE Clave='N1'"), Lista{"5.0000"});
+    e.Local("datos1", "DROP TRIGGER sinprecio");
+
+    // The next pass finishes it as the new product it is: no price change is told.
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT Precio1 FROM productos WHERE Clave='N1'"), Lista{"9.5000"});
+    EXPECT_EQ(e.Avisos(2), Lista{"Nuevo producto: \"N1\"\r\nNuevo uno"});
+    EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
+}

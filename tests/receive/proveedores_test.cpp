@@ -154,4 +154,17 @@ TEST(ProveedoresSelect, CopiesMarkedSuppliersOfTheMatrizOnce) {
     EXPECT_EQ(e.Seleccionados(), Resultado::Completo);
     EXPECT_EQ(e.EnLocal("datos1", "SELECT COUNT(*) FROM proveedores"), Lista{"3"});
     EXPECT_EQ(e.Avisos(3).size(), 1u);
+
+    // A copy whose notice could not be written is told at the next pass, once.
+    e.Hub("matriz1", "INSERT INTO proveedores (Clave,Nombre,CopiarAsucursales) VALUES ('M4','Cuatro',1)");
+    e.Local("concentradorqmx",
+            "CREATE TRIGGER sinavisos BEFORE UPDATE ON avisos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin avisos'");
+    EXPECT_EQ(e.Seleccionados(), Resultado::Incompleto);
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT COUNT(*) FROM proveedores"), Lista{"4"});
+    e.Local("concentradorqmx", "DROP TRIGGER sinavisos");
+    EXPECT_EQ(e.Seleccionados(), Resultado::Completo);
+    EXPECT_EQ(e.Seleccionados(), Resultado::Completo);
+    EXPECT_EQ(e.Avisos(3), Lista{"Proveedor nuevo: M'3\r\nProveedor nuevo: M1\r\nProveedor nuevo: M4"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
 }

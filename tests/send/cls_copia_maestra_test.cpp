@@ -357,6 +357,75 @@ TEST(PasarTablasYrecibir, AHubThatDiesMidCycleLosesNothingAndTheNextCycleCatches
     EXPECT_EQ(c.FDDUA(), "2030-01-01 00:00:00");
 }
 
+TEST(PasarTablasYrecibir, AHubLostDuringTheDeletionsLeavesTheRestOfTheSendingForTheNextCycle) {
+    REQUIERE_SERVIDORES();
+    prueba::Escenario c;
+    Prepara(c);
+    prueba::Caida caida("hub");
+    // ESPEJO holds a row above every local one that a deletion statement removes: until it runs, the
+    // largest ESPEJO key hides the local rows from the autoincrement stage.
+    c.Espejo("INSERT INTO marcas (Id, Marca) VALUES (5, 'Borrada')");
+    c.Local("datos1", "INSERT INTO marcas (Marca) VALUES ('M1'), ('M2')");
+    c.Local("datos1", "INSERT INTO sqlborrado (Sentencia) VALUES ('DELETE FROM marcas WHERE Id=5')");
+    Mod.SegundosReintento = 0;
+
+    // The hub goes as the deletion is sent, and is back for the stages after it.
+    bool caido = false;
+    c.m.ventana.alMostrarTabla = [&](const std::string&) {
+        const bool borrando = c.m.ventana.EtapaActual() == "SQLs borrado...";
+        if (borrando && !caido) caida.Mata();
+        if (!borrando && caido) caida.Revive();
+        caido = borrando;
+    };
+    c.PasarTablasYrecibir();
+    if (caido) caida.Revive();
+    c.m.ventana.alMostrarTabla = nullptr;
+    EXPECT_EQ(c.EnEspejo("SELECT Id, Marca FROM marcas ORDER BY Id"), std::vector<std::string>{"5|Borrada"});
+    EXPECT_EQ(c.FDDUA(), "2018-08-01 00:00:00");
+
+    // The next cycle replays the deletion first, and the rows go under their own keys.
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnEspejo("SELECT Id, Marca FROM marcas ORDER BY Id"),
+              (std::vector<std::string>{"1|M1", "2|M2"}));
+
+    // Lost at a table of the autoincrement stage and back for the next one: the last-update stage does
+    // not add the row that stage did not send under a key of ESPEJO's own.
+    c.Local("datos1", "INSERT INTO marcas (Marca) VALUES ('M3')");
+    c.m.ventana.alMostrarTabla = [&](const std::string& t) {
+        const bool cae = c.m.ventana.EtapaActual() == "Autoincrementales..." && t == "marcas";
+        if (cae && !caido) caida.Mata();
+        if (!cae && caido) caida.Revive();
+        caido = cae;
+    };
+    c.PasarTablasYrecibir();
+    if (caido) caida.Revive();
+    c.m.ventana.alMostrarTabla = nullptr;
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnEspejo("SELECT Id, Marca FROM marcas ORDER BY Id"),
+              (std::vector<std::string>{"1|M1", "2|M2", "3|M3"}));
+
+    // Only the ESPEJO connection lost during the deletions: the receiving runs, but the whole catalogue,
+    // which goes after the rows of the sending, waits with them.
+    c.Local("datos1", "INSERT INTO sqlborrado (Sentencia) VALUES ('DELETE FROM marcas WHERE Id=99')");
+    c.Hub("concentradorqmx", "INSERT INTO alertassinarchivo (BaseDeDatos, TipoAlerta) VALUES ('espejo1', 1)");
+    bool cortada = false;
+    c.m.ventana.alMostrarTabla = [&](const std::string&) {
+        if (cortada || c.m.ventana.EtapaActual() != "SQLs borrado...") return;
+        cortada = true;
+        for (const auto& id :
+             Filas(c.hub, "", "SELECT ID FROM information_schema.PROCESSLIST WHERE DB='espejo1'"))
+            prueba::EjecutaSQL(c.hub, "", "KILL CONNECTION " + id);
+    };
+    c.PasarTablasYrecibir();
+    c.m.ventana.alMostrarTabla = nullptr;
+    EXPECT_TRUE(cortada);
+    EXPECT_EQ(c.EnHub("concentradorqmx", "SELECT COUNT(*) FROM alertassinarchivo"),
+              std::vector<std::string>{"1"});
+    c.PasarTablasYrecibir();
+    EXPECT_EQ(c.EnHub("concentradorqmx", "SELECT COUNT(*) FROM alertassinarchivo"),
+              std::vector<std::string>{"0"});
+}
+
 TEST(PasarTablasYrecibir, ALocalReadThatFailsMidTableKeepsTheCutOffAndTheNextCycleSendsTheRest) {
     REQUIERE_SERVIDORES();
     prueba::Escenario c;
