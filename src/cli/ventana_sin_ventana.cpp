@@ -154,7 +154,18 @@ void VentanaSinVentana::AbreAviso(const NotaDeAviso& n) {
         }
     }
     if (bloque.back() != '\n') bloque += '\n';
-    bloque += '\n';
+    if (EsElDiario(avisos_)) {
+        // Under the service manager every line is a journal entry of its own, with its priority; the blank
+        // line that parts notices on a terminal would be an empty entry.
+        std::string diario;
+        for (size_t i = 0, f; i < bloque.size(); i = f + 1) {
+            f = bloque.find('\n', i);
+            diario += "<6>" + bloque.substr(i, f - i) + "\n";
+        }
+        bloque = std::move(diario);
+    } else {
+        bloque += '\n';
+    }
     std::fputs(bloque.c_str(), avisos_);
     std::fflush(avisos_);
 }
