@@ -14,16 +14,34 @@ constexpr const char* kCrLf = "\r\n";
 constexpr int kAvisoProductos = 2;
 constexpr size_t kLargoDescripEnAviso = 25;
 
-// The names of a product's line, sub-line, brand and unit in the database it was read from.
+// The names of a product's line, sub-line, brand and unit in the database it was read from. Not `leidos`
+// when a catalogue could not be read; not `completos` when a key names no row there either: copied with
+// those names the product would lose that catalogue for good.
 struct Catalogos {
     std::string linea, subLinea, marca, medida;
+    bool leidos = true, completos = true;
 };
 
+std::string NombreDeCatalogo(Conexion& cn, const char* tabla, const std::string& id, const char* campo,
+                             Catalogos& c) {
+    const auto n = EnteroDeCola(id);
+    if (!n || kvtx8::kvVal(*n) == 0) return "";
+    BasesDD bd;
+    Registros rs;
+    if (!bd.AbrirTabla(rs, cn, kvtx8::Identificador(tabla) + " WHERE Id = " + *n, kvtx8::Identificador(campo)))
+        c.leidos = false;
+    const std::string nombre = !c.leidos || rs.Eof() ? "" : kvtx8::Recorta(rs.Texto(campo));
+    if (nombre.empty()) c.completos = false;
+    return nombre;
+}
+
 Catalogos NombresDeCatalogos(Conexion& cn, const Registros& producto) {
-    return {clsPendientes::DescripcionPorId(cn, "lineas", producto.Texto("Linea"), "Linea"),
-            clsPendientes::DescripcionPorId(cn, "sublineas", producto.Texto("SubLinea"), "Sublinea"),
-            clsPendientes::DescripcionPorId(cn, "marcas", producto.Texto("Marca"), "Marca"),
-            clsPendientes::DescripcionPorId(cn, "medidas", producto.Texto("UnidadMedida"), "Medida")};
+    Catalogos c;
+    c.linea = NombreDeCatalogo(cn, "lineas", producto.Texto("Linea"), "Linea", c);
+    c.subLinea = NombreDeCatalogo(cn, "sublineas", producto.Texto("SubLinea"), "Sublinea", c);
+    c.marca = NombreDeCatalogo(cn, "marcas", producto.Texto("Marca"), "Marca", c);
+    c.medida = NombreDeCatalogo(cn, "medidas", producto.Texto("UnidadMedida"), "Medida", c);
+    return c;
 }
 
 // Adds the product row to `destino` (a record set of that database's productos) with its catalogue keys
@@ -138,12 +156,14 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
         const std::string columna = "Precio" + std::to_string(static_cast<long long>(kvtx8::kvVal(*lista)));
 
         // MATRIZ to ESPEJO.
+        std::optional<Catalogos> deMatriz;
         if (AbreBaseRemota(matriz, nombreMatriz)) {
             Registros enMatriz;
             if (!bdHub.AbrirTabla(enMatriz, matriz, DeProducto(matriz, producto))) {
                 falla(matriz);
             } else if (!enMatriz.Eof()) {
-                const Catalogos nombres = NombresDeCatalogos(matriz, enMatriz);
+                deMatriz = NombresDeCatalogos(matriz, enMatriz);
+                const Catalogos& nombres = *deMatriz;
                 Registros enEspejo;
                 if (!AbreBaseEspejo(espejo)) {
                     r = Resultado::SinConexion;
@@ -151,6 +171,8 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                 }
                 if (!bdHub.AbrirTabla(enEspejo, espejo, DeProducto(espejo, producto))) {
                     falla(espejo);
+                } else if (enEspejo.Eof() && !nombres.leidos) {
+                    falla(matriz);
                 } else if (enEspejo.Eof() &&
                            !CopiaProducto(enMatriz, enEspejo, espejo, nombres, camposEspejo)) {
                     falla(espejo);
@@ -169,7 +191,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             return;
         }
         if (enEspejo.Eof()) return;  // not in the ESPEJO: stays queued
-        const Catalogos nombres = NombresDeCatalogos(espejo, enEspejo);
+        Catalogos nombres = NombresDeCatalogos(espejo, enEspejo);
 
         // A price that did not reach the local company keeps its queue row.
         if (!AbreBaseLocal(local)) {
@@ -198,6 +220,21 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
         }
         bool nuevo = false;
         if (enLocal.Eof()) {
+            // The sending of the local catalogues can rewrite the ESPEJO row a key of its product named:
+            // the MATRIZ's names are the ones that product was copied with (a key the MATRIZ itself leaves
+            // dangling names nothing). Without them the entry waits.
+            const bool deLaMatriz = !nombres.completos && deMatriz && deMatriz->leidos;
+            if (deLaMatriz) nombres = *deMatriz;
+            if (!nombres.leidos) {
+                falla(espejo);
+                return;
+            }
+            if (!nombres.completos && !deLaMatriz) {
+                AnotaError(std::string(kRutina) + " listaprecios " + *idLDP + ": el producto " + producto +
+                           " tiene catálogos que no se encontraron");
+                r = Peor(r, Resultado::Incompleto);
+                return;
+            }
             nuevo = true;
             // The product, its catalogues and its notice still to raise go together or not at all.
             if (!EnTransaccion(local, [&] {
