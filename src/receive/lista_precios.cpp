@@ -95,6 +95,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                                          Conexion& espejo, const std::string& nombreMatriz) {
     static constexpr const char* kRutina = "LeeListaPrecios()";
     static const std::string kCopias = "productosnuevos";
+    static const std::string kCambios = "cambiosdeprecio";
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
     // The MATRIZ connection is this call's own, closed whichever way the call ends.
@@ -218,6 +219,12 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             falla(local);
             return;
         }
+        // A price written here whose entry was not finished: not written again, and its change told once.
+        const auto cambiado = colas_aplicadas::Marcada(local, kCambios, *idLDP);
+        if (!cambiado) {
+            falla(local);
+            return;
+        }
         bool nuevo = false;
         if (enLocal.Eof()) {
             // The sending of the local catalogues can rewrite the ESPEJO row a key of its product named:
@@ -261,15 +268,18 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                             ", nuevo: " + FormatoMoneda(*precio);
         }
 
-        if (!bloqueado) {
+        if (!bloqueado && !*cambiado) {
             const std::string sql = "UPDATE productos SET " + kvtx8::Identificador(columna) + "=" + *precio +
                                     " WHERE Clave = '" + local.Escapar(producto) + "'";
             bool ajustado = false;
             // A price the column cannot hold as it stands is not written rounded or clipped: the entry waits.
+            // The price and its notice still to raise go together.
             const bool escrito = EnTransaccion(local, [&] {
                 if (!local.Ejecutar(sql)) return false;
                 ajustado = !SinAdvertencias(local);
-                return !ajustado;
+                return !ajustado && (avisoDeCambio.empty() || colas_aplicadas::Marca(local, kCambios, *idLDP,
+                                                                                     kAvisoProductos,
+                                                                                     avisoDeCambio));
             });
             if (!escrito) {
                 if (ajustado) {
@@ -281,9 +291,12 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                 }
                 return;
             }
-            // Told only once the price is in place.
-            if (!avisoDeCambio.empty() && !RegistraAviso(servidorLocal, avisoDeCambio, kAvisoProductos))
-                falla(servidorLocal);
+        }
+        // Told only once the price is in place.
+        const bool conAviso = *cambiado || !avisoDeCambio.empty();
+        if (conAviso && !colas_aplicadas::AvisaPendiente(servidorLocal, kCambios, *idLDP)) {
+            falla(servidorLocal);
+            return;
         }
 
         if (!hub.Ejecutar(
@@ -294,6 +307,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             return;
         }
         if (!colas_aplicadas::Olvida(local, kCopias, producto)) falla(local);
+        if (conAviso && !colas_aplicadas::Olvida(local, kCambios, *idLDP)) falla(local);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {

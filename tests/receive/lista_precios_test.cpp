@@ -210,3 +210,29 @@ TEST(LeeListaPrecios, AnEspejoProductWhoseCatalogueRowWasRewrittenIsCopiedWithTh
     EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
     EXPECT_EQ(e.EnMatriz(), "0");
 }
+
+TEST(LeeListaPrecios, APriceChangeWrittenBeforeItsNoticeIsToldOnceByALaterPass) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Espejo("INSERT INTO productos (Clave,Precio1) VALUES ('P3',5)");
+    e.Local("datos1", "INSERT INTO productos (Clave,Precio1) VALUES ('P3',5)");
+    e.Hub(
+        "INSERT INTO concentradorqmx.listaprecios (Id,Producto,lista,Precio) VALUES (1,'P3',1,6.5);"
+        "INSERT INTO concentradorqmx.pendientesldp (BaseDeDatos,IdLDP) VALUES ('espejo1',1)");
+    // The notice is refused after the price went in, as a local server lost in between would.
+    e.Local("concentradorqmx",
+            "CREATE TRIGGER sinaviso BEFORE INSERT ON avisos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin aviso'");
+    EXPECT_NE(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT Precio1 FROM productos"), Lista{"6.5000"});
+    EXPECT_EQ(e.EnHub("SELECT IdLDP FROM concentradorqmx.pendientesldp"), Lista{"1"});
+    e.Local("concentradorqmx", "DROP TRIGGER sinaviso");
+
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.Avisos(2), Lista{"Cambio del Precio1: producto \"P3\"\r\nAnterior: 5.00, nuevo: 6.50"});
+    EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
+    // Nothing is told again.
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.Avisos(2).size(), 1u);
+}
