@@ -1,6 +1,5 @@
 #include "components/utilerias.h"
 #include "core/shared_routines.h"
-#include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
 #include "receive/colas_aplicadas.h"
 #include "receive/valores_de_cola.h"
