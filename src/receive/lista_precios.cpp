@@ -1,6 +1,5 @@
 #include "components/utilerias.h"
 #include "core/shared_routines.h"
-#include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
 #include "receive/colas_aplicadas.h"
 #include "receive/valores_de_cola.h"
@@ -14,16 +13,34 @@ constexpr const char* kCrLf = "\r\n";
 constexpr int kAvisoProductos = 2;
 constexpr size_t kLargoDescripEnAviso = 25;
 
-// The names of a product's line, sub-line, brand and unit in the database it was read from.
+// The names of a product's line, sub-line, brand and unit in the database it was read from. Not `leidos`
+// when a catalogue could not be read; not `completos` when a key names no row there either: copied with
+// those names the product would lose that catalogue for good.
 struct Catalogos {
     std::string linea, subLinea, marca, medida;
+    bool leidos = true, completos = true;
 };
 
+std::string NombreDeCatalogo(Conexion& cn, const char* tabla, const std::string& id, const char* campo,
+                             Catalogos& c) {
+    const auto n = EnteroDeCola(id);
+    if (!n || kvtx8::kvVal(*n) == 0) return "";
+    BasesDD bd;
+    Registros rs;
+    if (!bd.AbrirTabla(rs, cn, kvtx8::Identificador(tabla) + " WHERE Id = " + *n, kvtx8::Identificador(campo)))
+        c.leidos = false;
+    const std::string nombre = !c.leidos || rs.Eof() ? "" : kvtx8::Recorta(rs.Texto(campo));
+    if (nombre.empty()) c.completos = false;
+    return nombre;
+}
+
 Catalogos NombresDeCatalogos(Conexion& cn, const Registros& producto) {
-    return {clsPendientes::DescripcionPorId(cn, "lineas", producto.Texto("Linea"), "Linea"),
-            clsPendientes::DescripcionPorId(cn, "sublineas", producto.Texto("SubLinea"), "Sublinea"),
-            clsPendientes::DescripcionPorId(cn, "marcas", producto.Texto("Marca"), "Marca"),
-            clsPendientes::DescripcionPorId(cn, "medidas", producto.Texto("UnidadMedida"), "Medida")};
+    Catalogos c;
+    c.linea = NombreDeCatalogo(cn, "lineas", producto.Texto("Linea"), "Linea", c);
+    c.subLinea = NombreDeCatalogo(cn, "sublineas", producto.Texto("SubLinea"), "Sublinea", c);
+    c.marca = NombreDeCatalogo(cn, "marcas", producto.Texto("Marca"), "Marca", c);
+    c.medida = NombreDeCatalogo(cn, "medidas", producto.Texto("UnidadMedida"), "Medida", c);
+    return c;
 }
 
 // Adds the product row to `destino` (a record set of that database's productos) with its catalogue keys
@@ -77,6 +94,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                                          Conexion& espejo, const std::string& nombreMatriz) {
     static constexpr const char* kRutina = "LeeListaPrecios()";
     static const std::string kCopias = "productosnuevos";
+    static const std::string kCambios = "cambiosdeprecio";
     BasesDD& bdHub = Mod.BDRemota;
     const std::string& base = Mod.BDRemota.cMiBase;
     // The MATRIZ connection is this call's own, closed whichever way the call ends.
@@ -138,12 +156,14 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
         const std::string columna = "Precio" + std::to_string(static_cast<long long>(kvtx8::kvVal(*lista)));
 
         // MATRIZ to ESPEJO.
+        std::optional<Catalogos> deMatriz;
         if (AbreBaseRemota(matriz, nombreMatriz)) {
             Registros enMatriz;
             if (!bdHub.AbrirTabla(enMatriz, matriz, DeProducto(matriz, producto))) {
                 falla(matriz);
             } else if (!enMatriz.Eof()) {
-                const Catalogos nombres = NombresDeCatalogos(matriz, enMatriz);
+                deMatriz = NombresDeCatalogos(matriz, enMatriz);
+                const Catalogos& nombres = *deMatriz;
                 Registros enEspejo;
                 if (!AbreBaseEspejo(espejo)) {
                     r = Resultado::SinConexion;
@@ -151,6 +171,8 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                 }
                 if (!bdHub.AbrirTabla(enEspejo, espejo, DeProducto(espejo, producto))) {
                     falla(espejo);
+                } else if (enEspejo.Eof() && !nombres.leidos) {
+                    falla(matriz);
                 } else if (enEspejo.Eof() &&
                            !CopiaProducto(enMatriz, enEspejo, espejo, nombres, camposEspejo)) {
                     falla(espejo);
@@ -169,7 +191,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             return;
         }
         if (enEspejo.Eof()) return;  // not in the ESPEJO: stays queued
-        const Catalogos nombres = NombresDeCatalogos(espejo, enEspejo);
+        Catalogos nombres = NombresDeCatalogos(espejo, enEspejo);
 
         // A price that did not reach the local company keeps its queue row.
         if (!AbreBaseLocal(local)) {
@@ -196,8 +218,29 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             falla(local);
             return;
         }
+        // A price written here whose entry was not finished: not written again, and its change told once.
+        const auto cambiado = colas_aplicadas::Marcada(local, kCambios, *idLDP);
+        if (!cambiado) {
+            falla(local);
+            return;
+        }
         bool nuevo = false;
         if (enLocal.Eof()) {
+            // The sending of the local catalogues can rewrite the ESPEJO row a key of its product named:
+            // the MATRIZ's names are the ones that product was copied with (a key the MATRIZ itself leaves
+            // dangling names nothing). Without them the entry waits.
+            const bool deLaMatriz = !nombres.completos && deMatriz && deMatriz->leidos;
+            if (deLaMatriz) nombres = *deMatriz;
+            if (!nombres.leidos) {
+                falla(espejo);
+                return;
+            }
+            if (!nombres.completos && !deLaMatriz) {
+                AnotaError(std::string(kRutina) + " listaprecios " + *idLDP + ": el producto " + producto +
+                           " tiene catálogos que no se encontraron");
+                r = Peor(r, Resultado::Incompleto);
+                return;
+            }
             nuevo = true;
             // The product, its catalogues and its notice still to raise go together or not at all.
             if (!EnTransaccion(local, [&] {
@@ -224,15 +267,18 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                             ", nuevo: " + FormatoMoneda(*precio);
         }
 
-        if (!bloqueado) {
+        if (!bloqueado && !*cambiado) {
             const std::string sql = "UPDATE productos SET " + kvtx8::Identificador(columna) + "=" + *precio +
                                     " WHERE Clave = '" + local.Escapar(producto) + "'";
             bool ajustado = false;
             // A price the column cannot hold as it stands is not written rounded or clipped: the entry waits.
+            // The price and its notice still to raise go together.
             const bool escrito = EnTransaccion(local, [&] {
                 if (!local.Ejecutar(sql)) return false;
                 ajustado = !SinAdvertencias(local);
-                return !ajustado;
+                return !ajustado && (avisoDeCambio.empty() || colas_aplicadas::Marca(local, kCambios, *idLDP,
+                                                                                     kAvisoProductos,
+                                                                                     avisoDeCambio));
             });
             if (!escrito) {
                 if (ajustado) {
@@ -244,9 +290,12 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
                 }
                 return;
             }
-            // Told only once the price is in place.
-            if (!avisoDeCambio.empty() && !RegistraAviso(servidorLocal, avisoDeCambio, kAvisoProductos))
-                falla(servidorLocal);
+        }
+        // Told only once the price is in place.
+        const bool conAviso = *cambiado || !avisoDeCambio.empty();
+        if (conAviso && !colas_aplicadas::AvisaPendiente(servidorLocal, kCambios, *idLDP)) {
+            falla(servidorLocal);
+            return;
         }
 
         if (!hub.Ejecutar(
@@ -257,6 +306,7 @@ Resultado clsPendientes::LeeListaPrecios(Conexion& servidorLocal, Conexion& hub,
             return;
         }
         if (!colas_aplicadas::Olvida(local, kCopias, producto)) falla(local);
+        if (conAviso && !colas_aplicadas::Olvida(local, kCambios, *idLDP)) falla(local);
     };
 
     for (; !cola.Eof(); cola.MoveNext()) {

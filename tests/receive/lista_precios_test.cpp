@@ -168,3 +168,71 @@ TEST(LeeListaPrecios, ANewProductWhosePriceDidNotGoInIsToldOnceAsNew) {
     EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
 }
+
+TEST(LeeListaPrecios, AnEspejoProductWhoseCatalogueRowWasRewrittenIsCopiedWithTheMatrizNames) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    // The ESPEJO copy's line went out under a local Id when the local company sent its own line of that
+    // name: the ESPEJO product still holds the old key. A product only in the ESPEJO has no other names.
+    e.Hub("matriz1",
+          "INSERT INTO lineas (Id,Linea) VALUES (4,'Importados');"
+          "INSERT INTO marcas (Id,Marca) VALUES (5,'Marca X');"
+          "INSERT INTO productos (Clave,Descrip,Linea,Marca,Precio1) VALUES ('M1','Café',4,5,200)");
+    e.Espejo(
+        "INSERT INTO lineas (Id,Linea) VALUES (16,'Importados');"
+        "INSERT INTO marcas (Id,Marca) VALUES (2,'Marca X');"
+        "INSERT INTO productos (Clave,Descrip,Linea,Marca,Precio1) VALUES ('M1','Café',9,2,200),"
+        "('S1','Solo aquí',9,0,1)");
+    e.Local("datos1", "INSERT INTO lineas (Id,Linea) VALUES (16,'Importados')");
+    e.Hub(
+        "INSERT INTO concentradorqmx.listaprecios (Id,Producto,lista,Precio) VALUES (1,'M1',1,250),"
+        "(2,'S1',1,2);"
+        "INSERT INTO concentradorqmx.pendientesldp (BaseDeDatos,IdLDP) VALUES ('espejo1',1),('espejo1',2)");
+
+    EXPECT_EQ(e.Lee(), Resultado::Incompleto);
+    EXPECT_EQ(e.EnLocal("datos1",
+                        "SELECT p.Clave,l.Linea,m.Marca,p.Precio1 FROM productos p JOIN lineas l ON l.Id=p.Linea "
+                        "JOIN marcas m ON m.Id=p.Marca"),
+              Lista{"M1|Importados|Marca X|250.0000"});
+    // The other is neither copied without its line nor consumed, and is written down.
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT COUNT(*) FROM productos WHERE Clave='S1'"), Lista{"0"});
+    EXPECT_EQ(e.EnHub("SELECT IdLDP FROM concentradorqmx.pendientesldp"), Lista{"2"});
+    EXPECT_NE(e.Errores().find("S1"), std::string::npos) << e.Errores();
+    EXPECT_EQ(e.Avisos(2), Lista{"Nuevo producto: \"M1\"\r\nCafé"});
+
+    // Once the ESPEJO product names its line again, a later pass finishes it.
+    e.Espejo("UPDATE productos SET Linea=16 WHERE Clave='S1'");
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.EnLocal("datos1",
+                        "SELECT l.Linea,p.Precio1 FROM productos p JOIN lineas l ON l.Id=p.Linea "
+                        "WHERE p.Clave='S1'"),
+              Lista{"Importados|2.0000"});
+    EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
+    EXPECT_EQ(e.EnMatriz(), "0");
+}
+
+TEST(LeeListaPrecios, APriceChangeWrittenBeforeItsNoticeIsToldOnceByALaterPass) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    e.Espejo("INSERT INTO productos (Clave,Precio1) VALUES ('P3',5)");
+    e.Local("datos1", "INSERT INTO productos (Clave,Precio1) VALUES ('P3',5)");
+    e.Hub(
+        "INSERT INTO concentradorqmx.listaprecios (Id,Producto,lista,Precio) VALUES (1,'P3',1,6.5);"
+        "INSERT INTO concentradorqmx.pendientesldp (BaseDeDatos,IdLDP) VALUES ('espejo1',1)");
+    // The notice is refused after the price went in, as a local server lost in between would.
+    e.Local("concentradorqmx",
+            "CREATE TRIGGER sinaviso BEFORE INSERT ON avisos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin aviso'");
+    EXPECT_NE(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.EnLocal("datos1", "SELECT Precio1 FROM productos"), Lista{"6.5000"});
+    EXPECT_EQ(e.EnHub("SELECT IdLDP FROM concentradorqmx.pendientesldp"), Lista{"1"});
+    e.Local("concentradorqmx", "DROP TRIGGER sinaviso");
+
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.Avisos(2), Lista{"Cambio del Precio1: producto \"P3\"\r\nAnterior: 5.00, nuevo: 6.50"});
+    EXPECT_TRUE(e.EnHub("SELECT * FROM concentradorqmx.pendientesldp").empty());
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
+    // Nothing is told again.
+    EXPECT_EQ(e.Lee(), Resultado::Completo);
+    EXPECT_EQ(e.Avisos(2).size(), 1u);
+}
