@@ -92,7 +92,7 @@ bool clsEstandar::Inserta(const Registros& local, const Registros& estructura,
     nuevo.AddNew();
     PasaCampos(local, nuevo, campos, excepto);
     // The insert and its routine are one unit: the mark survives a crash between them.
-    if (marcaRutinas_ && !MarcaRutinaPendiente(clave)) return false;
+    if (marcaRutinas_ && !MarcaRutinasPendientes({clave})) return false;
     if (nuevo.Update()) return true;
     Falla(clave, nuevo.Error());
     return false;
@@ -144,40 +144,78 @@ clsEstandar::PorUnica clsEstandar::AtiendePorUnica(const Registros& local,
     return PorUnica::Movida;
 }
 
-bool clsEstandar::MarcaRutinaPendiente(const std::string& clave) {
-    if (ConexionLocal->Ejecutar("INSERT IGNORE INTO " + std::string(kPendientes) +
-                                " (Tabla, Clave) VALUES (" + ConexionLocal->Literal(Tabla) + "," +
-                                ConexionLocal->Literal(clave) + ")"))
+bool clsEstandar::MarcaRutinasPendientes(const std::vector<std::string>& claves, bool anota) {
+    if (claves.empty()) return true;
+    std::string valores;
+    for (const auto& c : claves)
+        valores += (valores.empty() ? "(" : ",(") + ConexionLocal->Literal(Tabla) + "," +
+                   ConexionLocal->Literal(c) + ")";
+    if (ConexionLocal->Ejecutar("INSERT IGNORE INTO " + std::string(kPendientes) + " (Tabla, Clave) VALUES " +
+                                valores))
         return true;
-    Falla(clave, ConexionLocal->MensajeError());
+    if (anota) Falla(claves.front(), ConexionLocal->MensajeError());
     return false;
 }
 
-bool clsEstandar::QuitaRutinaPendiente(const std::string& clave) {
+bool clsEstandar::QuitaRutinasPendientes(const std::vector<std::string>& claves) {
+    if (claves.empty()) return true;
+    std::string lista;
+    for (const auto& c : claves) lista += (lista.empty() ? "" : ",") + ConexionLocal->Literal(c);
     if (ConexionLocal->Ejecutar("DELETE FROM " + std::string(kPendientes) +
-                                " WHERE Tabla=" + ConexionLocal->Literal(Tabla) +
-                                " AND Clave=" + ConexionLocal->Literal(clave)))
+                                " WHERE Tabla=" + ConexionLocal->Literal(Tabla) + " AND Clave IN (" + lista +
+                                ")"))
         return true;
-    Falla(clave, ConexionLocal->MensajeError());
+    Falla(claves.front(), ConexionLocal->MensajeError());
     return false;
+}
+
+bool clsEstandar::RutinaTerminada(clsRutinas& rutinas, const std::string& clave) {
+    if (!rutinas.Fallo()) return true;
+    if (rutinas.FalloPasajero()) {
+        // Still marked: the routine runs again at the next export of the table.
+        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Rutina de " + Tabla + ", " +
+                                         Llave + " " + clave + " pendiente para el siguiente envío");
+        const bool conectado = ConexionLocal->Abierta() && espejo_.Abierta();
+        resultado_ = Peor(resultado_, conectado ? Resultado::Incompleto : Resultado::SinConexion);
+        return false;
+    }
+    // It will never go (a table or column the ESPEJO lacks): written down, and the export goes on.
+    ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se completó la rutina de " + Tabla +
+                                     ", " + Llave + " " + clave);
+    rutinas.OlvidaFallo();
+    return true;
 }
 
 bool clsEstandar::CierraRutina(clsRutinas& rutinas, const std::string& clave) {
-    if (rutinas.Fallo()) {
-        if (rutinas.FalloPasajero()) {
-            // Still marked: the routine runs again at the next export of the table.
-            ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- Rutina de " + Tabla + ", " +
-                                             Llave + " " + clave + " pendiente para el siguiente envío");
-            const bool conectado = ConexionLocal->Abierta() && espejo_.Abierta();
-            resultado_ = Peor(resultado_, conectado ? Resultado::Incompleto : Resultado::SinConexion);
-            return false;
+    return RutinaTerminada(rutinas, clave) && QuitaRutinasPendientes({clave});
+}
+
+bool clsEstandar::RutinasDelBloque(clsRutinas& rutinas, const RutinaDeTabla& rutina, Registros& local,
+                                   const std::vector<size_t>& nuevas) {
+    const size_t donde = local.Posicion();
+    std::vector<std::string> hechas;
+    bool sigue = true;
+    for (size_t pos : nuevas) {
+        // Those not reached keep their marks and run at the next export.
+        if (ContextoCiclo::Detenido()) break;
+        local.IrA(pos);
+        const std::string clave = local.Texto(Llave);
+        if (!AbreEspejo()) {
+            sigue = SinConexion(false);
+            break;
         }
-        // It will never go (a table or column the ESPEJO lacks): written down, and the export goes on.
-        ImprimeLinea(HandleBitacora, AhoraTexto("yyyy-mm-dd hh:nn:ss") + " .- No se completó la rutina de " +
-                                         Tabla + ", " + Llave + " " + clave);
-        rutinas.OlvidaFallo();
+        rutinas.BdR = &espejo_;
+        rutina.porRenglon(rutinas, local);
+        Ventana().Ceder();
+        if (!RutinaTerminada(rutinas, clave)) {
+            sigue = false;
+            break;
+        }
+        hechas.push_back(clave);
     }
-    return QuitaRutinaPendiente(clave);
+    local.IrA(donde);
+    // The local server may be gone: the marks stay and the routines run again, which they bear.
+    return QuitaRutinasPendientes(hechas) && sigue;
 }
 
 bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina) {
@@ -207,7 +245,7 @@ bool clsEstandar::CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabl
             rutinas.BdR = &espejo_;
             rutina.porRenglon(rutinas, local);
             if (!CierraRutina(rutinas, clave)) return false;
-        } else if (!QuitaRutinaPendiente(clave)) {
+        } else if (!QuitaRutinasPendientes({clave})) {
             return false;
         }
     }
@@ -252,17 +290,19 @@ Resultado clsEstandar::ExportarInfo() {
         Falla("", ConexionLocal->MensajeError());
     } else {
         Mod.BDRemota.ObtenerEstructura(estructura, campos);
-        // A table with a routine goes row by row: each routine follows its own row.
-        const bool porBloques = !SoloPorRenglon && !rutina && AdmiteBloques();
+        const bool porBloques = !SoloPorRenglon && AdmiteBloques();
         // Left on for the whole table rather than switched at every block.
+        // Not under a routine: it runs statements read from the company, which stay one statement each.
         std::optional<kvtx8::Conexion::VariasSentencias> varias;
-        if (porBloques) varias.emplace(espejo_);
+        if (porBloques && !rutina) varias.emplace(espejo_);
         int porRenglon = 0;  // the block that goes row by row
         while (!ciclo.Eof() && !ContextoCiclo::Detenido()) {
             if (porBloques && ciclo.Bloques() != porRenglon) {
                 const Bloque b = ExportaBloque(local, unicas, estructura, campos, Modo::Info,
                                                ciclo.RegistroActual(), ciclo.RegistrosTotales());
                 if (b.hecho) {
+                    // Each new row's routine follows its block, as it follows its row row by row.
+                    if (rutinas && !RutinasDelBloque(*rutinas, *rutina, local, b.nuevas)) break;
                     for (size_t i = 0; i < b.filas; ++i) ciclo.SiguienteRegistro();
                     continue;
                 }
@@ -293,7 +333,7 @@ Resultado clsEstandar::ExportarInfo() {
             }
             if (!sigue) {
                 // A refused insert may have left its mark: the row is not in ESPEJO, no routine is owed.
-                if (rutinas) QuitaRutinaPendiente(clave);
+                if (rutinas) QuitaRutinasPendientes({clave});
                 break;
             }
             Ventana().Ceder();

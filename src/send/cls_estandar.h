@@ -105,12 +105,19 @@ class clsEstandar {
     PorUnica AtiendePorUnica(const kvtx8::Registros& local, const std::vector<std::string>& unicas,
                              const kvtx8::Registros& estructura, const std::vector<std::string>& campos,
                              const std::string& excepto, Mover mover);
-    // Routines left pending by a crash between a row's insert and its routine.
-    bool MarcaRutinaPendiente(const std::string& clave);
-    bool QuitaRutinaPendiente(const std::string& clave);
+    // Routines left pending by a crash between a row's insert and its routine, marked and unmarked in
+    // one statement for any number of rows.
+    // `anota` false: a failure is left to the caller to report.
+    bool MarcaRutinasPendientes(const std::vector<std::string>& claves, bool anota = true);
+    bool QuitaRutinasPendientes(const std::vector<std::string>& claves);
     bool CorreRutinasPendientes(clsRutinas& rutinas, const RutinaDeTabla& rutina);
-    // After a row's routine: the mark goes unless the routine may still go; false ends the export.
+    // After a row's routine: whether its mark may go (false when it may still go later, which ends the
+    // export); a routine that can never go is written down.
+    bool RutinaTerminada(clsRutinas& rutinas, const std::string& clave);
     bool CierraRutina(clsRutinas& rutinas, const std::string& clave);
+    // The routines of a block's new rows (positions in `local`), once the block is in ESPEJO.
+    bool RutinasDelBloque(clsRutinas& rutinas, const RutinaDeTabla& rutina, kvtx8::Registros& local,
+                          const std::vector<size_t>& nuevas);
     void VerificaNuevo(const std::string& claveSQL, const std::vector<std::string>& campos);
     // The UPDATE of a changed row, with its local values, not yet executed.
     std::string TextoCambiado(const kvtx8::Registros& local, const kvtx8::Registros& estructura,
@@ -146,6 +153,7 @@ class clsEstandar {
         bool hecho = false;
         size_t filas = 0;
         bool alto = false;  // a row was refused: written down, and the export ends
+        std::vector<size_t> nuevas;  // rows the block added (ExportarInfo), marked for their routine
     };
     // Whether ESPEJO can take this table by blocks: a transactional table.
     bool AdmiteBloques();

@@ -154,6 +154,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     std::string error;
     std::vector<size_t> porVerificar;  // rows added through their unique key that must be found by it
     bool nuevosPorLlave = false;
+    std::vector<size_t> nuevas;  // rows added by the export of new rows, for their routines
 
     // The unique columns as a select list and as the left side of an IN.
     std::string columnasUnicas, tuplaUnica;
@@ -423,6 +424,11 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
                     if (t.tomadas.count(k)) return deshace();
                     inserta();
                     t.tomadas.insert(k);
+                    // Row by row, such a row is new (its routine runs) once it is found again by its values.
+                    if (marcaRutinas_) {
+                        porVerificar.push_back(j);
+                        nuevas.push_back(j);
+                    }
                     Ventana().TablaActual(titulo + ". ( X )");
                 } else {
                     if (!numeraEspejo()) return deshace();
@@ -461,6 +467,7 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
                     t.tomadas.insert(k);
                     toca(r);
                     nuevosPorLlave = true;
+                    if (marcaRutinas_) nuevas.push_back(j);
                 }
             } else if (t.tomadas.count(k)) {
                 reescribe(claveSQL);
@@ -478,7 +485,12 @@ clsEstandar::Bloque clsEstandar::ExportaBloque(Registros& local, const std::vect
     // A new row is checked against the local one only when ESPEJO reports no last key, which a table
     // holding positive keys never does; that case goes row by row.
     if (nuevosPorLlave && Mod.BDRemota.LastId(espejo_, Tabla, Llave) == 0) return deshace();
+    // Marked before they are kept: a crash between the two leaves marks of absent rows, which go.
+    std::vector<std::string> claves;
+    for (size_t n : nuevas) claves.push_back(renglones[n].clave);
+    if (!MarcaRutinasPendientes(claves, false)) return deshace();
     if (!tx.Confirma()) return deshace();
+    for (size_t n : nuevas) b.nuevas.push_back(renglones[n].posicion);
     local.IrA(inicio);
     ++bloquesEnviados_;
     b.hecho = true;

@@ -78,39 +78,53 @@ TEST(ExportarInfo, ARoutineCutShortRunsAtTheNextExportOfItsTable) {
     clsEstandar& est = x.Exportador();
     x.Local("datos1", "INSERT INTO anexopagosctes (Id,Factura) VALUES (1,100),(2,100)");
     x.Local("datos1", "INSERT INTO cxc (Tipo,Numero,Saldo) VALUES ('F',100,25.5)");
-    x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99)");
     x.EsperasCortas();
     est.Tabla = "anexopagosctes";
     est.Llave = "Id";
+    for (bool porRenglon : {true, false}) {
+        SCOPED_TRACE(porRenglon ? "por renglón" : "por bloques");
+        x.Local("datos1", "DELETE FROM anexopagosctes WHERE Id>2");
+        x.Espejo("DELETE FROM anexopagosctes");
+        x.Espejo("DELETE FROM facturas");
+        x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99)");
+        est.SoloPorRenglon = porRenglon;
+        est.UltimoFolio = 0;
 
-    // The routine of the first new row waits on a lock: the row went, its routine did not.
-    Conexion otra = x.OtraAlEspejo();
-    ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
-    ASSERT_TRUE(otra.Ejecutar("SELECT * FROM facturas FOR UPDATE"));
-    EXPECT_EQ(est.ExportarInfo(), Resultado::Incompleto);
-    ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
-    EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes"), V{"1"});
-    EXPECT_EQ(x.EnLocal("concentradorqmx", "SELECT Tabla,Clave FROM rutinaspendientes"),
-              V{"anexopagosctes|1"});
-    EXPECT_NE(x.Problemas().find(" .- Rutina de anexopagosctes, Id 1 pendiente para el siguiente envío"),
-              std::string::npos)
-        << x.Problemas();
+        // The routine of the first new row waits on a lock: the row went, its routine did not. By
+        // blocks the whole block went first, and every routine not run is still owed.
+        Conexion otra = x.OtraAlEspejo();
+        ASSERT_TRUE(otra.Ejecutar("START TRANSACTION"));
+        ASSERT_TRUE(otra.Ejecutar("SELECT * FROM facturas FOR UPDATE"));
+        const size_t antes = x.Problemas().size();
+        EXPECT_EQ(est.ExportarInfo(), Resultado::Incompleto);
+        ASSERT_TRUE(otra.Ejecutar("ROLLBACK"));
+        const V enEspejo = porRenglon ? V{"1"} : V{"1", "2"};
+        EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), enEspejo);
+        EXPECT_EQ(x.EnLocal("concentradorqmx", "SELECT Tabla,Clave FROM rutinaspendientes ORDER BY Clave"),
+                  porRenglon ? V{"anexopagosctes|1"} : (V{"anexopagosctes|1", "anexopagosctes|2"}));
+        EXPECT_NE(x.Problemas().find(" .- Rutina de anexopagosctes, Id 1 pendiente para el siguiente envío",
+                                     antes),
+                  std::string::npos)
+            << x.Problemas();
 
-    // The next export starts after row 1, which is in ESPEJO already; its routine runs all the same.
-    est.UltimoFolio = 1;
-    EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
-    EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2"}));
-    EXPECT_EQ(x.EnEspejo("SELECT Saldo FROM facturas"), V{"25.5000"});
-    EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM rutinaspendientes").empty());
+        // The next export starts after what ESPEJO holds; the routines owed run all the same.
+        est.UltimoFolio = Mod.BDRemota.IdMaximo(est.ConexionEspejo(), "anexopagosctes", "Id");
+        EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
+        EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2"}));
+        EXPECT_EQ(x.EnEspejo("SELECT Saldo FROM facturas"), V{"25.5000"});
+        EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM rutinaspendientes").empty());
 
-    // A routine that can never go (its table is gone) is written down and holds nothing up.
-    x.Local("datos1", "INSERT INTO anexopagosctes (Id,Factura) VALUES (3,100),(4,100)");
-    x.Espejo("RENAME TABLE facturas TO facturas_fuera");
-    est.UltimoFolio = 2;
-    EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
-    EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2", "3", "4"}));
-    EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM rutinaspendientes").empty());
-    EXPECT_NE(x.Problemas().find(" .- No se completó la rutina de anexopagosctes, Id 3"), std::string::npos);
+        // A routine that can never go (its table is gone) is written down and holds nothing up.
+        x.Local("datos1", "INSERT INTO anexopagosctes (Id,Factura) VALUES (3,100),(4,100)");
+        x.Espejo("RENAME TABLE facturas TO facturas_fuera");
+        est.UltimoFolio = 2;
+        EXPECT_EQ(est.ExportarInfo(), Resultado::Completo);
+        EXPECT_EQ(x.EnEspejo("SELECT Id FROM anexopagosctes ORDER BY Id"), (V{"1", "2", "3", "4"}));
+        EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM rutinaspendientes").empty());
+        EXPECT_NE(x.Problemas().find(" .- No se completó la rutina de anexopagosctes, Id 3", antes),
+                  std::string::npos);
+        x.Espejo("RENAME TABLE facturas_fuera TO facturas");
+    }
 }
 
 TEST(SQLsBorrado, OnlyAPlainDeletionInTheEspejoReachesTheHub) {

@@ -170,3 +170,95 @@ TEST(ClsRutinas, TextsPromotionsSellersAndRecordedDeletionsFollowTheirNewRows) {
     EXPECT_EQ(x.EnEspejo("SELECT Folio FROM gastos"), V{"6"});
     EXPECT_EQ(x.EnEspejo("SELECT Sentencia FROM sqlborrado"), V{"DELETE FROM gastos WHERE Folio=5"});
 }
+
+TEST(ClsRutinas, ByBlocksEveryRoutineTableEndsAsRowByRow) {
+    REQUIERE_SERVIDORES();
+    const std::vector<std::string> espejo = {
+        "sqlborrado", "gastos",  "anexopagosctes", "cxc",         "facturas",          "edoctacli",
+        "textosclientes", "historicoalmacen", "productos", "textosproductos", "promociones",
+        "productosenpromocion", "vendedores", "comisiones", "comisionesporlinea"};
+    prueba::Escenario x(espejo);
+    clsEstandar& est = x.Exportador();
+    x.Local("datos1",
+            "INSERT INTO sqlborrado (Id,Sentencia) VALUES (1,'DELETE FROM gastos WHERE Folio=1'),"
+            "(2,'DROP TABLE gastos'),(3,'DELETE FROM gastos WHERE Folio=3'),(4,'DELETE FROM gastos WHERE "
+            "Folio=4'),(5,'DELETE FROM gastos WHERE Folio=9')");
+    x.Local("datos1",
+            "INSERT INTO anexopagosctes (Id,Factura) VALUES (1,100),(2,101),(3,100),(4,102),(5,103),(6,101)");
+    x.Local("datos1", "INSERT INTO cxc (Tipo,Numero,Saldo) VALUES ('F',100,25.5),('F',101,7)");
+    x.Local("datos1", "INSERT INTO edoctacli (Id,clave) VALUES (1,'C1'),(2,'C1'),(3,'C''2'),(4,'C3'),(5,'C4')");
+    x.Local("datos1",
+            "INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','uno'),('C''2','dos\\\\'),('C4','cuatro')");
+    x.Local("datos1",
+            "INSERT INTO productos (Clave,Existencia,Costo,Precio1) VALUES ('P1',10,2,5),('P2',20,3,6)");
+    x.Local("datos1", "INSERT INTO textosproductos (Clave,Texto) VALUES ('P1','a'),('P2','b')");
+    x.Local("datos1",
+            "INSERT INTO historicoalmacen (Id,Producto) VALUES (1,'P1'),(2,'P2'),(3,'P1'),(4,'P9'),(5,'P2')");
+    x.Local("datos1", "INSERT INTO promociones (Id) VALUES (1),(2),(3),(4)");
+    x.Local("datos1",
+            "INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A'),(2,1,'B'),(3,2,'C'),"
+            "(4,4,'D'),(5,3,'E')");
+    x.Local("datos1", "INSERT INTO vendedores (Id,Clave) VALUES (1,'V1'),(2,'O''V'),(5,'V3'),(6,'V4')");
+    x.Local("datos1",
+            "INSERT INTO comisiones (Id,Vendedor,Renglon) VALUES (1,'V1',1),(2,'V1',2),(3,'O''V',1),(4,'V4',1)");
+    x.Local("datos1", "INSERT INTO comisionesporlinea (Id,Vendedor,Linea) VALUES (1,'V1',3),(2,'V3',4)");
+    auto inicial = [&] {
+        for (const auto& t : espejo) x.Espejo("DELETE FROM " + t);
+        x.Local("concentradorqmx", "DELETE FROM productosenkardex");
+        x.Espejo("INSERT INTO gastos (Folio) VALUES (1),(2),(3),(4),(5)");
+        x.Espejo("INSERT INTO facturas (Numero,Saldo) VALUES (100,99),(101,99),(102,5)");
+        x.Espejo("INSERT INTO productos (Id,Clave) VALUES (31,'P1'),(32,'P2')");
+        x.Espejo("INSERT INTO textosclientes (Clave,Texto) VALUES ('C1','viejo')");
+        x.Espejo("INSERT INTO productosenpromocion (Id,IdPromocion,Producto) VALUES (1,1,'A')");
+        // Rows already there: no routine follows them.
+        x.Espejo("INSERT INTO anexopagosctes (Id,Factura) VALUES (2,101)");
+        x.Espejo("INSERT INTO promociones (Id) VALUES (3)");
+        // Met by its unique key at its own number, and at a smaller one (moved): neither is new.
+        x.Espejo("INSERT INTO vendedores (Id,Clave) VALUES (1,'V1'),(3,'V3')");
+    };
+    const std::vector<std::string> lecturas = {
+        "SELECT Id,Sentencia FROM sqlborrado ORDER BY Id", "SELECT Folio FROM gastos ORDER BY Folio",
+        "SELECT Id,Factura FROM anexopagosctes ORDER BY Id",
+        "SELECT Tipo,Numero,Saldo FROM cxc ORDER BY Tipo,Numero",
+        "SELECT Numero,Saldo FROM facturas ORDER BY Numero", "SELECT Id,clave FROM edoctacli ORDER BY Id",
+        "SELECT Clave,Texto FROM textosclientes ORDER BY Clave",
+        "SELECT Id,Producto FROM historicoalmacen ORDER BY Id",
+        "SELECT Clave,Existencia,Costo,Precio1 FROM productos ORDER BY Clave",
+        "SELECT Clave,Texto FROM textosproductos ORDER BY Clave", "SELECT Id FROM promociones ORDER BY Id",
+        "SELECT Id,IdPromocion,Producto FROM productosenpromocion ORDER BY Id",
+        "SELECT Id,Clave FROM vendedores ORDER BY Id", "SELECT Vendedor,Renglon FROM comisiones ORDER BY Id",
+        "SELECT Vendedor,Linea FROM comisionesporlinea ORDER BY Id"};
+    const char* tablas[] = {"sqlborrado", "anexopagosctes", "edoctacli", "historicoalmacen", "promociones",
+                            "vendedores"};
+    V estado[2], problemas[2];
+    int bloques = 0;
+    for (bool porRenglon : {true, false}) {
+        SCOPED_TRACE(porRenglon ? "por renglón" : "por bloques");
+        inicial();
+        const size_t antes = x.Problemas().size();
+        for (const char* t : tablas) {
+            est.Tabla = t;
+            est.Llave = "Id";
+            est.Limite = 2;
+            est.UltimoFolio = 0;
+            est.SoloPorRenglon = porRenglon;
+            EXPECT_EQ(est.ExportarInfo(), Resultado::Completo) << t;
+            if (!porRenglon) bloques += est.BloquesEnviados();
+        }
+        for (const auto& l : lecturas)
+            for (const auto& f : x.EnEspejo(l)) estado[porRenglon].push_back(f);
+        EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM rutinaspendientes").empty());
+        EXPECT_TRUE(x.EnLocal("concentradorqmx", "SELECT * FROM productosenkardex").empty());
+        EXPECT_FALSE(HayAuxiliar(x));
+        const std::string texto = x.Problemas().substr(antes);
+        for (size_t i = 0; i < texto.size();) {
+            const size_t f = std::min(texto.find("\r\n", i), texto.size());
+            problemas[porRenglon].push_back(texto.substr(std::min(i + 19, f), f - std::min(i + 19, f)));
+            i = f + 2;
+        }
+    }
+    EXPECT_EQ(estado[false], estado[true]);
+    EXPECT_EQ(problemas[false], problemas[true]);
+    EXPECT_EQ(problemas[false].size(), 1u);  // the statement that is no deletion
+    EXPECT_GE(bloques, 10);
+}
