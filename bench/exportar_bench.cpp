@@ -128,7 +128,7 @@ struct Corrida {
 // One export with the given settings; the hub reached directly or through the relay.
 Corrida Exporta(bool xfadua, bool porRenglon, int problemas, Conexion& local, int64_t ultimoFolio,
                 const std::string& cronos, ProxyLatencia* proxy, const std::string& puertoHub,
-                long long filas) {
+                long long filas, const char* tabla = "articulos") {
     Corrida c;
     c.filas = filas;
     Mod.BDRemota.cPuerto = proxy ? std::to_string(proxy->Puerto()) : puertoHub;
@@ -139,7 +139,7 @@ Corrida Exporta(bool xfadua, bool porRenglon, int problemas, Conexion& local, in
         clsEstandar e;
         e.HandleBitacora = problemas;
         e.ConexionLocal = &local;
-        e.Tabla = "articulos";
+        e.Tabla = tabla;
         e.Llave = "Id";
         e.UltimoFolio = ultimoFolio;
         e.Limite = 1000;
@@ -244,6 +244,34 @@ int main(int argc, char** argv) {
     proxy->Retraso(std::chrono::milliseconds(0));
     const bool igualesLejos = Cuenta(espejo, firma) == Cuenta(local, firma);
 
+    // A table with a per-row routine (recorded deletions, each replayed in ESPEJO): its rows go by blocks,
+    // the routines one statement each after their block.
+    const int conRutina = std::min(10000, filas);
+    Ejecuta(local, "CREATE DATABASE IF NOT EXISTS concentradorqmx");
+    Ejecuta(local,
+            "CREATE TABLE IF NOT EXISTS concentradorqmx.rutinaspendientes (Tabla VARCHAR(64) NOT NULL DEFAULT "
+            "'', Clave VARCHAR(64) NOT NULL DEFAULT '', PRIMARY KEY (Tabla, Clave))");
+    const char* kBorrado = "CREATE TABLE sqlborrado (Id INT NOT NULL AUTO_INCREMENT PRIMARY KEY, Sentencia "
+                           "TEXT NULL) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4";
+    Ejecuta(local, "DROP TABLE IF EXISTS sqlborrado");
+    Ejecuta(local, kBorrado);
+    const std::string serie = " FROM seq_1_to_" + std::to_string(conRutina);
+    Ejecuta(local, "INSERT INTO sqlborrado (Id, Sentencia) SELECT seq, CONCAT('DELETE FROM gastos WHERE Folio=', "
+                   "seq)" + serie);
+    Corrida rutina[2], pedRutina[2];
+    for (int porRenglon : {0, 1})
+        for (ProxyLatencia* p : {static_cast<ProxyLatencia*>(nullptr), proxy}) {
+            Ejecuta(espejo, "DROP TABLE IF EXISTS sqlborrado, gastos");
+            Ejecuta(espejo, kBorrado);
+            Ejecuta(espejo, "CREATE TABLE gastos (Folio INT NOT NULL PRIMARY KEY) ENGINE=InnoDB");
+            Ejecuta(espejo, "INSERT INTO gastos (Folio) SELECT seq" + serie);
+            (p ? pedRutina : rutina)[porRenglon] =
+                Exporta(false, porRenglon, problemas, local, 0, "", p, puertoHub, conRutina, "sqlborrado");
+        }
+    const bool rutinasHechas = Cuenta(espejo, "SELECT COUNT(*) FROM gastos") == "0" &&
+                               Cuenta(local, "SELECT COUNT(*) FROM concentradorqmx.rutinaspendientes") == "0";
+    Ejecuta(local, "DROP TABLE sqlborrado");
+
     // Resident memory: ExportarInfo of a small table and of a large one, by blocks and row by row.
     double memoria[2][2] = {{0, 0}, {0, 0}};
     if (grande > 0) {
@@ -290,6 +318,11 @@ int main(int argc, char** argv) {
     std::printf("%-52s %14.1f %13.0f* %10s  %s  (%llu peticiones por bloques)\n", titulo, lejos.segundos,
                 extrapolado, "< 10", Marca(lejos.segundos < 10),
                 static_cast<unsigned long long>(lejos.peticiones));
+    std::snprintf(titulo, sizeof titulo, "con rutina (sqlborrado, %d filas) filas/s", conRutina);
+    std::printf("%-52s %14.0f %14.0f %10s  %s\n", titulo, fs(rutina[0]), fs(rutina[1]), "-",
+                rutinasHechas ? "rutinas hechas" : "rutinas NO hechas");
+    std::printf("%-52s %14.4f %14.4f %10s  %s\n", "peticiones al hub por fila, con rutina", porFila(pedRutina[0]),
+                porFila(pedRutina[1]), "-", "(1 por fila es la rutina misma)");
     if (grande > 0) {
         std::snprintf(titulo, sizeof titulo, "memoria residente MiB, 10 000 / %d filas", grande);
         const double dif = memoria[1][0] / memoria[0][0] - 1;
