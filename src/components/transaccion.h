@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "components/bases_dd.h"
 #include "components/modo_estricto.h"
@@ -10,9 +11,10 @@ namespace kvtx8 {
 
 class Transaccion {
   public:
-    // Begins a transaction, or joins the one the caller already has open (which then decides for both).
+    // Begins a transaction, or joins the one the caller already has open (which then decides whether what
+    // this unit confirmed is written).
     explicit Transaccion(Conexion& cn);
-    // Not confirmed: everything since the beginning is undone.
+    // Not confirmed: everything since the beginning is undone (a joined unit undoes only its own part).
     ~Transaccion();
     Transaccion(const Transaccion&) = delete;
     Transaccion& operator=(const Transaccion&) = delete;
@@ -29,6 +31,7 @@ class Transaccion {
     Conexion& cn_;
     bool activa_ = false;
     bool propia_ = false;
+    std::string punto_;  // the savepoint of a joined unit
 };
 
 // A unit in strict mode: too long, not a number or not UTF-8 is refused rather than cut or replaced. The

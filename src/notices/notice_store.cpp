@@ -40,7 +40,23 @@ long long UltimoAviso(int tipo) {
     return tipo >= 0 && tipo < kTiposDeAviso ? Mod.UltimoAviso[tipo] : 0;
 }
 
+namespace {
+AvisosRetenidos* retenidos = nullptr;
+}  // namespace
+
+AvisosRetenidos::AvisosRetenidos() : anterior_(retenidos) {
+    retenidos = this;
+}
+
+AvisosRetenidos::~AvisosRetenidos() {
+    retenidos = anterior_;
+}
+
 void GrabarAviso(Conexion& servidorLocal, const std::string& texto, int tipo) {
+    if (retenidos) {
+        retenidos->avisos_.emplace_back(texto, tipo);
+        return;
+    }
     RegistraAviso(servidorLocal, texto, tipo);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/bases_dd.h"
@@ -17,6 +18,21 @@ void GrabarAviso(kvtx8::Conexion& servidorLocal, const std::string& texto, int t
 // The same, telling whether the notice was recorded (false: no connection, a type out of range or a
 // failing statement), so that the caller's error handling can log it.
 bool RegistraAviso(kvtx8::Conexion& servidorLocal, const std::string& texto, int tipo);
+// While one lives, GrabarAviso keeps the notices (text, type) here instead of raising them: the caller
+// raises them once the change they tell of is written, or drops them with it.
+class AvisosRetenidos {
+  public:
+    AvisosRetenidos();
+    ~AvisosRetenidos();
+    AvisosRetenidos(const AvisosRetenidos&) = delete;
+    AvisosRetenidos& operator=(const AvisosRetenidos&) = delete;
+    std::vector<std::pair<std::string, int>> Toma() { return std::move(avisos_); }
+
+  private:
+    friend void GrabarAviso(kvtx8::Conexion&, const std::string&, int);
+    std::vector<std::pair<std::string, int>> avisos_;
+    AvisosRetenidos* anterior_;
+};
 // Clears the per-type memory (start-up, and between sending and receiving).
 void LimpiaUltimosAvisos();
 // Id of the row the next notice of the type is appended to; 0 for none (and for a type out of range).

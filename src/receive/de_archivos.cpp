@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "components/transaccion.h"
 #include "components/utilerias.h"
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
@@ -214,14 +215,27 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 if (!tipo->paso.empty()) paso = tipo->paso;
                 ArchivoRecibido a{fila, archivo.Ruta(), servidorLocal, hub, local, espejo, matriz, {},
                                   {},   false};
+                // The handler's local units join this one, and so does the mark: a crash between the change
+                // and the mark would have the change stand unmarked, its notice lost with the hub row.
+                kvtx8::Transaccion unidad(local);
+                if (!unidad.Activa()) {
+                    falla(local);
+                    if (!Sigue(r)) break;
+                    continue;
+                }
                 if (tipo->atendidoAntes) atendido = true;
                 bool ok = false;
-                try {
-                    ok = tipo->manejador(a);
-                } catch (const std::exception& x) {
-                    // A handler that throws is a failed change like any other, not the end of the cycle.
-                    ok = false;
-                    if (a.error.empty()) a.error = std::string("Nº 0: ") + x.what();
+                std::vector<std::pair<std::string, int>> propios;  // the notices the handler raises itself
+                {
+                    AvisosRetenidos retenidos;
+                    try {
+                        ok = tipo->manejador(a);
+                    } catch (const std::exception& x) {
+                        // A handler that throws is a failed change like any other, not the end of the cycle.
+                        ok = false;
+                        if (a.error.empty()) a.error = std::string("Nº 0: ") + x.what();
+                    }
+                    propios = retenidos.Toma();
                 }
                 if (!tipo->atendidoAntes) atendido = ok;
                 error = a.error;
@@ -233,16 +247,33 @@ Resultado clsPendientes::LeerDeArchivos(Conexion& servidorLocal, Conexion& hub, 
                 }
                 // Handled: marked at once, with its notice still to raise, so that a hub lost before the
                 // removal does not have it handled and told again.
+                // The handler's own notices of one type go in the mark too, joined line by line as notices
+                // of a type are.
                 if (atendido && error.empty()) {
                     const bool conAviso = ok && tipo->tipoAviso >= 0 && !a.aviso.empty();
-                    if (!EnTransaccion(local, [&] {
-                            return colas_aplicadas::Marca(local, kCola, id, conAviso ? tipo->tipoAviso : -1,
-                                                          conAviso ? a.aviso : std::string());
-                        }))
-                        falla(local);
-                    else
-                        marcado = true;
+                    int tipoAviso = conAviso ? tipo->tipoAviso : -1;
+                    std::string aviso = conAviso ? a.aviso : std::string();
+                    std::vector<std::pair<std::string, int>> aparte;
+                    for (auto& [texto, t] : propios) {
+                        if (tipoAviso < 0) tipoAviso = t;
+                        if (t != tipoAviso) {
+                            aparte.emplace_back(std::move(texto), t);
+                            continue;
+                        }
+                        aviso += (aviso.empty() ? "" : kCrLf) + texto;
+                    }
+                    propios = std::move(aparte);
+                    marcado = colas_aplicadas::Marca(local, kCola, id, aviso.empty() ? -1 : tipoAviso, aviso);
                 }
+                // What the handler kept of its own goes with the mark, or nothing of the row does: it waits.
+                if (espera || (atendido && error.empty() && !marcado) || !unidad.Confirma()) {
+                    unidad.Deshace();
+                    if (!espera) falla(local);
+                    marcado = false;
+                    espera = true;
+                    propios.clear();
+                }
+                for (const auto& [texto, t] : propios) RegistraAviso(servidorLocal, texto, t);
             }
             paso = " Borrando el pendiente";
         }  // the work file goes here

@@ -164,7 +164,10 @@ void clsCopiaMaestra::PasarTablasYrecibir(ContextoCiclo& ctx, const std::vector<
         }
     }
 
-    if (AbreBase(Mod.BDRemota, ctx.hub, "")) {
+    // A cycle whose sending was cut receives nothing either: the receiving adds rows to ESPEJO under
+    // ESPEJO's own numbers (a MATRIZ product's line, its extra prices), which would take numbers of local
+    // rows not sent yet and hide them from the next autoincrement stage for good.
+    if (!envioSuspendido_ && AbreBase(Mod.BDRemota, ctx.hub, "")) {
         if (Mod.SoloRespaldar == 1 || Ventana().SoloRespaldarMarcado())
             GrabaFechaDeEnvio(ctx);
         else
@@ -453,9 +456,6 @@ void clsCopiaMaestra::AlertasSinArchivo(ContextoCiclo& ctx) {
         if (!AbreBase(Mod.BDRemota, hub, "")) continue;
         const std::string tipo = kvtx8::NumeroSQL(rs.Texto("TipoAlerta"));
         if (tipo != "1" && tipo != "2") continue;
-        // The whole catalogue goes after the rows of the sending, as it always does: with the sending
-        // suspended the alert waits for the next cycle.
-        if (tipo == "1" && envioSuspendido_) continue;
         if (!hechas.insert(tipo).second) continue;
         if (tipo == "1") {
             EscribeProblema(ctx.bitacora, "enviar_informacion", "Envío de productos a la empresa ESPEJO",

@@ -84,7 +84,7 @@ class clsCopiaMaestra {
 
     clsEstandar* estandar_ = nullptr;
     int bloquesProductos_ = 0;
-    // The sending of this cycle stopped at a lost connection: what would go before it waits too.
+    // The sending of this cycle stopped at a lost connection: the receiving waits for the next cycle too.
     bool envioSuspendido_ = false;
 };
 

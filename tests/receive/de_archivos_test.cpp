@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "components/transaccion.h"
 #include "core/archivo_de_trabajo.h"
 #include "core/shared_routines.h"
+#include "notices/notice_store.h"
 #include "receive/cls_pendientes.h"
 #include "receive/etapas_recepcion.h"
 #include "support/escenario.h"
@@ -188,6 +190,64 @@ TEST(LeerDeArchivos, AFileHandledWhenTheHubLostItsRemovalIsNeitherHandledNorTold
     EXPECT_EQ(veces, 1);
     EXPECT_TRUE(e.Cola().empty());
     EXPECT_EQ(e.Avisos(5), Lista{"Hecho k1"});
+    EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
+}
+
+TEST(LeerDeArchivos, AChangeStandsOnlyWithItsMarkAndItsNoticeIsToldOnce) {
+    REQUIERE_SERVIDORES();
+    Escenario e;
+    int veces = 0;
+    // A change in a unit of its own, told through its type's notice or by the handler itself.
+    auto cambio = [&](ArchivoRecibido& a) {
+        ++veces;
+        kvtx8::Transaccion unidad(a.local);
+        return a.local.Ejecutar("INSERT INTO lineas (Linea) VALUES (" + Lit(a.Clave()) + ")") &&
+               unidad.Confirma();
+    };
+    std::vector<TipoDeArchivo> tipos = {{"T1", "Uno", ".Uno", false, 5,
+                                         [&](ArchivoRecibido& a) {
+                                             a.aviso = "Hecho " + a.Clave();
+                                             return cambio(a);
+                                         }},
+                                        {"T2", "Dos", ".Dos", false, -1, [&](ArchivoRecibido& a) {
+                                             if (!cambio(a)) return false;
+                                             GrabarAviso(a.servidorLocal, "Propio " + a.Clave(), 6);
+                                             GrabarAviso(a.servidorLocal, "Otra línea " + a.Clave(), 6);
+                                             return true;
+                                         }}};
+    e.Fila("T1", "k1", "uno");
+    e.Fila("T2", "k2", "dos");
+
+    // The mark cannot be written, as when the local server goes right after the change: the change is
+    // undone with it and the rows wait, rather than stand unmarked with their notices lost.
+    e.Local("concentradorqmx",
+            "CREATE TRIGGER sinmarca BEFORE INSERT ON colasaplicadas FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin servidor'");
+    EXPECT_EQ(e.Lee(tipos), Resultado::Incompleto);
+    EXPECT_EQ(e.Cola(), (Lista{"T1|espejo1|0|k1", "T2|espejo1|0|k2"}));
+    EXPECT_EQ(e.EnCompania("SELECT COUNT(*) FROM lineas"), Lista{"0"});
+    EXPECT_EQ(e.Avisos(5), Lista{});
+    EXPECT_EQ(e.Avisos(6), Lista{});
+    e.Local("concentradorqmx", "DROP TRIGGER sinmarca");
+
+    // The notices cannot be raised: the changes stand marked, the handler's own notice kept in its mark.
+    e.Local("concentradorqmx",
+            "CREATE TRIGGER sinaviso BEFORE INSERT ON avisos FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='sin avisos'");
+    veces = 0;
+    EXPECT_EQ(e.Lee(tipos), Resultado::Incompleto);
+    EXPECT_EQ(veces, 2);
+    EXPECT_EQ(e.Cola(), (Lista{"T1|espejo1|0|k1", "T2|espejo1|0|k2"}));
+    EXPECT_EQ(e.EnCompania("SELECT Linea FROM lineas ORDER BY Id"), (Lista{"k1", "k2"}));
+    EXPECT_EQ(e.Avisos(6), Lista{});
+    e.Local("concentradorqmx", "DROP TRIGGER sinaviso");
+
+    EXPECT_EQ(e.Lee(tipos), Resultado::Completo);
+    EXPECT_EQ(veces, 2);
+    EXPECT_TRUE(e.Cola().empty());
+    EXPECT_EQ(e.EnCompania("SELECT Linea FROM lineas ORDER BY Id"), (Lista{"k1", "k2"}));
+    EXPECT_EQ(e.Avisos(5), Lista{"Hecho k1"});
+    EXPECT_EQ(e.Avisos(6), Lista{"Propio k2\r\nOtra línea k2"});
     EXPECT_EQ(e.EnLocal("concentradorqmx", "SELECT COUNT(*) FROM colasaplicadas"), Lista{"0"});
 }
 
