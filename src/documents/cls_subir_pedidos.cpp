@@ -23,7 +23,7 @@ constexpr int kLineasDeRenglon = 9;
 }  // namespace
 
 bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Registros& solicitud,
-                             kvtx8::Conexion& local, const std::string& matriz) {
+                             kvtx8::Conexion&, const std::string& matriz) {
     Pedido = 0;
     error_.clear();
     const long long folio = solicitud.Entero("Folio");
@@ -49,11 +49,27 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
         kvtx8::Minusculas(kvtx8::BasesDD::NoNull(definicion.Dato(size_t{1}))).find("origen") !=
         std::string::npos;
     const std::string clave = cliente.Texto("Clave");
-    // The purchase order here takes the order's number; done again harmlessly when the order went before.
+    // The purchase order here takes the order's number together with its notice, on the one connection: a
+    // run that dies between them would tell it twice or never. An order that already holds the number was
+    // told; one that went before without taking it is told now.
     auto marcaLaOrden = [&](long long pedido) {
-        if (local.Ejecutar("UPDATE ordenes SET Pedido = " + Num(pedido) + " WHERE Orden = " + Num(folio)))
+        const std::string ordenes = kvtx8::Identificador(Mod.BDLocal.cMiBase, "ordenes");
+        const std::string donde = " WHERE Orden = " + Num(folio);
+        const auto tomado =
+            AbreBase(Mod.BDLocal, servidorLocal, "")
+                ? servidorLocal.Escalar("SELECT COUNT(*) FROM " + ordenes + donde + " AND Pedido = " + Num(pedido))
+                : std::nullopt;
+        if (tomado && kvVal(*tomado) > 0) return true;
+        if (tomado && kvtx8::EnTransaccion(servidorLocal, [&] {
+                return RegistraAviso(servidorLocal,
+                                     "Orden de compra " + std::to_string(folio) + " enviada como el pedido " +
+                                         std::to_string(pedido),
+                                     12) &&
+                       servidorLocal.Ejecutar("UPDATE " + ordenes + " SET Pedido = " + Num(pedido) + donde);
+            }))
             return true;
-        error_ = "La orden de compra " + std::to_string(folio) + " no tomó su pedido: " + TextoDeError(local);
+        error_ = "La orden de compra " + std::to_string(folio) + " no tomó su pedido: " +
+                 TextoDeError(servidorLocal);
         return false;
     };
     if (const kvtx8::Valor ya = cn.Escalar("SELECT Id FROM pedidos WHERE Cliente = " + cn.Literal(clave) +
@@ -179,9 +195,6 @@ bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Regist
     if (!t.Confirma()) return fallaSql();
     Pedido = id;
     bd.CierraBdD(cn);
-    GrabarAviso(servidorLocal,
-                "Orden de compra " + std::to_string(folio) + " enviada como el pedido " + std::to_string(id),
-                12);
     return marcaLaOrden(id);
 }
 

@@ -180,14 +180,29 @@ TEST(LeerDeEnvio, AnOrderWhoseLocalRecordFailsWaitsAndIsMarkedNextTimeOnce) {
     EXPECT_EQ(e.Pasa(), Resultado::Incompleto);
     EXPECT_EQ(e.Solicitudes(), Lista{"1"});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos WHERE Cliente='SUC1'"), Lista{"1"});
+    // Told only with the number taken.
+    EXPECT_EQ(e.Avisos(12), Lista{});
 
     // Next time the order is found sent: it is not sent again, and the purchase order gets its number.
     e.Local(e.baseLocal, "DROP TRIGGER sin_pedido");
     EXPECT_EQ(e.Pasa(), Resultado::Completo);
     EXPECT_EQ(e.Solicitudes(), Lista{});
     EXPECT_EQ(e.EnHub(e.matriz, "SELECT COUNT(*) FROM pedidos WHERE Cliente='SUC1'"), Lista{"1"});
+    const std::string pedido = e.EnHub(e.matriz, "SELECT Id FROM pedidos WHERE Cliente='SUC1'").at(0);
     EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT CONCAT_WS('|', Orden, Pedido) FROM ordenes ORDER BY Orden"),
-              (Lista{"7|" + e.EnHub(e.matriz, "SELECT Id FROM pedidos WHERE Cliente='SUC1'").at(0), "8|0"}));
+              (Lista{"7|" + pedido, "8|0"}));
+    EXPECT_EQ(e.Avisos(12), Lista{"Orden de compra 7 enviada como el pedido " + pedido});
+
+    // A run that died right after the MATRIZ took the order left nothing here: the next one tells it, once.
+    e.Hub(e.matriz, "INSERT INTO pedidos (Id, Factura, Serie, Cliente, Orden) VALUES (90, 60, 'S', 'SUC1', 8)");
+    e.Solicitud(2, "OC", 8, ArchivoOrden());
+    EXPECT_EQ(e.Pasa(), Resultado::Completo);
+    e.Solicitud(3, "OC", 8, ArchivoOrden());
+    EXPECT_EQ(e.Pasa(), Resultado::Completo);
+    EXPECT_EQ(e.EnLocal(e.baseLocal, "SELECT CONCAT_WS('|', Orden, Pedido) FROM ordenes ORDER BY Orden"),
+              (Lista{"7|" + pedido, "8|90"}));
+    EXPECT_EQ(e.Avisos(12), Lista{"Orden de compra 7 enviada como el pedido " + pedido +
+                                  "\r\nOrden de compra 8 enviada como el pedido 90"});
 }
 
 TEST(DatosHostiles, PurchaseOrdersReachTheMatrizAsTheyStandOrAreRefusedAndSaidSo) {

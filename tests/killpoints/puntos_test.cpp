@@ -263,7 +263,9 @@ std::vector<Tabla> TablasEnviadas(prueba::Escenario& e) {
         {"productos.SubLinea", "SELECT x.SubLinea FROM sublineas x WHERE x.Id=productos.SubLinea"},
         {"productos.Marca", "SELECT x.Marca FROM marcas x WHERE x.Id=productos.Marca"},
         {"productos.UnidadMedida", "SELECT x.Medida FROM medidas x WHERE x.Id=productos.UnidadMedida"},
-        {"sublineas.IdLinea", "SELECT x.Linea FROM lineas x WHERE x.Id=sublineas.IdLinea"}};
+        {"sublineas.IdLinea", "SELECT x.Linea FROM lineas x WHERE x.Id=sublineas.IdLinea"},
+        // The MATRIZ numbers its orders the same way (see Estado): here only whether the order has one.
+        {"ordenes.Pedido", "SELECT IF(ordenes.Pedido > 0, 'con pedido', NULL)"}};
     std::map<std::string, std::string> columnas, sinHoras, llaves;
     std::set<std::string> conClave;
     for (const auto& f : Filas(e.local, "information_schema",
@@ -389,6 +391,15 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
     };
     r["grupos"] = junta(Filas(e.local, "generaltarvena", "SELECT Grupo, Descripcion FROM grupos ORDER BY 1"));
     r["usuarios"] = junta(Filas(e.local, "generaltarvena", "SELECT Id FROM usuarios ORDER BY 1"));
+    // The MATRIZ's orders by their place among its orders rather than their number: one a dead run left
+    // unwritten has used up its number.
+    std::map<std::string, std::string> lugar;
+    for (const auto& id : Filas(e.hub, e.matriz, "SELECT Id FROM pedidos ORDER BY Id"))
+        lugar[id] = "#" + std::to_string(lugar.size() + 1);
+    auto enLugar = [&](const std::string& id) {
+        const auto l = lugar.find(id);
+        return l == lugar.end() ? id : l->second;
+    };
     // By line: a run cut short ends its notice there, and the next run's lines start a notice of their own.
     std::map<std::string, int> lineas;
     for (const auto& f : Filas(e.local, "concentradorqmx",
@@ -397,7 +408,11 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
         const auto barra = f.find('|');
         std::string::size_type i = barra + 1;
         for (auto j = f.find("\r\n", i);; i = j + 2, j = f.find("\r\n", i)) {
-            ++lineas[f.substr(0, barra) + "|" + f.substr(i, j == std::string::npos ? j : j - i)];
+            std::string linea = f.substr(i, j == std::string::npos ? j : j - i);
+            static const std::string kPedido = " enviada como el pedido ";
+            if (const auto p = linea.rfind(kPedido); p != std::string::npos)
+                linea = linea.substr(0, p + kPedido.size()) + enLugar(linea.substr(p + kPedido.size()));
+            ++lineas[f.substr(0, barra) + "|" + linea];
             if (j == std::string::npos) break;
         }
     }
@@ -428,10 +443,12 @@ std::map<std::string, std::string> Estado(prueba::Escenario& e, const std::vecto
     r["MZ02"] =
         junta(Filas(e.local, e.baseLocal, "SELECT Descrip, Precio1 FROM productos WHERE Clave='MZ02'"));
     r["archivosasubir"] = junta(Filas(e.local, "concentradorqmx", "SELECT COUNT(*) FROM archivosasubir"));
-    r["pedidos"] =
-        junta(Filas(e.hub, e.matriz,
-                    "SELECT p.Id, p.Orden, p.Serie, p.Cliente, d.Producto, d.Cantidad, d.PrecioNeto "
-                    "FROM pedidos p LEFT JOIN pedidosdetalle d ON d.Id=p.Id ORDER BY 1, 5"));
+    std::vector<std::string> pedidos =
+        Filas(e.hub, e.matriz,
+              "SELECT p.Id, p.Orden, p.Serie, p.Cliente, d.Producto, d.Cantidad, d.PrecioNeto "
+              "FROM pedidos p LEFT JOIN pedidosdetalle d ON d.Id=p.Id ORDER BY p.Id, 5");
+    for (auto& f : pedidos) f = enLugar(f.substr(0, f.find('|'))) + f.substr(f.find('|'));
+    r["pedidos"] = junta(pedidos);
     r["espejo productos MZ01"] =
         junta(Filas(e.hub, e.espejo, "SELECT COUNT(*) FROM productos WHERE Clave='MZ01'"));
     r["espejo marcas 11"] = junta(Filas(e.hub, e.espejo, "SELECT COUNT(*) FROM marcas WHERE Id=11"));
