@@ -455,6 +455,12 @@ bool BasesDD::AbrirBdD(Conexion& cn, const std::string& base) {
         cn.AnotaError();
         if (!cn.perdida_) return false;  // no such database: a new connection would fail the same way
     }
+    if (cn.unidades_ > 0) {
+        // The server undid the unit with the old connection; the unit ends as failed, not half written.
+        cn.errno_ = CR_SERVER_LOST;
+        cn.error_ = "conexión perdida con una unidad de cambio abierta";
+        return false;
+    }
     cn.Cerrar();
     MYSQL* m = mysql_init(nullptr);
     if (!m) return false;

@@ -133,6 +133,7 @@ class Conexion {
   private:
     friend class BasesDD;
     friend class Registros;
+    friend class Transaccion;
     void AnotaError();
     // Back to one statement per text; false when the server could not be told.
     bool ApagaVarias();
@@ -145,6 +146,9 @@ class Conexion {
     bool perdida_ = false;
     bool varias_ = false;  // the server allows several statements per text
     int ambitosVarias_ = 0;
+    // Units open on this connection: while there is one it is not opened again, or the unit's later
+    // statements would go on a new connection outside it and its COMMIT would report them all written.
+    int unidades_ = 0;
     unsigned errno_ = 0;
     std::string error_;
     uint64_t afectadas_ = 0;

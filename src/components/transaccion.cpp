@@ -21,6 +21,7 @@ Transaccion::Transaccion(Conexion& cn) : cn_(cn) {
         return;
     }
     activa_ = propia_ = cn_.Ejecutar("START TRANSACTION");
+    if (propia_) ++cn_.unidades_;
 }
 
 Transaccion::~Transaccion() {
@@ -31,6 +32,7 @@ bool Transaccion::Confirma() {
     if (!activa_) return false;
     activa_ = false;
     if (!propia_) return cn_.Ejecutar("RELEASE SAVEPOINT " + punto_);
+    --cn_.unidades_;
     if (cn_.Ejecutar("COMMIT")) return true;
     // Through the client library, so the connection keeps the error that undid the unit.
     if (cn_.Abierta()) mysql_rollback(cn_.mysql());
@@ -40,6 +42,7 @@ bool Transaccion::Confirma() {
 void Transaccion::Deshace() {
     if (!activa_) return;
     activa_ = false;
+    if (propia_) --cn_.unidades_;
     if (!cn_.Abierta()) return;
     // Through the client library, so the connection keeps the error that undid the unit.
     if (propia_) {

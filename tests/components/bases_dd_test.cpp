@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "components/bases_dd.h"
+#include "components/transaccion.h"
 #include "components/utilerias.h"
 #include "support/servidores.h"
 
@@ -261,6 +262,22 @@ TEST_F(BasesDDTest, LostConnectionFailsAndTheNextOpeningReconnects) {
     EXPECT_EQ(cn.Base(), "mysql");
     EXPECT_EQ(*cn.Escalar("SELECT DATABASE()"), "mysql");
     EXPECT_FALSE(bd.AbrirBdD(cn, "no_hay_tal_base"));
+
+    // Lost inside a unit: not opened again until the unit ends, so nothing after the loss is written
+    // outside it and reported confirmed.
+    ASSERT_TRUE(bd.AbrirBdD(cn, "prueba_bdd"));
+    {
+        Transaccion t(cn);
+        ASSERT_TRUE(t.Activa());
+        ASSERT_TRUE(cn.Ejecutar("INSERT INTO libre (Clave, Valor) VALUES ('antes', 1)"));
+        prueba::EjecutaSQL(s, "", "KILL " + *cn.Escalar("SELECT CONNECTION_ID()"));
+        EXPECT_FALSE(cn.Ejecutar("INSERT INTO libre (Clave, Valor) VALUES ('perdido', 2)"));
+        EXPECT_FALSE(bd.AbrirBdD(cn, "prueba_bdd"));
+        EXPECT_FALSE(cn.Ejecutar("INSERT INTO libre (Clave, Valor) VALUES ('despues', 3)"));
+        EXPECT_FALSE(t.Confirma());
+    }
+    ASSERT_TRUE(bd.AbrirBdD(cn, "prueba_bdd"));
+    EXPECT_FALSE(cn.Escalar("SELECT Clave FROM libre"));
 }
 
 }  // namespace
