@@ -23,7 +23,7 @@ constexpr int kLineasDeRenglon = 9;
 }  // namespace
 
 bool clsSubirPedidos::Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Registros& solicitud,
-                             kvtx8::Conexion&, const std::string& matriz) {
+                             const std::string& matriz) {
     Pedido = 0;
     error_.clear();
     const long long folio = solicitud.Entero("Folio");
@@ -216,7 +216,7 @@ Resultado LeerDeEnvio(kvtx8::Conexion& servidorLocal, kvtx8::Conexion&, kvtx8::C
         bool hecho = false;
         if (tipo == "OC") {
             clsSubirPedidos pedidos;
-            hecho = pedidos.Enviar(servidorLocal, rs, local, matriz);
+            hecho = pedidos.Enviar(servidorLocal, rs, matriz);
             if (!pedidos.Error().empty()) EscribeBitacora(bitacora, pedidos.Error());
         } else if (tipo == "PQ") {
             // Removing a bar order that is not there is still done; an ESPEJO out of reach is not.

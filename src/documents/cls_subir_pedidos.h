@@ -16,8 +16,7 @@ class clsSubirPedidos {
     // short, or the MATRIZ refuses it: nothing is written and the reason is in Error()). False leaves the
     // request for a later cycle: no folio, no MATRIZ, no customer for the branch, or a failure that may go
     // away by itself.
-    bool Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Registros& solicitud, kvtx8::Conexion& local,
-                const std::string& matriz);
+    bool Enviar(kvtx8::Conexion& servidorLocal, const kvtx8::Registros& solicitud, const std::string& matriz);
     // Id of the MATRIZ order created by the last call; 0 when none was.
     long long Pedido = 0;
     const std::string& Error() const { return error_; }
